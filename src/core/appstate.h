@@ -1,0 +1,132 @@
+#pragma once
+
+// The program-wide state: run control, scan options, skip lists in force,
+// counters of the status panel, the result list and the settings kept while
+// the program runs, plus the lists of the dialogs that are hidden rather than
+// destroyed. Created once at start-up and passed by reference.
+//
+// Threads: the window thread owns everything except the atomics and the
+// LockedText fields, which a running job writes while the window reads them.
+
+#include "core/lockedtext.h"
+#include "core/pathentry.h"
+#include "core/resultlist.h"
+#include "platform/platform.h"
+
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <atomic>
+#include <vector>
+
+namespace quillfen {
+
+// The lists and boxes of the Settings dialog.
+struct SettingsDialogState {
+    std::vector<CheckedEntry> skipfolderlist;
+    std::vector<CheckedEntry> skipextlist;
+    std::vector<PatternListEntry> patternlists;
+    // After-search boxes, gentle box and the hidden autoselect box, each a
+    // check-box value: 0 unticked, 1 ticked, 2 greyed.
+    int donothing = 0;
+    int fuzzy = 1;
+    int crc = 1;
+    int bytewise = 0;
+    int gentle = 0;
+    int autoselectbox = 1;
+    QString editorprogram; // the editor field; viewerpath follows it only through Browse
+};
+
+// A row of the Scan paths dialog's drive list.
+struct DriveRow {
+    platform::Drive drive;
+    bool ticked = false;
+};
+
+// The lists and filter boxes of the Scan paths dialog.
+struct ScanPathsState {
+    std::vector<PathEntry> pathtable; // the path list shows the same texts
+    std::vector<DriveRow> drivelist;
+    bool minsizebox = true;
+    QString minsizetext = QStringLiteral("10");
+    bool maxsizebox = false;
+    QString maxsizetext = QStringLiteral("2000000");
+    bool subdirsbox = true;
+    bool ignorezerobox = true;
+    bool readonlybox = true;
+    bool hiddenbox = true;
+    bool systembox = false;
+    bool archivebox = true;
+};
+
+struct AppState {
+    // Run control
+    std::atomic<bool> stopflag{true};
+    bool scanconfirmed = false;
+    QString compareplan;
+    int totalsteps = 1;
+    int curstep = 1;
+    bool scanstartscompare = false;
+    quint32 starttick = 0;
+
+    // Scan options of the path entry being walked
+    bool minsizeon = false;
+    double minsize = 0; // bytes
+    bool maxsizeon = false;
+    double maxsize = 0; // bytes
+    bool subdirs = true;
+    bool ignorezero = true;
+    int attrreadonly = 0;
+    int attrhidden = 0;
+    int attrsystem = 0;
+    int attrarchive = 0;
+
+    // Skip lists in force during a scan
+    QStringList skipfolders;
+    bool skipfolderson = false;
+    QStringList skipexts;
+    bool skipextson = false;
+
+    // Counters and texts of the status panel, written by the running job
+    std::atomic<qint64> filesfound{0};
+    std::atomic<qint64> filesskipped{0};
+    std::atomic<qint64> filesunreadable{0};
+    std::atomic<qint64> kbdone{0}; // kilobytes scaled by 10,000 (four decimals)
+    std::atomic<qint64> filescompared{0};
+    LockedText curfolder;
+    LockedText comparefile1;
+    LockedText comparefile2;
+    LockedText label5; // caption of the working panel's progress bar
+    std::atomic<qint64> progressmax{0};
+    std::atomic<qint64> progressdone{0};
+    std::atomic<qint64> groupmax{0};
+    std::atomic<qint64> groupdone{0};
+    std::atomic<bool> progressvisible{false};
+
+    // Texts of the status panel set when a run hands over its result
+    QString labelposs1 = QStringLiteral("0");
+    QString labeldef1 = QStringLiteral("0");
+    QString labelmbselected1 = QStringLiteral("0 MB");
+
+    // Settings kept while the program runs
+    QString viewerpath;
+    bool nowizard = false;
+    bool gentlecompare = false;
+    bool autoselect = false;
+    QString appversion = QStringLiteral("2.32");
+    QStringList errorlog;
+    std::array<quint32, 256> crctable{};
+    int mbselected = 0;
+    int clickeditem = 0;
+
+    ResultList resultlist;
+    SettingsDialogState settings;
+    ScanPathsState scanpaths;
+
+    // kbdone is a fixed-point count of kilobytes with four decimals; reading
+    // n bytes adds n / 1000 kB.
+    void addkbdone(qint64 bytes) { kbdone.fetch_add(bytes * 10, std::memory_order_relaxed); }
+    double kbdoneValue() const { return double(kbdone.load(std::memory_order_relaxed)) / 10000.0; }
+};
+
+} // namespace quillfen

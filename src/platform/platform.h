@@ -1,0 +1,136 @@
+#pragma once
+
+// Operating-system services used by the engine. Everything else in the
+// program reaches the file system, the clock, the environment and the mount
+// table through this header; the Linux implementation lives in linux/.
+
+#include <QByteArray>
+#include <QHashFunctions>
+#include <QString>
+#include <vector>
+
+namespace quillfen::platform {
+
+// The attribute word of a directory entry.
+namespace attribute {
+constexpr quint32 ReadOnly = 0x1; // owner write bit clear
+constexpr quint32 Hidden = 0x2;   // name starts with "."
+constexpr quint32 System = 0x4;   // never set here
+constexpr quint32 Folder = 0x10;
+constexpr quint32 Archive = 0x20; // never set here
+} // namespace attribute
+
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+inline size_t qHash(const FileIdentity& id, size_t seed = 0) {
+    return qHashMulti(seed, id.device, id.inode);
+}
+
+enum class FileType : quint8 { Missing, Regular, Folder, Symlink, Other, Unknown };
+
+struct FileInfo {
+    FileType type = FileType::Missing;
+    qint64 size = -1;  // bytes, 64-bit
+    qint64 mtime = 0;  // last modification, seconds since the epoch
+    FileIdentity id;
+    quint32 attributes = 0;
+    int error = 0;     // errno of a failed query
+    bool exists() const { return type != FileType::Missing; }
+    bool isRegular() const { return type == FileType::Regular; }
+};
+
+// Facts about a path; symbolic links are reported as such, never followed.
+FileInfo fileInfo(const QString& path);
+
+// Length of a regular file, or -1 when it cannot be read.
+qint64 fileLength(const QString& path);
+
+// Lists one folder. Entries "." and ".." are skipped. Not copyable.
+class DirectoryListing {
+public:
+    explicit DirectoryListing(const QString& folder);
+    ~DirectoryListing();
+    DirectoryListing(const DirectoryListing&) = delete;
+    DirectoryListing& operator=(const DirectoryListing&) = delete;
+
+    bool isOpen() const { return m_dir != nullptr; }
+    int error() const { return m_error; }
+    // Moves to the next entry; false when the listing is exhausted.
+    bool next();
+    // Name of the current entry, decoded reversibly (see filename.h).
+    QString name() const;
+    const char* rawName() const { return m_rawName; }
+    // Type as the listing reports it; Unknown when only info() can tell.
+    FileType quickType() const { return m_quickType; }
+    // Full facts of the current entry, relative to the open folder.
+    FileInfo info() const;
+
+private:
+    void* m_dir = nullptr; // DIR*
+    int m_error = 0;
+    const char* m_rawName = nullptr;
+    FileType m_quickType = FileType::Unknown;
+};
+
+// A file opened for reading only. Reads never follow the file pointer of
+// another reader; closing happens on destruction.
+class InputFile {
+public:
+    InputFile() = default;
+    explicit InputFile(const QString& path) { open(path); }
+    ~InputFile() { close(); }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    InputFile(InputFile&& other) noexcept;
+    InputFile& operator=(InputFile&& other) noexcept;
+
+    // Opens a regular file; FIFOs, devices and sockets are refused so that a
+    // read can never block forever.
+    bool open(const QString& path);
+    void close();
+    bool isOpen() const { return m_fd >= 0; }
+    int error() const { return m_error; }
+    FileInfo info() const;
+    // Reads up to length bytes at a 0-based offset; returns the count read
+    // (short only at the end of the file) or -1 on failure.
+    qint64 readAt(qint64 offset, char* buffer, qint64 length);
+    // Sequential read from the current position; same result convention.
+    qint64 read(char* buffer, qint64 length);
+    // Tells the kernel the file will be read once from start to end.
+    void adviseSequential();
+
+private:
+    int m_fd = -1;
+    int m_error = 0;
+};
+
+// Milliseconds of a steady clock, wrapping at 2^32 like the tick counts the
+// status display measures elapsed time with.
+quint32 tickCount();
+void pause(int milliseconds);
+
+// Value of an environment variable, decoded as a file name; empty if unset.
+QString environmentVariable(const char* name);
+bool hasEnvironmentVariable(const char* name);
+
+// A mounted local file system.
+struct Drive {
+    QString root;    // mount point with a trailing "/"
+    QString label;   // volume label where the system has one
+    QString device;  // "/dev/sda1" and the like
+    QString fstype;
+    bool fixed = false; // block-device file system that is not removable
+    QString text;    // what the program shows: root, then " [label]" when known
+};
+
+// The drives of the mount table, sorted by root, pseudo file systems left out.
+std::vector<Drive> driveList();
+// The same from a mount table in /proc/self/mounts form; sysBlock is the
+// folder whose <device>/removable files tell removable media.
+std::vector<Drive> driveList(const QString& mountsFile, const QString& sysBlock,
+                             const QString& labelFolder);
+
+} // namespace quillfen::platform

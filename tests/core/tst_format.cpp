@@ -1,0 +1,95 @@
+#include "core/format.h"
+#include "core/resultlist.h"
+
+#include <QtTest>
+
+using namespace quillfen;
+using namespace Qt::StringLiterals;
+
+class FormatTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale::c()); }
+    void roundingGoesToEven();
+    void megabytes();
+    void clock();
+    void leadingNumbers();
+    void columnTextsOfAnEntry();
+    void countsOnlyNamedRows();
+};
+
+void FormatTest::roundingGoesToEven() {
+    QCOMPARE(roundHalfEven(1.5), 2.0);
+    QCOMPARE(roundHalfEven(2.5), 2.0);
+    QCOMPARE(roundHalfEven(-0.5), -0.0);
+    QCOMPARE(roundHalfEven(0.125, 2), 0.12);
+    QCOMPARE(roundHalfEven(0.135, 2), 0.14);
+    QCOMPARE(roundHalfEven(2.675, 2), 2.68); // decimal half, although 2.675 is below it in binary
+    QCOMPARE(roundHalfEven(1.234567, 2), 1.23);
+}
+
+void FormatTest::megabytes() {
+    QCOMPARE(sizetomb(4999), 0.01);
+    QCOMPARE(sizetomb(1234567), 1.23);
+    QCOMPARE(sizetomb(0), 0.01);
+    QCOMPARE(sizeMbText(2500000), u"2.5"_s);
+    QCOMPARE(sizeMbText(1234567), u"1.23"_s);
+    QCOMPARE(sizeMbText(4999), u"0.01"_s);
+    QCOMPARE(sizeMbText(5000000), u"5"_s);
+    QCOMPARE(sizeMbText(3LL * 1024 * 1024 * 1024), u"3221.23"_s);
+    QCOMPARE(sizeMbText(15000), u"0.02"_s); // 0.015 goes to the even 0.02
+    QCOMPARE(sizeMbText(25000), u"0.02"_s); // 0.025 goes to the even 0.02
+}
+
+void FormatTest::clock() {
+    QCOMPARE(secondstoclock(0), u"00:00:00"_s);
+    QCOMPARE(secondstoclock(59), u"00:00:59"_s);
+    QCOMPARE(secondstoclock(60), u"00:01:00"_s);
+    QCOMPARE(secondstoclock(3661), u"01:01:01"_s);
+    QCOMPARE(secondstoclock(359999), u"99:59:59"_s);
+    QCOMPARE(secondstoclock(360000), u"100:00:00"_s);
+}
+
+void FormatTest::leadingNumbers() {
+    QCOMPARE(leadingNumber(u"10"), 10.0);
+    QCOMPARE(leadingNumber(u"  12.5kB"), 12.5);
+    QCOMPARE(leadingNumber(u"abc"), 0.0);
+    QCOMPARE(leadingNumber(u""), 0.0);
+    QCOMPARE(leadingNumber(u"-5"), -5.0);
+    QCOMPARE(leadingNumber(u"5000000000"), 5000000000.0);
+    QCOMPARE(leadingNumber(u"1.2.3"), 1.2);
+}
+
+void FormatTest::columnTextsOfAnEntry() {
+    ResultEntry entry;
+    entry.filename = u"a.txt"_s;
+    entry.path = u"/data/"_s;
+    entry.size = 1234567;
+    entry.mtime = QDateTime(QDate(2024, 3, 9), QTime(7, 5, 3)).toSecsSinceEpoch();
+    entry.dateform = DateForm::Scan;
+    QCOMPARE(entry.fullPath(), u"/data/a.txt"_s);
+    QCOMPARE(entry.sizembText(), u"1.23"_s);
+    QCOMPARE(entry.sizebyteText(), u"1234567"_s);
+    QCOMPARE(entry.filedateText(), u"09/03/2024 07:05:03"_s);
+
+    entry.dateform = DateForm::None;
+    entry.size = -1;
+    QVERIFY(entry.filedateText().isEmpty());
+    QVERIFY(entry.sizembText().isEmpty());
+    QVERIFY(entry.sizebyteText().isEmpty());
+
+    QCOMPARE(folderOf(u"/a/b/c.txt"_s), u"/a/b/"_s);
+    QCOMPARE(nameOf(u"/a/b/c.txt"_s), u"c.txt"_s);
+}
+
+void FormatTest::countsOnlyNamedRows() {
+    ResultList list(3);
+    list[0].filename = u"a"_s;
+    list[2].filename = u"b"_s;
+    QCOMPARE(countnamedrows(list), 2);
+    list[1].filename = u"c"_s;
+    QCOMPARE(countnamedrows(list), qsizetype(list.size()));
+}
+
+QTEST_GUILESS_MAIN(FormatTest)
+#include "tst_format.moc"

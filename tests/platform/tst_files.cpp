@@ -1,0 +1,121 @@
+#include "platform/platform.h"
+#include "temptree.h"
+
+#include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace quillfen;
+using namespace quillfen::platform;
+using namespace Qt::StringLiterals;
+
+class FilesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void listingReportsTypesAndAttributes();
+    void hardLinksShareAnIdentity();
+    void largeSparseFileHasItsTrueSize();
+    void fifoIsNeverOpened();
+    void readAtReturnsShortCountAtEnd();
+    void driveListFromMountTable();
+};
+
+void FilesTest::listingReportsTypesAndAttributes() {
+    testing::TempTree tree;
+    tree.writeFile(u"plain.txt"_s, "x");
+    tree.writeFile(u".hidden"_s, "xy");
+    const QString ro = tree.writeFile(u"ro.txt"_s, "xyz");
+    ::chmod(QFile::encodeName(ro).constData(), 0444);
+    tree.makeFolder(u"sub"_s);
+    QVERIFY(QFile::link(tree.path(u"plain.txt"_s), tree.path(u"link"_s)));
+
+    QHash<QString, FileInfo> seen;
+    DirectoryListing listing(tree.root());
+    while (listing.next())
+        seen.insert(listing.name(), listing.info());
+    QCOMPARE(seen.size(), 5);
+    QCOMPARE(seen[u"plain.txt"_s].attributes, 0u);
+    QCOMPARE(seen[u"plain.txt"_s].size, 1);
+    QCOMPARE(seen[u".hidden"_s].attributes, attribute::Hidden);
+    QCOMPARE(seen[u"ro.txt"_s].attributes, attribute::ReadOnly);
+    QCOMPARE(seen[u"sub"_s].type, FileType::Folder);
+    QVERIFY(seen[u"sub"_s].attributes & attribute::Folder);
+    QCOMPARE(seen[u"link"_s].type, FileType::Symlink);
+    QCOMPARE(fileInfo(tree.path(u"link"_s)).type, FileType::Symlink);
+    QVERIFY(!fileInfo(tree.path(u"missing"_s)).exists());
+    QCOMPARE(fileLength(tree.path(u"missing"_s)), -1);
+}
+
+void FilesTest::hardLinksShareAnIdentity() {
+    testing::TempTree tree;
+    const QString a = tree.writeFile(u"a"_s, "same");
+    const QString b = tree.path(u"b"_s);
+    QCOMPARE(::link(QFile::encodeName(a).constData(), QFile::encodeName(b).constData()), 0);
+    const QString c = tree.writeFile(u"c"_s, "same");
+    QCOMPARE(fileInfo(a).id, fileInfo(b).id);
+    QVERIFY(!(fileInfo(a).id == fileInfo(c).id));
+}
+
+void FilesTest::largeSparseFileHasItsTrueSize() {
+    testing::TempTree tree;
+    const qint64 size = 3LL * 1024 * 1024 * 1024;
+    const QString path = tree.writeSparseFile(u"big.bin"_s, size, 'z');
+    QCOMPARE(fileLength(path), size);
+    InputFile file(path);
+    QVERIFY(file.isOpen());
+    char last = 0;
+    QCOMPARE(file.readAt(size - 1, &last, 1), 1);
+    QCOMPARE(last, 'z');
+}
+
+void FilesTest::fifoIsNeverOpened() {
+    testing::TempTree tree;
+    const QString fifo = tree.path(u"pipe"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    QCOMPARE(fileInfo(fifo).type, FileType::Other);
+    InputFile file;
+    QVERIFY(!file.open(fifo)); // returns at once instead of blocking
+    QCOMPARE(fileLength(fifo), -1);
+}
+
+void FilesTest::readAtReturnsShortCountAtEnd() {
+    testing::TempTree tree;
+    InputFile file(tree.writeFile(u"f"_s, "0123456789"));
+    char buffer[8];
+    QCOMPARE(file.readAt(6, buffer, 8), 4);
+    QCOMPARE(QByteArray(buffer, 4), QByteArray("6789"));
+    QCOMPARE(file.readAt(10, buffer, 8), 0);
+}
+
+void FilesTest::driveListFromMountTable() {
+    testing::TempTree tree;
+    tree.writeFile(u"mounts"_s,
+                   "/dev/sda1 / ext4 rw 0 0\n"
+                   "proc /proc proc rw 0 0\n"
+                   "tmpfs /run tmpfs rw 0 0\n"
+                   "/dev/sdb1 /media/usb\\040stick vfat rw 0 0\n"
+                   "/dev/sda2 /home ext4 rw 0 0\n"
+                   "/dev/loop3 /snap/core/1 squashfs ro 0 0\n"
+                   "server:/export /mnt/nfs nfs4 rw 0 0\n");
+    tree.writeFile(u"block/sda/removable"_s, "0\n");
+    tree.writeFile(u"block/sda/sda1/partition"_s, "1\n");
+    tree.writeFile(u"block/sda/sda2/partition"_s, "2\n");
+    tree.writeFile(u"block/sdb/removable"_s, "1\n");
+    tree.writeFile(u"block/sdb/sdb1/partition"_s, "1\n");
+    // The kernel lists partitions beside their disks through links.
+    QVERIFY(QFile::link(tree.path(u"block/sda/sda1"_s), tree.path(u"block/sda1"_s)));
+    QVERIFY(QFile::link(tree.path(u"block/sda/sda2"_s), tree.path(u"block/sda2"_s)));
+    QVERIFY(QFile::link(tree.path(u"block/sdb/sdb1"_s), tree.path(u"block/sdb1"_s)));
+    tree.makeFolder(u"labels"_s);
+
+    const std::vector<Drive> drives =
+        driveList(tree.path(u"mounts"_s), tree.path(u"block"_s), tree.path(u"labels"_s));
+    QStringList roots;
+    for (const Drive& drive : drives)
+        roots << drive.root + (drive.fixed ? u" fixed"_s : u""_s);
+    QCOMPARE(roots, QStringList({u"/ fixed"_s, u"/home/ fixed"_s, u"/media/usb stick/"_s,
+                                 u"/mnt/nfs/"_s}));
+}
+
+QTEST_GUILESS_MAIN(FilesTest)
+#include "tst_files.moc"

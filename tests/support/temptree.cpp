@@ -1,0 +1,79 @@
+#include "temptree.h"
+
+#include "platform/filename.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillfen::testing {
+
+TempTree::TempTree() : m_dir(QDir::tempPath() + QStringLiteral("/quillfen-test-XXXXXX")) {}
+
+QString TempTree::root() const { return m_dir.path() + u'/'; }
+
+QString TempTree::makeFolder(const QString& relative) {
+    QDir().mkpath(path(relative));
+    return path(relative);
+}
+
+QString TempTree::writeFile(const QString& relative, const QByteArray& content) {
+    const QString full = path(relative);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    const QByteArray encoded = platform::encodeFileName(full);
+    const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) {
+        qsizetype done = 0;
+        while (done < content.size()) {
+            const ssize_t n = ::write(fd, content.constData() + done, size_t(content.size() - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        ::close(fd);
+    }
+    return full;
+}
+
+QString TempTree::writeFile(const QString& relative, qint64 size, char fill) {
+    return writeFile(relative, QByteArray(size, fill));
+}
+
+QString TempTree::writeSparseFile(const QString& relative, qint64 size, char last) {
+    const QString full = path(relative);
+    QDir().mkpath(QFileInfo(full).absolutePath());
+    const QByteArray encoded = platform::encodeFileName(full);
+    const int fd = ::open(encoded.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) {
+        if (size > 0) {
+            [[maybe_unused]] int truncated = ::ftruncate(fd, off_t(size));
+            [[maybe_unused]] ssize_t written = ::pwrite(fd, &last, 1, off_t(size - 1));
+        }
+        ::close(fd);
+    }
+    return full;
+}
+
+bool TempTree::setModified(const QString& relative, qint64 secondsSinceEpoch) {
+    const QByteArray encoded = platform::encodeFileName(path(relative));
+    struct timespec times[2];
+    times[0].tv_sec = secondsSinceEpoch;
+    times[0].tv_nsec = 0;
+    times[1] = times[0];
+    return ::utimensat(AT_FDCWD, encoded.constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+QByteArray TempTree::writeRawNamedFile(const QByteArray& relativeBytes, const QByteArray& content) {
+    const QByteArray full = platform::encodeFileName(root()) + relativeBytes;
+    const int fd = ::open(full.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd >= 0) {
+        [[maybe_unused]] ssize_t written = ::write(fd, content.constData(), size_t(content.size()));
+        ::close(fd);
+    }
+    return full;
+}
+
+} // namespace quillfen::testing
