@@ -10,7 +10,9 @@ namespace quillfen {
 
 using namespace Qt::StringLiterals;
 
-double roundHalfEven(double value) { return std::nearbyint(value); }
+double roundHalfEven(double value) {
+    return std::nearbyint(value);
+}
 
 double roundHalfEven(double value, int decimals) {
     // Decide halves on the decimal text of the value, so that 0.125 (which

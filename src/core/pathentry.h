@@ -15,7 +15,7 @@ struct PathEntry {
         MaxSizeKb,
         Subdirs,
         IgnoreZero,
-        Attributes,    // letters of R, H, S, A, or "Only normal"
+        Attributes, // letters of R, H, S, A, or "Only normal"
         ColumnCount
     };
     QString text;

@@ -29,10 +29,10 @@ constexpr quint8 First = 3;
 } // namespace groupicon
 
 struct ResultEntry {
-    QString filename;       // empty: a separator row
-    QString path;           // folder ending in "/"; entries of one folder share it
-    qint64 size = -1;       // bytes; -1 leaves both size columns empty
-    qint64 mtime = 0;       // seconds since the epoch, shown in local time
+    QString filename; // empty: a separator row
+    QString path;     // folder ending in "/"; entries of one folder share it
+    qint64 size = -1; // bytes; -1 leaves both size columns empty
+    qint64 mtime = 0; // seconds since the epoch, shown in local time
     DateForm dateform = DateForm::None;
     bool checked = false;
     bool bold = false;

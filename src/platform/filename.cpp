@@ -5,7 +5,9 @@ namespace {
 
 constexpr char16_t kEscapeBase = 0xDC00;
 
-bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
 
 // Length of the well-formed UTF-8 sequence at data[i], or 0 when the byte
 // there does not start one (overlong forms and encoded surrogates included).

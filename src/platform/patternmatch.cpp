@@ -7,7 +7,9 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-char16_t fold(QChar c) { return c.toCaseFolded().unicode(); }
+char16_t fold(QChar c) {
+    return c.toCaseFolded().unicode();
+}
 
 // Wildcard match with backtracking to the last "*": linear in practice and
 // never worse than name length times pattern length.
@@ -18,7 +20,8 @@ bool wildcardMatch(QStringView name, QStringView folded) {
         if (p < folded.size() && folded[p] == u'*') {
             starP = p++;
             starN = n;
-        } else if (p < folded.size() && (folded[p] == u'?' || folded[p].unicode() == fold(name[n]))) {
+        } else if (p < folded.size() &&
+                   (folded[p] == u'?' || folded[p].unicode() == fold(name[n]))) {
             ++p;
             ++n;
         } else if (starP >= 0) {

@@ -18,7 +18,7 @@ public:
 
 private:
     struct Alternative {
-        QString folded;     // case-folded pattern text without leading blanks
+        QString folded; // case-folded pattern text without leading blanks
         bool matchesAll = false;
     };
     std::vector<Alternative> m_alternatives;

@@ -33,11 +33,11 @@ enum class FileType : quint8 { Missing, Regular, Folder, Symlink, Other, Unknown
 
 struct FileInfo {
     FileType type = FileType::Missing;
-    qint64 size = -1;  // bytes, 64-bit
-    qint64 mtime = 0;  // last modification, seconds since the epoch
+    qint64 size = -1; // bytes, 64-bit
+    qint64 mtime = 0; // last modification, seconds since the epoch
     FileIdentity id;
     quint32 attributes = 0;
-    int error = 0;     // errno of a failed query
+    int error = 0; // errno of a failed query
     bool exists() const { return type != FileType::Missing; }
     bool isRegular() const { return type == FileType::Regular; }
 };
@@ -118,12 +118,12 @@ bool hasEnvironmentVariable(const char* name);
 
 // A mounted local file system.
 struct Drive {
-    QString root;    // mount point with a trailing "/"
-    QString label;   // volume label where the system has one
-    QString device;  // "/dev/sda1" and the like
+    QString root;   // mount point with a trailing "/"
+    QString label;  // volume label where the system has one
+    QString device; // "/dev/sda1" and the like
     QString fstype;
     bool fixed = false; // block-device file system that is not removable
-    QString text;    // what the program shows: root, then " [label]" when known
+    QString text;       // what the program shows: root, then " [label]" when known
 };
 
 // The drives of the mount table, sorted by root, pseudo file systems left out.

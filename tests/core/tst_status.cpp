@@ -94,7 +94,12 @@ void StatusTest::jobResultArrivesOnTheWindowThread() {
     runner.wait();
     QCOMPARE(completions, 1);
     std::atomic<bool> release{false};
-    QVERIFY(runner.start([&] { while (!release) QThread::msleep(1); }, [&] { ++completions; }));
+    QVERIFY(runner.start(
+        [&] {
+            while (!release)
+                QThread::msleep(1);
+        },
+        [&] { ++completions; }));
     QCoreApplication::processEvents();
     QVERIFY(runner.isRunning());
     release = true;

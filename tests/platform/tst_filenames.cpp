@@ -21,18 +21,19 @@ void FileNamesTest::validUtf8DecodesToText() {
     QCOMPARE(decodeFileName(QByteArray("plain.txt")), u"plain.txt"_s);
     QCOMPARE(decodeFileName(QByteArray("caf\xc3\xa9 \xf0\x9f\x8e\xb5.mp3")),
              u"caf\u00e9 \U0001F3B5.mp3"_s);
-    QCOMPARE(encodeFileName(u"caf\u00e9 \U0001F3B5.mp3"_s), QByteArray("caf\xc3\xa9 \xf0\x9f\x8e\xb5.mp3"));
+    QCOMPARE(encodeFileName(u"caf\u00e9 \U0001F3B5.mp3"_s),
+             QByteArray("caf\xc3\xa9 \xf0\x9f\x8e\xb5.mp3"));
 }
 
 void FileNamesTest::everyByteStringSurvivesTheRoundTrip() {
     const QList<QByteArray> samples = {
-        QByteArray("\xff\xfe"),          // never valid
-        QByteArray("a\xc3"),             // cut-off sequence at the end
-        QByteArray("\xc0\xaf"),          // overlong "/"
-        QByteArray("\xed\xa0\x80"),      // an encoded surrogate
-        QByteArray("\xf4\x90\x80\x80"),  // above U+10FFFF
-        QByteArray("\xe2\x82"),          // cut-off three-byte sequence
-        QByteArray("x\x80y\xc3\xa9z"),   // stray continuation next to valid text
+        QByteArray("\xff\xfe"),         // never valid
+        QByteArray("a\xc3"),            // cut-off sequence at the end
+        QByteArray("\xc0\xaf"),         // overlong "/"
+        QByteArray("\xed\xa0\x80"),     // an encoded surrogate
+        QByteArray("\xf4\x90\x80\x80"), // above U+10FFFF
+        QByteArray("\xe2\x82"),         // cut-off three-byte sequence
+        QByteArray("x\x80y\xc3\xa9z"),  // stray continuation next to valid text
         QByteArray("\xf0\x9f\x8e\xb5\xb5"),
     };
     for (const QByteArray& bytes : samples)

@@ -89,14 +89,13 @@ void FilesTest::readAtReturnsShortCountAtEnd() {
 
 void FilesTest::driveListFromMountTable() {
     testing::TempTree tree;
-    tree.writeFile(u"mounts"_s,
-                   "/dev/sda1 / ext4 rw 0 0\n"
-                   "proc /proc proc rw 0 0\n"
-                   "tmpfs /run tmpfs rw 0 0\n"
-                   "/dev/sdb1 /media/usb\\040stick vfat rw 0 0\n"
-                   "/dev/sda2 /home ext4 rw 0 0\n"
-                   "/dev/loop3 /snap/core/1 squashfs ro 0 0\n"
-                   "server:/export /mnt/nfs nfs4 rw 0 0\n");
+    tree.writeFile(u"mounts"_s, "/dev/sda1 / ext4 rw 0 0\n"
+                                "proc /proc proc rw 0 0\n"
+                                "tmpfs /run tmpfs rw 0 0\n"
+                                "/dev/sdb1 /media/usb\\040stick vfat rw 0 0\n"
+                                "/dev/sda2 /home ext4 rw 0 0\n"
+                                "/dev/loop3 /snap/core/1 squashfs ro 0 0\n"
+                                "server:/export /mnt/nfs nfs4 rw 0 0\n");
     tree.writeFile(u"block/sda/removable"_s, "0\n");
     tree.writeFile(u"block/sda/sda1/partition"_s, "1\n");
     tree.writeFile(u"block/sda/sda2/partition"_s, "2\n");
@@ -113,8 +112,8 @@ void FilesTest::driveListFromMountTable() {
     QStringList roots;
     for (const Drive& drive : drives)
         roots << drive.root + (drive.fixed ? u" fixed"_s : u""_s);
-    QCOMPARE(roots, QStringList({u"/ fixed"_s, u"/home/ fixed"_s, u"/media/usb stick/"_s,
-                                 u"/mnt/nfs/"_s}));
+    QCOMPARE(roots, QStringList(
+                        {u"/ fixed"_s, u"/home/ fixed"_s, u"/media/usb stick/"_s, u"/mnt/nfs/"_s}));
 }
 
 QTEST_GUILESS_MAIN(FilesTest)

@@ -16,9 +16,7 @@ public:
         this->busy = busy;
         events << (busy ? QStringLiteral("busy") : QStringLiteral("idle"));
     }
-    void setNoticeVisible(Notice notice, bool visible) override {
-        notices[int(notice)] = visible;
-    }
+    void setNoticeVisible(Notice notice, bool visible) override { notices[int(notice)] = visible; }
     void resultListReset() override { ++resets; }
     void statusChanged() override { ++statusChanges; }
     void showSettingsPreview() override {

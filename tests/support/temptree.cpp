@@ -13,7 +13,9 @@ namespace quillfen::testing {
 
 TempTree::TempTree() : m_dir(QDir::tempPath() + QStringLiteral("/quillfen-test-XXXXXX")) {}
 
-QString TempTree::root() const { return m_dir.path() + u'/'; }
+QString TempTree::root() const {
+    return m_dir.path() + u'/';
+}
 
 QString TempTree::makeFolder(const QString& relative) {
     QDir().mkpath(path(relative));
@@ -28,7 +30,8 @@ QString TempTree::writeFile(const QString& relative, const QByteArray& content) 
     if (fd >= 0) {
         qsizetype done = 0;
         while (done < content.size()) {
-            const ssize_t n = ::write(fd, content.constData() + done, size_t(content.size() - done));
+            const ssize_t n =
+                ::write(fd, content.constData() + done, size_t(content.size() - done));
             if (n <= 0)
                 break;
             done += n;

@@ -101,11 +101,21 @@ bool DirectoryListing::next() {
             continue;
         m_rawName = name;
         switch (entry->d_type) {
-        case DT_REG: m_quickType = FileType::Regular; break;
-        case DT_DIR: m_quickType = FileType::Folder; break;
-        case DT_LNK: m_quickType = FileType::Symlink; break;
-        case DT_UNKNOWN: m_quickType = FileType::Unknown; break;
-        default: m_quickType = FileType::Other; break;
+        case DT_REG:
+            m_quickType = FileType::Regular;
+            break;
+        case DT_DIR:
+            m_quickType = FileType::Folder;
+            break;
+        case DT_LNK:
+            m_quickType = FileType::Symlink;
+            break;
+        case DT_UNKNOWN:
+            m_quickType = FileType::Unknown;
+            break;
+        default:
+            m_quickType = FileType::Other;
+            break;
         }
         return true;
     }

@@ -32,7 +32,9 @@ QString environmentVariable(const char* name) {
     return value ? decodeFileName(value, qsizetype(std::strlen(value))) : QString();
 }
 
-bool hasEnvironmentVariable(const char* name) { return std::getenv(name) != nullptr; }
+bool hasEnvironmentVariable(const char* name) {
+    return std::getenv(name) != nullptr;
+}
 
 namespace {
 
@@ -76,12 +78,12 @@ QString unescapeLabel(const QString& name) {
 
 bool isPseudoFileSystem(const QString& fstype) {
     static const QStringList pseudo = {
-        u"proc"_s,     u"sysfs"_s,     u"tmpfs"_s,     u"devtmpfs"_s,   u"devpts"_s,
-        u"cgroup"_s,   u"cgroup2"_s,   u"securityfs"_s, u"pstore"_s,    u"bpf"_s,
-        u"debugfs"_s,  u"tracefs"_s,   u"mqueue"_s,    u"hugetlbfs"_s,  u"fusectl"_s,
-        u"configfs"_s, u"autofs"_s,    u"binfmt_misc"_s, u"efivarfs"_s, u"rpc_pipefs"_s,
-        u"nsfs"_s,     u"ramfs"_s,     u"overlay"_s,   u"squashfs"_s,   u"fuse.gvfsd-fuse"_s,
-        u"fuse.portal"_s, u"selinuxfs"_s, u"nfsd"_s,   u"sunrpc"_s};
+        u"proc"_s,        u"sysfs"_s,     u"tmpfs"_s,       u"devtmpfs"_s,  u"devpts"_s,
+        u"cgroup"_s,      u"cgroup2"_s,   u"securityfs"_s,  u"pstore"_s,    u"bpf"_s,
+        u"debugfs"_s,     u"tracefs"_s,   u"mqueue"_s,      u"hugetlbfs"_s, u"fusectl"_s,
+        u"configfs"_s,    u"autofs"_s,    u"binfmt_misc"_s, u"efivarfs"_s,  u"rpc_pipefs"_s,
+        u"nsfs"_s,        u"ramfs"_s,     u"overlay"_s,     u"squashfs"_s,  u"fuse.gvfsd-fuse"_s,
+        u"fuse.portal"_s, u"selinuxfs"_s, u"nfsd"_s,        u"sunrpc"_s};
     return pseudo.contains(fstype);
 }
 
@@ -99,8 +101,8 @@ QString blockName(const QString& device) {
 
 bool isRemovable(const QString& sysBlock, const QString& name) {
     // A partition's own folder has no "removable" file; its disk's has.
-    for (const QString& candidate : {sysBlock + u'/' + name + u"/removable"_s,
-                                     sysBlock + u'/' + name + u"/../removable"_s}) {
+    for (const QString& candidate :
+         {sysBlock + u'/' + name + u"/removable"_s, sysBlock + u'/' + name + u"/../removable"_s}) {
         QFile file(candidate);
         if (file.open(QIODevice::ReadOnly))
             return file.readAll().trimmed() == "1";
@@ -111,7 +113,8 @@ bool isRemovable(const QString& sysBlock, const QString& name) {
 QHash<QString, QString> labelsByDevice(const QString& labelFolder) {
     QHash<QString, QString> labels;
     const QDir dir(labelFolder);
-    for (const QFileInfo& link : dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& link :
+         dir.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
         const QString target = link.canonicalFilePath();
         if (!target.isEmpty())
             labels.insert(QFileInfo(target).fileName(), unescapeLabel(link.fileName()));
@@ -143,10 +146,11 @@ std::vector<Drive> driveList(const QString& mountsFile, const QString& sysBlock,
             drive.root += u'/';
         const bool blockDevice = drive.device.startsWith(u"/dev/"_s);
         const QString name = blockDevice ? blockName(drive.device) : QString();
-        drive.fixed = blockDevice && !isMediaFileSystem(drive.fstype) && !name.startsWith(u"loop"_s) &&
-                      !isRemovable(sysBlock, name);
+        drive.fixed = blockDevice && !isMediaFileSystem(drive.fstype) &&
+                      !name.startsWith(u"loop"_s) && !isRemovable(sysBlock, name);
         drive.label = labels.value(name);
-        drive.text = drive.root + u" ["_s + (drive.label.isEmpty() ? drive.device : drive.label) + u']';
+        drive.text =
+            drive.root + u" ["_s + (drive.label.isEmpty() ? drive.device : drive.label) + u']';
         // A later mount on the same point hides the earlier one.
         const auto same = std::find_if(drives.begin(), drives.end(),
                                        [&](const Drive& d) { return d.root == drive.root; });
