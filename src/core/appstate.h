@@ -11,6 +11,7 @@
 #include "core/lockedtext.h"
 #include "core/pathentry.h"
 #include "core/resultlist.h"
+#include "core/windowgeometry.h"
 #include "platform/platform.h"
 
 #include <QString>
@@ -118,6 +119,11 @@ struct AppState {
     std::array<quint32, 256> crctable{};
     int mbselected = 0;
     int clickeditem = 0;
+
+    // The main window's geometry as loaded at start-up and reported before
+    // the settings are saved; settings.dat's full path, chosen at start-up.
+    WindowGeometry window;
+    QString settingspath;
 
     ResultList resultlist;
     SettingsDialogState settings;

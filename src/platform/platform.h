@@ -115,6 +115,8 @@ void pause(int milliseconds);
 // Value of an environment variable, decoded as a file name; empty if unset.
 QString environmentVariable(const char* name);
 bool hasEnvironmentVariable(const char* name);
+// The real user id of the process.
+quint32 userId();
 
 // A mounted local file system.
 struct Drive {

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <thread>
+#include <unistd.h>
 
 namespace quillfen::platform {
 
@@ -34,6 +35,10 @@ QString environmentVariable(const char* name) {
 
 bool hasEnvironmentVariable(const char* name) {
     return std::getenv(name) != nullptr;
+}
+
+quint32 userId() {
+    return quint32(getuid());
 }
 
 namespace {
