@@ -57,7 +57,7 @@ QString maintitle(const AppState& state) {
     return u"Quillfen v"_s + state.appversion;
 }
 
-bool queryunload(AppState& state, MessageBoxes& messages, const WindowGeometry& current) {
+bool closemainwindow(AppState& state, MessageBoxes& messages, const WindowGeometry& current) {
     if (!state.stopflag) {
         messages.inform(u"You will need to stop the program before you quit."_s,
                         MessageIcon::Exclamation);

@@ -1,7 +1,7 @@
 #pragma once
 
 // The engine's part of start-up and shutdown. The main window calls
-// startup() before it shows itself and queryunload() when the user closes it.
+// startup() before it shows itself and closemainwindow() when the user closes it.
 
 #include "core/appstate.h"
 #include "core/messages.h"
@@ -34,6 +34,6 @@ QString maintitle(const AppState& state);
 // settings are saved and the close may go ahead (true). While a scan or a
 // comparison runs the user is told to stop it first, nothing is saved, and
 // the close is refused (false).
-bool queryunload(AppState& state, MessageBoxes& messages, const WindowGeometry& current);
+bool closemainwindow(AppState& state, MessageBoxes& messages, const WindowGeometry& current);
 
 } // namespace quillfen

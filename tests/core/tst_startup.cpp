@@ -98,9 +98,9 @@ void StartupTest::savedSettingsReplaceTheDefaults() {
         first.settings.skipfolderlist = {{u"/mine/"_s, false, true}};
         first.settings.patternlists.resize(2);
         testing::ScriptedMessageBoxes boxes;
-        QVERIFY(queryunload(first, boxes,
-                            WindowGeometry::fromPixels(QSize(640, 480), QPoint(10, 20),
-                                                       WindowShowState::Maximised)));
+        QVERIFY(closemainwindow(first, boxes,
+                                WindowGeometry::fromPixels(QSize(640, 480), QPoint(10, 20),
+                                                           WindowShowState::Maximised)));
         QVERIFY(boxes.shown.isEmpty());
     }
     AppState second;
@@ -178,7 +178,7 @@ void StartupTest::closingSavesOnlyWhenIdle() {
     // Busy: refused with the message, nothing saved, geometry untouched.
     state.stopflag = false;
     testing::ScriptedMessageBoxes boxes;
-    QVERIFY(!queryunload(state, boxes, geometry));
+    QVERIFY(!closemainwindow(state, boxes, geometry));
     QCOMPARE(boxes.shown.size(), 1);
     QCOMPARE(boxes.shown[0].text, u"You will need to stop the program before you quit."_s);
     QCOMPARE(boxes.shown[0].icon, MessageIcon::Exclamation);
@@ -188,7 +188,7 @@ void StartupTest::closingSavesOnlyWhenIdle() {
 
     // After Stop the close goes ahead and writes the file.
     state.stopflag = true;
-    QVERIFY(queryunload(state, boxes, geometry));
+    QVERIFY(closemainwindow(state, boxes, geometry));
     QCOMPARE(boxes.shown.size(), 1);
     QVERIFY(QFile::exists(system.settingsPath()));
     AppState reloaded;
@@ -198,7 +198,7 @@ void StartupTest::closingSavesOnlyWhenIdle() {
 
     // A save that cannot be written does not keep the window open.
     state.settingspath = system.tree.path(u"prog/settings.dat/inside"_s);
-    QVERIFY(queryunload(state, boxes, geometry));
+    QVERIFY(closemainwindow(state, boxes, geometry));
 }
 
 QTEST_GUILESS_MAIN(StartupTest)
