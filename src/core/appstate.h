@@ -8,6 +8,8 @@
 // Threads: the window thread owns everything except the atomics and the
 // LockedText fields, which a running job writes while the window reads them.
 
+#include "core/assistantsettings.h"
+#include "core/exportsettings.h"
 #include "core/lockedtext.h"
 #include "core/pathentry.h"
 #include "core/resultlist.h"
@@ -128,6 +130,8 @@ struct AppState {
     ResultList resultlist;
     SettingsDialogState settings;
     ScanPathsState scanpaths;
+    AssistantSettings assistant; // the selection assistant's controls
+    ExportSettings exportsettings; // the report export dialog's controls
 
     // kbdone is a fixed-point count of kilobytes with four decimals; reading
     // n bytes adds n / 1000 kB.

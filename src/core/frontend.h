@@ -14,6 +14,13 @@ enum class Notice {
     Preview,    // the link to the discard and save preview
 };
 
+// Dialogs that the engine's flows close when they are done.
+enum class Dialog {
+    DeleteFiles,        // after a recycle or delete that passed its confirmation
+    SelectionAssistant, // after the assistant ran
+    ExportReport,       // after a report was written
+};
+
 class Frontend {
 public:
     virtual ~Frontend() = default;
@@ -28,6 +35,9 @@ public:
     virtual void resultListReset() = 0;
     // Status texts of the state changed (labelposs1, labeldef1, labelmbselected1, ...).
     virtual void statusChanged() = 0;
+    // Only check boxes of the result list changed (rows, order and texts did
+    // not); a view may repaint instead of resetting.
+    virtual void resultChecksChanged() { resultListReset(); }
 
     // Dialogs, each modal and owned by the main window.
     // The Settings preview; returns when it is closed (it sets scanconfirmed).
@@ -35,6 +45,9 @@ public:
     virtual void showScanPaths() = 0;
     virtual void showCompareDialog() = 0;
     virtual void showSelectionAssistant() = 0;
+    // The Errorlog dialog; it takes the messages out of AppState::errorlog.
+    virtual void showErrorLog() {}
+    virtual void closeDialog(Dialog) {}
 
     // Arms the one-shot comparison timer; its tick starts the comparison run.
     virtual void enableComparisonTimer() = 0;

@@ -5,8 +5,8 @@
 namespace quillfen {
 
 enum class MessageIcon { None, Information, Exclamation, Critical };
-enum class MessageButtons { Ok, YesNo };
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageButtons { Ok, YesNo, OkCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
 
 // Modal message boxes carrying the application's title. The window shows real
 // boxes; tests install a scripted implementation that records every call.
@@ -21,6 +21,9 @@ public:
     }
     bool askYesNo(const QString& text, MessageIcon icon, MessageAnswer defaultButton) {
         return ask(text, icon, MessageButtons::YesNo, defaultButton) == MessageAnswer::Yes;
+    }
+    bool askOkCancel(const QString& text, MessageIcon icon, MessageAnswer defaultButton) {
+        return ask(text, icon, MessageButtons::OkCancel, defaultButton) == MessageAnswer::Ok;
     }
 };
 

@@ -19,6 +19,7 @@ public:
     void setNoticeVisible(Notice notice, bool visible) override { notices[int(notice)] = visible; }
     void resultListReset() override { ++resets; }
     void statusChanged() override { ++statusChanges; }
+    void resultChecksChanged() override { ++checkChanges; }
     void showSettingsPreview() override {
         events << QStringLiteral("preview");
         if (onSettingsPreview)
@@ -27,6 +28,15 @@ public:
     void showScanPaths() override { events << QStringLiteral("scanpaths"); }
     void showCompareDialog() override { events << QStringLiteral("compare"); }
     void showSelectionAssistant() override { events << QStringLiteral("assistant"); }
+    void showErrorLog() override {
+        events << QStringLiteral("errorlog");
+        if (onErrorLog)
+            onErrorLog();
+    }
+    void closeDialog(Dialog dialog) override {
+        static const char* const names[] = {"close deletefiles", "close assistant", "close export"};
+        events << QString::fromLatin1(names[int(dialog)]);
+    }
     void enableComparisonTimer() override {
         events << QStringLiteral("comparisontimer");
         comparisonTimerEnabled = true;
@@ -40,8 +50,10 @@ public:
     bool notices[3] = {false, false, false};
     int resets = 0;
     int statusChanges = 0;
+    int checkChanges = 0;
     bool comparisonTimerEnabled = false;
     std::function<void()> onSettingsPreview;
+    std::function<void()> onErrorLog;
 };
 
 } // namespace quillfen::testing

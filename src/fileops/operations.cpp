@@ -1,0 +1,360 @@
+#include "fileops/operations.h"
+
+#include "core/busy.h"
+#include "platform/fileops.h"
+#include "platform/platform.h"
+#include "results/selection.h"
+
+#include <exception>
+#include <memory>
+
+namespace quillfen {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString kChanged = u"The file has changed since the scan"_s;
+
+// Empty when the file at the row's path is still the one that was listed.
+QString changedSinceScan(const FileJobItem& item) {
+    const platform::FileInfo info = platform::fileInfo(item.fullPath());
+    if (!info.exists())
+        return platform::errorText(info.error);
+    if (!info.isRegular() || info.size != item.size ||
+        (item.checkmtime && info.mtime != item.mtime))
+        return kChanged;
+    return {};
+}
+
+QString recycleLine(const QString& filename, const QString& description) {
+    // The platform's reason follows the line, in brackets.
+    return u"An unknown error occured while trying to move: '"_s + filename +
+           u"' to the recycle bin ("_s + description + u')';
+}
+
+struct OperationTexts {
+    MessageIcon icon;
+    QString line;
+    QString lastline;
+    QString result;
+};
+
+OperationTexts textsOf(FileOperation operation) {
+    switch (operation) {
+    case FileOperation::Recycle:
+        return {MessageIcon::Exclamation,
+                u"The files that you have selected in the list will be moved to the recycle bin!"_s,
+                u"Click on OK to continue."_s, u" files have been moved to the recycle bin."_s};
+    case FileOperation::Delete:
+        return {MessageIcon::Critical,
+                u"The files that you have selected in the list will be PERMANENTLY DELETED!"_s,
+                u"Click on OK to continue with the deletion."_s,
+                u" files have been permanently deleted."_s};
+    case FileOperation::Move:
+        break;
+    }
+    return {MessageIcon::Critical, u"The files that you have selected in the list will be moved!"_s,
+            u"Click on OK to move the files."_s, u" files have been moved."_s};
+}
+
+void regroup(AppState& state, Frontend& frontend) {
+    frontend.resultListReset();
+    recountselected(state, frontend);
+}
+
+} // namespace
+
+QString recyclestep(const FileJobItem& item) {
+    const QString filename = item.fullPath();
+    QString reason = changedSinceScan(item);
+    if (reason.isEmpty()) {
+        const platform::FileOpResult result = platform::moveToTrash(filename);
+        if (result.ok())
+            return {};
+        reason = result.description;
+    }
+    return recycleLine(filename, reason);
+}
+
+QString deletestep(const FileJobItem& item) {
+    QString reason = changedSinceScan(item);
+    if (reason.isEmpty()) {
+        const platform::FileOpResult result = platform::removeFile(item.fullPath());
+        if (result.ok())
+            return {};
+        reason = result.description;
+    }
+    return u"Error: '"_s + reason + u"' occured while trying to delete the file: "_s +
+           item.filename;
+}
+
+QString movestep(const FileJobItem& item, const MoveOptions& options,
+                 const std::atomic<bool>* stop) {
+    const QString source = item.fullPath();
+    const QString target = options.destination + item.filename;
+    QString reason = changedSinceScan(item);
+    if (reason.isEmpty()) {
+        const QString destination = options.rename ? freename(target) : target;
+        const platform::FileOpResult result = platform::moveFile(source, destination, stop);
+        if (result.ok())
+            return {};
+        reason = result.description;
+    }
+    // Both lines name the first target tried, not the free name found.
+    const QString frame = options.rename
+                              ? u"' occured while trying to move and giving a new filename: "_s
+                              : u"' occured while trying to move: "_s;
+    return u"Error: '"_s + reason + frame + source + u" to "_s + target;
+}
+
+void Recycle(AppState& state, const QString& filename) {
+    const platform::FileOpResult result = platform::moveToTrash(filename);
+    if (!result.ok())
+        state.errorlog.append(recycleLine(filename, result.description));
+}
+
+QString freename(const QString& path) {
+    const auto exists = [](const QString& candidate) {
+        return platform::fileInfo(candidate).exists();
+    };
+    if (!exists(path))
+        return path;
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const qsizetype dot = path.lastIndexOf(u'.');
+    const bool extension = dot > slash;
+    const QString base = extension ? path.left(dot) : path;
+    const QString ext = extension ? path.mid(dot) : QString();
+    for (qint64 i = 0;; ++i) {
+        const QString candidate = base + u'(' + QString::number(i) + u')' + ext;
+        if (!exists(candidate))
+            return candidate;
+    }
+}
+
+FileJobResult runfilejob(const FileJobInput& input) {
+    FileJobResult result;
+    for (const FileJobItem& item : input.items) {
+        if (input.stop && input.stop->load(std::memory_order_relaxed)) {
+            result.stopped = true;
+            break;
+        }
+        try {
+            QString line;
+            switch (input.operation) {
+            case FileOperation::Recycle:
+                line = recyclestep(item);
+                break;
+            case FileOperation::Delete:
+                line = deletestep(item);
+                break;
+            case FileOperation::Move:
+                line = movestep(item, input.move, input.stop);
+                break;
+            }
+            if (!line.isEmpty())
+                result.errors.append(line);
+        } catch (const std::exception& error) {
+            // Before the first file, or anywhere in a recycle, an unexpected
+            // failure ends the operation; later ones skip the file.
+            if (result.processed == 0 || input.operation == FileOperation::Recycle) {
+                result.failure = QString::fromLocal8Bit(error.what());
+                break;
+            }
+        }
+        ++result.processed;
+        result.processedrows.push_back(item.row);
+        if (input.progress)
+            input.progress->fetch_add(1, std::memory_order_relaxed);
+    }
+    return result;
+}
+
+bool confirmfileoperation(AppState& state, Frontend& frontend, FileOperation operation) {
+    MessageBoxes& boxes = frontend.messages();
+    if (state.resultlist.empty()) {
+        boxes.inform(u"There are no files in the list."_s, MessageIcon::Information);
+        return false;
+    }
+    const OperationTexts texts = textsOf(operation);
+    const QString text =
+        crlfJoin({u"Warning!"_s, QString(), texts.line, QString(), texts.lastline});
+    return boxes.askOkCancel(text, texts.icon, MessageAnswer::Cancel);
+}
+
+FileJobInput planfileoperation(const AppState& state, FileOperation operation,
+                               const MoveOptions& move) {
+    FileJobInput input;
+    input.operation = operation;
+    input.move = move;
+    const ResultList& list = state.resultlist;
+    for (qsizetype row = 0; row < qsizetype(list.size()); ++row) {
+        const ResultEntry& entry = list[size_t(row)];
+        if (!entry.checked || entry.isSeparator())
+            continue;
+        input.items.push_back({row, entry.path, entry.filename, entry.size, entry.mtime,
+                               entry.dateform != DateForm::None});
+    }
+    return input;
+}
+
+void finishfileoperation(AppState& state, Frontend& frontend, FileOperation operation,
+                         const FileJobResult& result) {
+    MessageBoxes& boxes = frontend.messages();
+    state.errorlog.append(result.errors);
+    if (!result.failure.isEmpty()) {
+        boxes.inform(crlfJoin({u"An error occured!"_s, QString(), result.failure}),
+                     MessageIcon::Critical);
+        return;
+    }
+    std::vector<bool> remove(state.resultlist.size(), false);
+    for (const qsizetype row : result.processedrows) {
+        if (row >= 0 && row < qsizetype(remove.size()))
+            remove[size_t(row)] = true;
+    }
+    tidygroups(state, frontend, remove);
+
+    boxes.inform(QString::number(result.processed) + textsOf(operation).result,
+                 MessageIcon::Information);
+    const qsizetype errors = state.errorlog.size();
+    if (errors >= 1) {
+        const QString question =
+            crlfJoin({QString::number(errors) +
+                          u" errors occured while trying to complete this operation."_s,
+                      QString(), u"Would you like to see the log?"_s});
+        // Seeing the log loses nothing; not seeing it loses the messages.
+        if (boxes.askYesNo(question, MessageIcon::Exclamation, MessageAnswer::Yes))
+            frontend.showErrorLog();
+    }
+    state.errorlog.clear();
+}
+
+namespace {
+
+void runNow(AppState& state, Frontend& frontend, FileOperation operation, const MoveOptions& move) {
+    if (!confirmfileoperation(state, frontend, operation))
+        return;
+    const FileJobResult result = runfilejob(planfileoperation(state, operation, move));
+    finishfileoperation(state, frontend, operation, result);
+}
+
+} // namespace
+
+void recyclefiles(AppState& state, Frontend& frontend) {
+    runNow(state, frontend, FileOperation::Recycle, {});
+}
+
+void deletefiles(AppState& state, Frontend& frontend) {
+    runNow(state, frontend, FileOperation::Delete, {});
+}
+
+void movefiles(AppState& state, Frontend& frontend, const MoveOptions& options) {
+    runNow(state, frontend, FileOperation::Move, options);
+}
+
+bool startfileoperation(AppState& state, Frontend& frontend, JobRunner& runner,
+                        FileOperation operation, const MoveOptions& move) {
+    if (runner.isRunning() || !confirmfileoperation(state, frontend, operation))
+        return false;
+    auto input = std::make_shared<FileJobInput>(planfileoperation(state, operation, move));
+    auto result = std::make_shared<FileJobResult>();
+    state.progressmax = qint64(input->items.size());
+    state.progressdone = 0;
+    input->stop = &state.stopflag;
+    input->progress = &state.progressdone;
+    beginbusy(state, frontend);
+    return runner.start([input, result] { *result = runfilejob(*input); },
+                        [&state, &frontend, operation, result] {
+                            endbusy(state, frontend);
+                            finishfileoperation(state, frontend, operation, *result);
+                        });
+}
+
+void movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& options,
+                      JobRunner* runner) {
+    if (options.destination.isEmpty()) {
+        frontend.messages().inform(u"You must first select a path to move the files too!"_s,
+                                   MessageIcon::Exclamation);
+        return;
+    }
+    if (runner)
+        startfileoperation(state, frontend, *runner, FileOperation::Move, options);
+    else
+        movefiles(state, frontend, options);
+}
+
+std::vector<DeleteDialogRow> deletedialogrows(const ResultList& list) {
+    std::vector<DeleteDialogRow> rows;
+    for (const ResultEntry& entry : list) {
+        if (entry.checked && !entry.isSeparator())
+            rows.push_back({entry.fullPath(), entry.sizembText()});
+    }
+    return rows;
+}
+
+QString deletedialogcount(qsizetype rows) {
+    return QString::number(rows) + u" files"_s;
+}
+
+QString browsedfolder(const QString& folder) {
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+QStringList takeerrorlog(AppState& state) {
+    QStringList messages;
+    messages.swap(state.errorlog);
+    return messages;
+}
+
+ResultList tidiedlist(const ResultList& list) {
+    // Groups are the runs of rows between separator rows; repeated, leading
+    // and trailing separators vanish, and so do groups left with one row.
+    ResultList tidied;
+    tidied.reserve(list.size());
+    size_t start = 0;
+    while (start < list.size()) {
+        if (list[start].isSeparator()) {
+            ++start;
+            continue;
+        }
+        size_t end = start;
+        while (end < list.size() && !list[end].isSeparator())
+            ++end;
+        if (end - start >= 2) {
+            if (!tidied.empty())
+                tidied.push_back(ResultEntry::separator());
+            tidied.insert(tidied.end(), list.begin() + qsizetype(start),
+                          list.begin() + qsizetype(end));
+        }
+        start = end;
+    }
+    return tidied;
+}
+
+void tidygroups(AppState& state, Frontend& frontend) {
+    std::vector<bool> remove(state.resultlist.size());
+    for (size_t row = 0; row < remove.size(); ++row)
+        remove[row] = state.resultlist[row].checked;
+    tidygroups(state, frontend, remove);
+}
+
+void tidygroups(AppState& state, Frontend& frontend, const std::vector<bool>& remove) {
+    ResultList kept;
+    kept.reserve(state.resultlist.size());
+    for (size_t row = 0; row < state.resultlist.size(); ++row) {
+        if (row >= remove.size() || !remove[row])
+            kept.push_back(std::move(state.resultlist[row]));
+    }
+    state.resultlist.swap(kept);
+    try {
+        ResultList tidied = tidiedlist(state.resultlist);
+        state.resultlist.swap(tidied);
+    } catch (const std::exception& error) {
+        frontend.messages().inform(u"Remove EG Error: "_s + QString::fromLocal8Bit(error.what()),
+                                   MessageIcon::Critical);
+    }
+    regroup(state, frontend);
+    frontend.closeDialog(Dialog::DeleteFiles);
+}
+
+} // namespace quillfen

@@ -1,0 +1,131 @@
+#pragma once
+
+// Recycling, deleting and moving the checked files of the result list, the
+// error log, the free-name search and the group tidy-up.
+//
+// An operation runs in three steps so that the file work can leave the
+// window thread: confirmfileoperation (window thread, messages),
+// runfilejob (any thread: a plain input in, a plain result out, no program
+// state touched) and finishfileoperation (window thread: the tidy-up and the
+// messages). startfileoperation runs them with a JobRunner; recyclefiles,
+// deletefiles and movefiles run them in a row.
+
+#include "core/appstate.h"
+#include "core/frontend.h"
+#include "core/jobrunner.h"
+
+#include <atomic>
+#include <vector>
+
+namespace quillfen {
+
+enum class FileOperation { Recycle, Delete, Move };
+
+// The Move files dialog's choices, read once when a move starts.
+struct MoveOptions {
+    QString destination; // used unchanged as a prefix, normally a folder ending in "/"
+    bool rename = true;  // "Rename files with conflicting filenames"
+};
+
+// One checked row as the job sees it.
+struct FileJobItem {
+    qsizetype row = 0;
+    QString path;     // folder ending in "/"
+    QString filename; // name in that folder
+    qint64 size = 0;  // as the scan found it
+    qint64 mtime = 0;
+    bool checkmtime = false; // the row's date was read, so a change can be told
+    QString fullPath() const { return path + filename; }
+};
+
+struct FileJobInput {
+    FileOperation operation = FileOperation::Delete;
+    MoveOptions move;
+    std::vector<FileJobItem> items; // the checked rows in list order
+    // Set while the program is busy: true asks the job to stop after the
+    // file in hand (AppState::stopflag).
+    const std::atomic<bool>* stop = nullptr;
+    std::atomic<qint64>* progress = nullptr; // files handled so far
+};
+
+struct FileJobResult {
+    qint64 processed = 0;                 // files whose step ran, failed or not
+    std::vector<qsizetype> processedrows; // ascending
+    QStringList errors;                   // one error-log line per failed step
+    bool stopped = false;                 // the stop request ended the job early
+    QString failure;                      // an unexpected failure that ended the operation at once
+};
+
+// The per-file steps; each returns its error-log line, or an empty text.
+// Before a file is touched it is checked to be the file that was listed
+// (a regular file of the listed size and date): a changed file is left alone.
+QString recyclestep(const FileJobItem& item);
+QString deletestep(const FileJobItem& item);
+QString movestep(const FileJobItem& item, const MoveOptions& options,
+                 const std::atomic<bool>* stop = nullptr);
+
+// Sends one file to the trash; a failure goes into the error log.
+void Recycle(AppState& state, const QString& filename);
+
+// The first of path, base(0).ext, base(1).ext, ... (path(0), path(1), ...
+// without an extension) at which nothing exists.
+QString freename(const QString& path);
+
+// Runs the per-file steps; touches no program state, so it may run on the
+// worker thread.
+FileJobResult runfilejob(const FileJobInput& input);
+
+// Steps 1 and 2 of every operation: the empty-list message and the
+// confirmation (Cancel is the default). False: the operation ends here.
+bool confirmfileoperation(AppState& state, Frontend& frontend, FileOperation operation);
+// The checked rows of the result list as the job's input.
+FileJobInput planfileoperation(const AppState& state, FileOperation operation,
+                               const MoveOptions& move = {});
+// The end of an operation: the group tidy-up over the rows whose step ran,
+// the result message, the error-log question, and the emptied error log.
+void finishfileoperation(AppState& state, Frontend& frontend, FileOperation operation,
+                         const FileJobResult& result);
+
+// The whole operation on the window thread.
+void recyclefiles(AppState& state, Frontend& frontend);
+void deletefiles(AppState& state, Frontend& frontend);
+void movefiles(AppState& state, Frontend& frontend, const MoveOptions& options);
+
+// The whole operation with the file work on the runner's worker thread;
+// the program is busy meanwhile (Stop ends it after the file in hand).
+// False when nothing was started (empty list, Cancel, a job running).
+bool startfileoperation(AppState& state, Frontend& frontend, JobRunner& runner,
+                        FileOperation operation, const MoveOptions& move = {});
+
+// "&Move files" of the Move files dialog: an empty path is refused with its
+// message; otherwise the move runs (synchronously, or on runner when given).
+void movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& options,
+                      JobRunner* runner = nullptr);
+
+// The rows the Delete files dialog lists: every checked entry's full path
+// and "Size (MB)" text, in list order; and its count label ("3 files").
+struct DeleteDialogRow {
+    QString file;
+    QString sizemb;
+};
+std::vector<DeleteDialogRow> deletedialogrows(const ResultList& list);
+QString deletedialogcount(qsizetype rows);
+
+// A folder from the folder browser with the trailing "/" the path box wants.
+QString browsedfolder(const QString& folder);
+
+// The Errorlog dialog takes the messages out of the log, first to last.
+QStringList takeerrorlog(AppState& state);
+
+// Steps 2 to 5 of the group tidy-up on a list: leading, trailing and
+// repeated separator rows go, then every group that has one row left,
+// together with one separator next to it.
+ResultList tidiedlist(const ResultList& list);
+
+// The group tidy-up on the result list (rows marked in remove; by default
+// every checked row), then the grouping step and the closing of the Delete
+// files dialog.
+void tidygroups(AppState& state, Frontend& frontend);
+void tidygroups(AppState& state, Frontend& frontend, const std::vector<bool>& remove);
+
+} // namespace quillfen

@@ -1,0 +1,47 @@
+#pragma once
+
+// Changing files: permanent deletion, moving without ever replacing a file,
+// the freedesktop.org trash, and whole-file writes that never leave a
+// half-written file. Names are converted with encodeFileName only; no shell.
+
+#include <QByteArray>
+#include <QString>
+#include <atomic>
+
+namespace quillfen::platform {
+
+struct FileOpResult {
+    int error = 0;       // errno of the failure; 0 on success
+    QString description; // the system's text for it
+    bool ok() const { return error == 0; }
+    static FileOpResult failure(int error);
+};
+
+// The system's description of an errno value ("Permission denied").
+QString errorText(int error);
+
+// Deletes one file permanently; folders are refused.
+FileOpResult removeFile(const QString& path);
+
+// Moves a file to target and never replaces anything there, also when a file
+// appears at target while the move runs. Within a file system the file is
+// renamed. Across file systems it is copied to a temporary name in the
+// target's folder, flushed, checked, given the source's permissions and
+// times, put in place, and only then is the source removed; any failure
+// leaves the source as it was and no partial file behind. A stop request
+// (stop set to true) abandons a copy in that way too.
+FileOpResult moveFile(const QString& source, const QString& target,
+                      const std::atomic<bool>* stop = nullptr);
+
+// Sends a file to the trash of the freedesktop.org Trash specification: the
+// home trash ($XDG_DATA_HOME/Trash) for files on its file system, else the
+// volume's $topdir/.Trash/$uid or $topdir/.Trash-$uid. The .trashinfo is
+// written first; a file that cannot be trashed stays where it is.
+FileOpResult moveToTrash(const QString& path);
+
+// Writes content as the whole file at path. The old file stays as it was
+// unless the new one was written completely; a read-only file, a folder or
+// a path into a missing folder is refused with its reason.
+FileOpResult saveFile(const QString& path, const QByteArray& content);
+
+} // namespace quillfen::platform

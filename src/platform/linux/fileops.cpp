@@ -1,0 +1,280 @@
+// Linux implementation of deleting, moving and whole-file writing.
+
+#include "platform/fileops.h"
+
+#include "platform/filename.h"
+#include "platform/linux/posixfiles.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace quillfen::platform {
+
+QString errorText(int error) {
+    char buffer[256];
+    // The GNU strerror_r returns the text, which may not be in buffer.
+    const char* text = ::strerror_r(error, buffer, sizeof buffer);
+    return QString::fromLocal8Bit(text);
+}
+
+FileOpResult FileOpResult::failure(int error) {
+    return {error, errorText(error)};
+}
+
+namespace posix {
+
+int renameNoReplace(int fromDir, const char* from, int toDir, const char* to) {
+    if (::renameat2(fromDir, from, toDir, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    const int error = errno;
+    if (error != EINVAL && error != ENOSYS && error != EOPNOTSUPP)
+        return error;
+    // A file system without the flag: a hard link cannot replace anything.
+    if (::linkat(fromDir, from, toDir, to, 0) != 0)
+        return errno;
+    if (::unlinkat(fromDir, from, 0) != 0) {
+        const int unlinkError = errno;
+        ::unlinkat(toDir, to, 0);
+        return unlinkError;
+    }
+    return 0;
+}
+
+QByteArray folderPart(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    if (slash == 0)
+        return QByteArrayLiteral("/");
+    return path.left(slash);
+}
+
+QByteArray namePart(const QByteArray& path) {
+    return path.mid(path.lastIndexOf('/') + 1);
+}
+
+int writeAll(int fd, const char* data, qint64 length) {
+    qint64 done = 0;
+    while (done < length) {
+        const ssize_t n = ::write(fd, data + done, size_t(length - done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        done += n;
+    }
+    return 0;
+}
+
+void syncFolder(const QByteArray& folder) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Creates a file that did not exist, with a unique hidden name in folder.
+int createTemporary(const QByteArray& folder, const QByteArray& stem, mode_t mode,
+                    QByteArray& created) {
+    static std::atomic<quint32> counter{0};
+    // Room for the serial part within the 255 bytes a name may have.
+    const QByteArray prefix =
+        (folder == "/" ? QByteArray("/") : folder + '/') + '.' + stem.left(160);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const quint32 serial = counter.fetch_add(1, std::memory_order_relaxed);
+        QByteArray name = prefix + '-' + QByteArray::number(::getpid()) + '-' +
+                          QByteArray::number(serial) + ".tmp";
+        const int fd =
+            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        if (fd >= 0) {
+            created = std::move(name);
+            return fd;
+        }
+        if (errno != EEXIST)
+            return -errno;
+    }
+    return -EEXIST;
+}
+
+} // namespace posix
+
+using namespace posix;
+
+FileOpResult removeFile(const QString& path) {
+    const QByteArray encoded = encodeFileName(path);
+    struct stat st;
+    if (::lstat(encoded.constData(), &st) != 0)
+        return FileOpResult::failure(errno);
+    if (S_ISDIR(st.st_mode))
+        return FileOpResult::failure(EISDIR);
+    if (::unlink(encoded.constData()) != 0)
+        return FileOpResult::failure(errno);
+    return {};
+}
+
+namespace {
+
+// The copy of a move across file systems; see moveFile.
+FileOpResult copyThenRemove(const QByteArray& source, const QByteArray& target,
+                            const std::atomic<bool>* stop) {
+    const int in = ::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (in < 0)
+        return FileOpResult::failure(errno);
+    struct stat before;
+    const int statError = ::fstat(in, &before) != 0 ? errno : 0;
+    if (statError || !S_ISREG(before.st_mode)) {
+        ::close(in);
+        return FileOpResult::failure(statError ? statError : EINVAL);
+    }
+    const QByteArray folder = folderPart(target);
+    QByteArray temporary;
+    const int out = createTemporary(folder, "quillfen-move", 0600, temporary);
+    if (out < 0) {
+        ::close(in);
+        return FileOpResult::failure(-out);
+    }
+
+    int error = 0;
+    QString description; // our own text where the system has none that fits
+    qint64 copied = 0;
+    std::vector<char> buffer(1 << 20);
+    for (;;) {
+        if (stop && stop->load(std::memory_order_relaxed)) {
+            error = ECANCELED;
+            break;
+        }
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            error = errno;
+            break;
+        }
+        if (n == 0)
+            break;
+        error = writeAll(out, buffer.data(), n);
+        if (error)
+            break;
+        copied += n;
+    }
+
+    struct stat after;
+    if (!error && (::fstat(in, &after) != 0 || after.st_size != before.st_size ||
+                   after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+                   after.st_mtim.tv_nsec != before.st_mtim.tv_nsec || copied != before.st_size)) {
+        error = EAGAIN;
+        description = QStringLiteral("The file changed while it was being copied");
+    }
+    if (!error) {
+        // Ownership can only be kept by a privileged user; permissions and
+        // times can always be.
+        [[maybe_unused]] const int owned = ::fchown(out, before.st_uid, before.st_gid);
+        if (::fchmod(out, before.st_mode & 07777) != 0)
+            error = errno;
+    }
+    if (!error) {
+        const struct timespec times[2] = {before.st_atim, before.st_mtim};
+        if (::futimens(out, times) != 0)
+            error = errno;
+    }
+    if (!error && ::fsync(out) != 0)
+        error = errno;
+    struct stat written;
+    if (!error && (::fstat(out, &written) != 0 || written.st_size != before.st_size)) {
+        error = EIO;
+        description = QStringLiteral("The copy does not have the size of the file");
+    }
+    if (::close(out) != 0 && !error)
+        error = errno;
+    ::close(in);
+
+    if (!error)
+        error = renameNoReplace(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData());
+    if (error) {
+        ::unlink(temporary.constData());
+        FileOpResult result = FileOpResult::failure(error);
+        if (!description.isEmpty())
+            result.description = description;
+        return result;
+    }
+    syncFolder(folder);
+    if (::unlink(source.constData()) != 0) {
+        // Two copies would be a move that half happened: take ours back.
+        error = errno;
+        ::unlink(target.constData());
+        return FileOpResult::failure(error);
+    }
+    return {};
+}
+
+} // namespace
+
+FileOpResult moveFile(const QString& source, const QString& target, const std::atomic<bool>* stop) {
+    const QByteArray from = encodeFileName(source);
+    const QByteArray to = encodeFileName(target);
+    const int error = renameNoReplace(AT_FDCWD, from.constData(), AT_FDCWD, to.constData());
+    if (error != EXDEV)
+        return error ? FileOpResult::failure(error) : FileOpResult{};
+    // A file appearing at the target while the copy runs is caught by the
+    // final rename; this only spares a needless copy.
+    struct stat st;
+    if (::lstat(to.constData(), &st) == 0)
+        return FileOpResult::failure(EEXIST);
+    return copyThenRemove(from, to, stop);
+}
+
+FileOpResult saveFile(const QString& path, const QByteArray& content) {
+    QByteArray target = encodeFileName(path);
+    mode_t mode = 0666; // narrowed by the umask when the file is created
+    bool existed = false;
+    struct stat st;
+    if (::stat(target.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            return FileOpResult::failure(EISDIR);
+        if (!S_ISREG(st.st_mode))
+            return FileOpResult::failure(EINVAL);
+        // Without a write bit the user meant the file to stay as it is, even
+        // for root, who may write anything.
+        if ((st.st_mode & 0222) == 0 || ::access(target.constData(), W_OK) != 0)
+            return FileOpResult::failure(EACCES);
+        // Replace what a symbolic link points to, not the link.
+        if (char* real = ::realpath(target.constData(), nullptr)) {
+            target = QByteArray(real);
+            ::free(real);
+        }
+        mode = st.st_mode & 07777;
+        existed = true;
+    } else if (errno != ENOENT) {
+        return FileOpResult::failure(errno);
+    }
+
+    const QByteArray folder = folderPart(target);
+    QByteArray temporary;
+    const int fd = createTemporary(folder, namePart(target), mode, temporary);
+    if (fd < 0)
+        return FileOpResult::failure(-fd);
+    int error = writeAll(fd, content.constData(), content.size());
+    if (!error && existed && ::fchmod(fd, mode) != 0)
+        error = errno;
+    if (!error && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = errno;
+    if (!error && ::rename(temporary.constData(), target.constData()) != 0)
+        error = errno;
+    if (error) {
+        ::unlink(temporary.constData());
+        return FileOpResult::failure(error);
+    }
+    syncFolder(folder);
+    return {};
+}
+
+} // namespace quillfen::platform

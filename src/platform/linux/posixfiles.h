@@ -1,0 +1,30 @@
+#pragma once
+
+// Helpers shared by the Linux file-changing code; not part of the platform
+// interface.
+
+#include <QByteArray>
+#include <sys/types.h>
+
+namespace quillfen::platform::posix {
+
+// renameat2 with RENAME_NOREPLACE, or a hard link and an unlink where the
+// file system lacks the flag. Returns 0 or an errno value.
+int renameNoReplace(int fromDir, const char* from, int toDir, const char* to);
+
+// The folder of a path without its trailing "/" ("/" for the root), and the name after it.
+QByteArray folderPart(const QByteArray& path);
+QByteArray namePart(const QByteArray& path);
+
+// Writes everything or returns the errno value of the failure.
+int writeAll(int fd, const char* data, qint64 length);
+
+// Flushes a folder's entries, so that a rename is on disk before what depends on it.
+void syncFolder(const QByteArray& folder);
+
+// Opens a new file with a unique hidden name in folder (O_EXCL); returns the
+// descriptor, or a negative errno value.
+int createTemporary(const QByteArray& folder, const QByteArray& stem, mode_t mode,
+                    QByteArray& created);
+
+} // namespace quillfen::platform::posix

@@ -1,0 +1,46 @@
+#include "results/filecommands.h"
+
+#include "platform/filename.h"
+
+namespace quillfen {
+
+using namespace Qt::StringLiterals;
+
+std::optional<QString> clickedfile(const AppState& state) {
+    const qsizetype position = state.clickeditem;
+    if (position < 1 || position > qsizetype(state.resultlist.size()))
+        return std::nullopt;
+    const ResultEntry& entry = state.resultlist[size_t(position - 1)];
+    if (entry.isSeparator())
+        return std::nullopt;
+    return entry.fullPath();
+}
+
+std::optional<LaunchRequest> editfilecommand(const AppState& state) {
+    const std::optional<QString> path = clickedfile(state);
+    if (!path || state.viewerpath.trimmed().isEmpty())
+        return std::nullopt;
+    // Paths in the list are absolute, so the argument can never be read as
+    // an option of the editor.
+    return LaunchRequest{state.viewerpath, {*path}};
+}
+
+std::optional<QString> openfoldertarget(const AppState& state) {
+    const std::optional<QString> path = clickedfile(state);
+    if (!path)
+        return std::nullopt;
+    QString folder = folderOf(*path);
+    const qsizetype slash = folder.lastIndexOf(u'/');
+    if (slash > 0)
+        folder.truncate(slash);
+    else if (slash == 0)
+        folder = u"/"_s;
+    return folder;
+}
+
+QUrl fileUrl(const QString& path) {
+    const QByteArray encoded = platform::encodeFileName(path).toPercentEncoding("/");
+    return QUrl::fromEncoded("file://" + encoded, QUrl::StrictMode);
+}
+
+} // namespace quillfen

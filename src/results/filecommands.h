@@ -1,0 +1,37 @@
+#pragma once
+
+// The pure parts of the context menu's four file commands: which file the
+// clicked row names and what to launch for it. The window only launches:
+// QProcess::startDetached(program, arguments) for the editor, the desktop's
+// URL handler for "Execute.." and "Open folder". Nothing goes through a shell.
+
+#include "core/appstate.h"
+
+#include <QStringList>
+#include <QUrl>
+#include <optional>
+
+namespace quillfen {
+
+struct LaunchRequest {
+    QString program;
+    QStringList arguments;
+};
+
+// Full path of the row at clickeditem (1-based, as the window records a
+// click); nothing when no row was clicked, the position is past the end of
+// the list (rows were removed since) or the row is a separator row.
+std::optional<QString> clickedfile(const AppState& state);
+
+// "Edit file": viewerpath started with the full path as its one argument.
+std::optional<LaunchRequest> editfilecommand(const AppState& state);
+
+// "Open folder": the clicked row's folder without its trailing "/"; the root
+// folder stays "/" (an empty text would name no folder at all).
+std::optional<QString> openfoldertarget(const AppState& state);
+
+// A file: URL that keeps every byte of the name, also for names that are
+// not valid UTF-8 (each byte of the encoded path is percent-encoded).
+QUrl fileUrl(const QString& path);
+
+} // namespace quillfen
