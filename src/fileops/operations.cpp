@@ -1,5 +1,6 @@
 #include "fileops/operations.h"
 
+#include "compare/grouping.h"
 #include "core/busy.h"
 #include "platform/fileops.h"
 #include "platform/platform.h"
@@ -59,8 +60,13 @@ OperationTexts textsOf(FileOperation operation) {
 }
 
 void regroup(AppState& state, Frontend& frontend) {
-    frontend.resultListReset();
-    recountselected(state, frontend);
+    coloritems(state, frontend);
+    if (state.resultlist.empty()) {
+        // The grouping step leaves an empty list alone; the view and the
+        // selected size must still show that everything is gone.
+        frontend.resultListReset();
+        showmbselected(state, frontend, 0);
+    }
 }
 
 } // namespace

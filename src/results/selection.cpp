@@ -1,25 +1,10 @@
 #include "results/selection.h"
 
-#include "core/format.h"
-
-#include <limits>
+#include "compare/grouping.h"
 
 namespace quillfen {
 
 using namespace Qt::StringLiterals;
-
-int mbselectedOf(const ResultList& list) {
-    double total = 0;
-    for (const ResultEntry& entry : list) {
-        if (!entry.checked)
-            continue;
-        const double bytes = entry.size < 0 ? 0.0 : double(entry.size);
-        total = roundHalfEven(total + bytes / 1000000.0);
-    }
-    // mbselected is a 32-bit count; past two petabytes it stays at its maximum.
-    return total >= double(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max()
-                                                            : int(total);
-}
 
 void showmbselected(AppState& state, Frontend& frontend, int mb) {
     state.mbselected = mb;
@@ -29,7 +14,7 @@ void showmbselected(AppState& state, Frontend& frontend, int mb) {
 }
 
 void recountselected(AppState& state, Frontend& frontend) {
-    showmbselected(state, frontend, mbselectedOf(state.resultlist));
+    showmbselected(state, frontend, selectedMegabytes(state.resultlist));
 }
 
 namespace {

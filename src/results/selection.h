@@ -11,14 +11,11 @@
 
 namespace quillfen {
 
-// Megabytes of the checked rows, in list order, rounded (halves to even)
-// after every single addition: a file below 0.5 MB never adds anything and
-// the total depends on the order of the rows.
-int mbselectedOf(const ResultList& list);
-
 // Sets mbselected, labelmbselected1 and the preview notice from a total.
 void showmbselected(AppState& state, Frontend& frontend, int mb);
-// The recount over the checked rows, shown.
+// The recount over the checked rows, shown: their megabytes in list order,
+// rounded (halves to even) after every single addition, so a file below
+// 0.5 MB never adds anything and the total depends on the order of the rows.
 void recountselected(AppState& state, Frontend& frontend);
 
 // The user toggled a row's check box to checked; a separator row is

@@ -67,11 +67,6 @@ void SelectionTest::recountRoundsAfterEveryAdditionInListOrder() {
     QCOMPARE(state.mbselected, 1); // 0.5 -> 0, then 1; in click order it would be 1.5 -> 2
     setrowchecked(state, frontend, 3, false);
     QCOMPARE(state.mbselected, 0);
-
-    // Sizes that do not fit a 32-bit count of megabytes stop at its maximum.
-    state.resultlist = {file(u"/a/"_s, u"huge"_s, 4000000000000000000LL, true)};
-    recountselected(state, frontend);
-    QCOMPARE(state.mbselected, std::numeric_limits<int>::max());
 }
 
 void SelectionTest::smallFilesNeverAddAndHideThePreview() {

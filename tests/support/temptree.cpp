@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +13,41 @@
 namespace quillfen::testing {
 
 TempTree::TempTree() : m_dir(QDir::tempPath() + QStringLiteral("/quillfen-test-XXXXXX")) {}
+
+TempTree::TempTree(const QString& parentFolder)
+    : m_dir(parentFolder + QStringLiteral("/quillfen-test-XXXXXX")) {}
+
+namespace {
+
+// Removes name in the folder open as parent, with everything below it.
+// QTemporaryDir cannot do it for names that are not valid UTF-8.
+void removeEntry(int parent, const char* name) {
+    if (::unlinkat(parent, name, 0) == 0)
+        return;
+    const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    ::fchmod(fd, 0700); // a folder a test made read-only
+    if (DIR* dir = ::fdopendir(fd)) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const char* child = entry->d_name;
+            if (child[0] == '.' && (child[1] == 0 || (child[1] == '.' && child[2] == 0)))
+                continue;
+            removeEntry(::dirfd(dir), child);
+        }
+        ::closedir(dir);
+    } else {
+        ::close(fd);
+    }
+    ::unlinkat(parent, name, AT_REMOVEDIR);
+}
+
+} // namespace
+
+TempTree::~TempTree() {
+    if (m_dir.isValid())
+        removeEntry(AT_FDCWD, platform::encodeFileName(m_dir.path()).constData());
+}
 
 QString TempTree::root() const {
     return m_dir.path() + u'/';

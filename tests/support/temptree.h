@@ -11,6 +11,12 @@ namespace quillfen::testing {
 class TempTree {
 public:
     TempTree();
+    // A tree in another folder, e.g. on another file system such as /dev/shm.
+    explicit TempTree(const QString& parentFolder);
+    // Removes the tree byte for byte, so names that are not valid UTF-8 go too.
+    ~TempTree();
+    TempTree(const TempTree&) = delete;
+    TempTree& operator=(const TempTree&) = delete;
     bool isValid() const { return m_dir.isValid(); }
     // The root folder with a trailing "/".
     QString root() const;
