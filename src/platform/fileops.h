@@ -39,9 +39,34 @@ FileOpResult moveFile(const QString& source, const QString& target,
 // written first; a file that cannot be trashed stays where it is.
 FileOpResult moveToTrash(const QString& path);
 
-// Writes content as the whole file at path. The old file stays as it was
-// unless the new one was written completely; a read-only file, a folder or
-// a path into a missing folder is refused with its reason.
+// Writes a whole file at path piece by piece. The pieces go to a temporary
+// file in the same folder, which replaces the old file only on commit() and
+// only when every piece was written and flushed; otherwise the old file stays
+// as it was and the temporary file goes. A read-only file, a folder or a path
+// into a missing folder is refused with its reason. A symbolic link keeps
+// pointing at the file, which is the one replaced.
+class SaveFile {
+public:
+    explicit SaveFile(const QString& path);
+    ~SaveFile(); // without a successful commit(), removes the temporary file
+    SaveFile(const SaveFile&) = delete;
+    SaveFile& operator=(const SaveFile&) = delete;
+
+    // The first failure so far (of opening or of a write).
+    FileOpResult status() const;
+    void write(const QByteArray& bytes);
+    FileOpResult commit();
+
+private:
+    QByteArray m_target;
+    QByteArray m_temporary;
+    int m_fd = -1;
+    int m_error = 0;
+    unsigned m_mode = 0;
+    bool m_existed = false;
+};
+
+// SaveFile in one call.
 FileOpResult saveFile(const QString& path, const QByteArray& content);
 
 } // namespace quillfen::platform

@@ -1,10 +1,13 @@
 #include "report/report.h"
 
+#include "core/busy.h"
 #include "platform/filename.h"
 #include "platform/fileops.h"
 #include "platform/platform.h"
 
 #include <QUrl>
+#include <algorithm>
+#include <memory>
 
 namespace quillfen {
 
@@ -33,21 +36,22 @@ QString headCell(const QString& td, const QString& caption) {
                                       caption + u"</font></td>"_s});
 }
 
-QString cell(int width, const QString& value) {
-    return u"<td width=\""_s + QString::number(width) +
-           u"\" bgcolor=\"#FFFFFF\"><font face=\"Tahoma\" style=\"font-size: 8pt\">"_s + value +
-           u"</font></td>"_s;
+// Appends a value for the HTML page: escaped, UTF-8, and the bytes of a name
+// that are not UTF-8 shown as the replacement character.
+void appendHtml(QByteArray& out, const QString& value) {
+    QString text = htmlescaped(value);
+    const auto escapedByte = [](QChar c) { return c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF; };
+    if (std::any_of(text.cbegin(), text.cend(), escapedByte))
+        std::replace_if(text.begin(), text.end(), escapedByte, QChar(0xFFFD));
+    out += text.toUtf8();
 }
 
-// A value for the HTML page: escaped, and the bytes of a name that are not
-// UTF-8 shown as the replacement character.
-QString htmlValue(const QString& value) {
-    QString text = htmlescaped(value);
-    for (QChar& c : text) {
-        if (c.unicode() >= 0xDC80 && c.unicode() <= 0xDCFF)
-            c = QChar(0xFFFD);
-    }
-    return text;
+void appendCell(QByteArray& out, const char* width, const QString& value) {
+    out += "<td width=\"";
+    out += width;
+    out += "\" bgcolor=\"#FFFFFF\"><font face=\"Tahoma\" style=\"font-size: 8pt\">";
+    appendHtml(out, value);
+    out += "</font></td>";
 }
 
 } // namespace
@@ -57,6 +61,9 @@ QString helppageurl() {
 }
 
 QString htmlescaped(const QString& value) {
+    const auto special = [](QChar c) { return c == u'&' || c == u'<' || c == u'>' || c == u'"'; };
+    if (std::none_of(value.begin(), value.end(), special))
+        return value;
     QString text;
     text.reserve(value.size());
     for (const QChar c : value) {
@@ -111,15 +118,29 @@ QString reportfooter(const QString& linkurl) {
                   u"</html>"_s});
 }
 
-QByteArray reportcontent(const ResultList& list, const ExportSettings& settings,
-                         const QString& linkurl, qint64* count) {
+qint64 writereport(const ResultList& list, const ExportSettings& settings, const QString& linkurl,
+                   const std::function<void(const QByteArray&)>& sink,
+                   const std::atomic<bool>* stop) {
+    constexpr qsizetype kPiece = 1 << 20;
     QByteArray out;
+    out.reserve(kPiece + 4096);
+    const auto flush = [&] {
+        sink(out);
+        out.clear();
+    };
     qint64 written = 0;
     const QByteArray crlf = "\r\n";
     if (settings.html)
         out += "\xEF\xBB\xBF" + (reportheader(settings.onlypath) + kCrLf).toUtf8();
     const QByteArray separator = settings.separator.toUtf8();
+    qint64 rows = 0;
+    // The files of a group share their size: its texts are made once.
+    qint64 lastSize = -2;
+    QString mbText;
+    QString byteText;
     for (const ResultEntry& entry : list) {
+        if (stop && ++rows % 1000 == 0 && stop->load(std::memory_order_relaxed))
+            return -1;
         if (!entry.checked && !settings.allentries)
             continue;
         if (entry.isSeparator()) {
@@ -130,67 +151,144 @@ QByteArray reportcontent(const ResultList& list, const ExportSettings& settings,
             continue;
         }
         ++written;
+        if (entry.size != lastSize) {
+            lastSize = entry.size;
+            mbText = entry.sizembText();
+            byteText = entry.sizebyteText();
+        }
         if (!settings.html) {
             // The names' own bytes, so that a path from the report finds the file.
             if (settings.onlypath) {
                 out += platform::encodeFileName(entry.fullPath());
             } else {
-                out += platform::encodeFileName(entry.filename) + separator +
-                       entry.sizembText().toUtf8() + separator + entry.sizebyteText().toUtf8() +
-                       separator + entry.filedateText().toUtf8() + separator +
-                       platform::encodeFileName(entry.path);
+                out += platform::encodeFileName(entry.filename) + separator + mbText.toUtf8() +
+                       separator + byteText.toUtf8() + separator + entry.filedateText().toUtf8() +
+                       separator + platform::encodeFileName(entry.path);
             }
         } else if (settings.onlypath) {
-            out +=
-                (u"<tr><td bgcolor=\"#FFFFFF\"><font face=\"Tahoma\" style=\"font-size: 8pt\">"_s +
-                 htmlValue(entry.fullPath()) + u"</font></td></tr>"_s)
-                    .toUtf8();
+            out += "<tr><td bgcolor=\"#FFFFFF\"><font face=\"Tahoma\" style=\"font-size: 8pt\">";
+            appendHtml(out, entry.fullPath());
+            out += "</font></td></tr>";
         } else {
-            out += (u"<tr>"_s + cell(200, htmlValue(entry.filename)) +
-                    cell(150, htmlValue(entry.sizembText())) +
-                    cell(150, htmlValue(entry.sizebyteText())) +
-                    cell(200, htmlValue(entry.filedateText())) + cell(400, htmlValue(entry.path)) +
-                    u"   </tr>"_s)
-                       .toUtf8();
+            out += "<tr>";
+            appendCell(out, "200", entry.filename);
+            appendCell(out, "150", mbText);
+            appendCell(out, "150", byteText);
+            appendCell(out, "200", entry.filedateText());
+            appendCell(out, "400", entry.path);
+            out += "   </tr>";
         }
         out += crlf;
+        if (out.size() >= kPiece)
+            flush();
     }
     if (settings.html)
         out += (reportfooter(linkurl) + kCrLf).toUtf8();
+    flush();
+    return written;
+}
+
+QByteArray reportcontent(const ResultList& list, const ExportSettings& settings,
+                         const QString& linkurl, qint64* count) {
+    QByteArray content;
+    const qint64 written =
+        writereport(list, settings, linkurl, [&](const QByteArray& piece) { content += piece; });
     if (count)
         *count = written;
-    return out;
+    return content;
+}
+
+ReportJobResult writereportfile(const QString& path, const ResultList& list,
+                                const ExportSettings& settings, const QString& linkurl,
+                                const std::atomic<bool>* stop) {
+    ReportJobResult result;
+    platform::SaveFile file(path);
+    if (!file.status().ok()) {
+        result.saved = file.status();
+        return result;
+    }
+    result.count = writereport(
+        list, settings, linkurl, [&](const QByteArray& piece) { file.write(piece); }, stop);
+    if (result.count < 0) {
+        result.stopped = true; // the file goes with the SaveFile
+        result.count = 0;
+        return result;
+    }
+    result.saved = file.commit();
+    return result;
 }
 
 QString reportfilter(bool html) {
     return html ? u"HTML Files (*.html);;All files (*)"_s : u"Text Files (*.txt);;All files (*)"_s;
 }
 
-ExportOutcome exportreport(AppState& state, Frontend& frontend, const QString& linkurl) {
-    MessageBoxes& boxes = frontend.messages();
-    const ExportSettings& settings = state.exportsettings;
-    if (settings.path.isEmpty()) {
-        boxes.inform(u"You must select a file to export to!"_s, MessageIcon::Exclamation);
-        return ExportOutcome::NoPath;
-    }
-    if (platform::fileInfo(settings.path).exists() &&
-        !boxes.askYesNo(u"This file allready exists, would you like to overwrite it?"_s,
-                        MessageIcon::Information, MessageAnswer::No))
-        return ExportOutcome::NotOverwritten;
+namespace {
 
-    qint64 count = 0;
-    const QByteArray content = reportcontent(state.resultlist, settings, linkurl, &count);
-    const platform::FileOpResult saved = platform::saveFile(settings.path, content);
-    if (!saved.ok()) {
-        boxes.inform(crlfJoin({u"The report could not be written to the file:"_s, settings.path,
-                               QString(), saved.description}),
+// Steps 1 and 2 of "&Export"; false ends it with outcome set.
+bool exportChecks(const AppState& state, Frontend& frontend, ExportOutcome& outcome) {
+    MessageBoxes& boxes = frontend.messages();
+    const QString& path = state.exportsettings.path;
+    if (path.isEmpty()) {
+        boxes.inform(u"You must select a file to export to!"_s, MessageIcon::Exclamation);
+        outcome = ExportOutcome::NoPath;
+        return false;
+    }
+    if (platform::fileInfo(path).exists() &&
+        !boxes.askYesNo(u"This file allready exists, would you like to overwrite it?"_s,
+                        MessageIcon::Information, MessageAnswer::No)) {
+        outcome = ExportOutcome::NotOverwritten;
+        return false;
+    }
+    return true;
+}
+
+ExportOutcome finishExport(const QString& path, Frontend& frontend, const ReportJobResult& result) {
+    MessageBoxes& boxes = frontend.messages();
+    if (result.stopped)
+        return ExportOutcome::Stopped;
+    if (!result.saved.ok()) {
+        boxes.inform(crlfJoin({u"The report could not be written to the file:"_s, path, QString(),
+                               result.saved.description}),
                      MessageIcon::Critical);
         return ExportOutcome::Failed;
     }
     frontend.closeDialog(Dialog::ExportReport);
-    boxes.inform(QString::number(count) + u" entries have been successfully exported."_s,
+    boxes.inform(QString::number(result.count) + u" entries have been successfully exported."_s,
                  MessageIcon::Information);
     return ExportOutcome::Exported;
+}
+
+} // namespace
+
+ExportOutcome exportreport(AppState& state, Frontend& frontend, const QString& linkurl) {
+    ExportOutcome outcome{};
+    if (!exportChecks(state, frontend, outcome))
+        return outcome;
+    const QString path = state.exportsettings.path;
+    return finishExport(path, frontend,
+                        writereportfile(path, state.resultlist, state.exportsettings, linkurl));
+}
+
+ExportOutcome startexportreport(AppState& state, Frontend& frontend, JobRunner& runner,
+                                const QString& linkurl) {
+    ExportOutcome outcome{};
+    if (runner.isRunning())
+        return ExportOutcome::Failed;
+    if (!exportChecks(state, frontend, outcome))
+        return outcome;
+    // The job works on its own copy; the rows' texts are shared, not copied.
+    auto list = std::make_shared<const ResultList>(state.resultlist);
+    auto result = std::make_shared<ReportJobResult>();
+    const QString path = state.exportsettings.path;
+    const ExportSettings settings = state.exportsettings;
+    const std::atomic<bool>* stop = &state.stopflag;
+    beginbusy(state, frontend);
+    runner.start([=] { *result = writereportfile(path, *list, settings, linkurl, stop); },
+                 [&state, &frontend, path, result] {
+                     endbusy(state, frontend);
+                     finishExport(path, frontend, *result);
+                 });
+    return ExportOutcome::Started;
 }
 
 } // namespace quillfen

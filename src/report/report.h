@@ -5,9 +5,13 @@
 
 #include "core/appstate.h"
 #include "core/frontend.h"
+#include "core/jobrunner.h"
+#include "platform/fileops.h"
 
 #include <QByteArray>
 #include <QString>
+#include <atomic>
+#include <functional>
 
 namespace quillfen {
 
@@ -29,6 +33,12 @@ QString htmlescaped(const QString& value);
 // the number of entries written (separator rows are not counted).
 QByteArray reportcontent(const ResultList& list, const ExportSettings& settings,
                          const QString& linkurl, qint64* count = nullptr);
+// The same bytes handed to sink in pieces of about a megabyte, so that a
+// report of a million rows never sits in memory as a whole. Returns the
+// count, or -1 when stop was set (checked every thousand rows).
+qint64 writereport(const ResultList& list, const ExportSettings& settings, const QString& linkurl,
+                   const std::function<void(const QByteArray&)>& sink,
+                   const std::atomic<bool>* stop = nullptr);
 
 // The save dialog's filter for the chosen format, in QFileDialog's form.
 QString reportfilter(bool html);
@@ -38,12 +48,33 @@ enum class ExportOutcome {
     NoPath,         // "You must select a file to export to!"
     NotOverwritten, // the user kept the existing file
     Failed,         // the file could not be written; the message names it and why
+    Stopped,        // Stop was pressed; any old file stays as it was
+    Started,        // startexportreport: the job runs, the end comes later
 };
 
-// "&Export": the checks and questions, the report written as a whole (an
-// existing file stays as it was unless the new one was written completely),
-// the closing of the dialog and the count message.
+// What the writing job hands back.
+struct ReportJobResult {
+    qint64 count = 0;
+    bool stopped = false;
+    platform::FileOpResult saved;
+};
+
+// Writes the report file: on any thread, touching no program state. An
+// existing file stays as it was unless the new one was written completely.
+ReportJobResult writereportfile(const QString& path, const ResultList& list,
+                                const ExportSettings& settings, const QString& linkurl,
+                                const std::atomic<bool>* stop = nullptr);
+
+// "&Export" on the window thread: the empty-path message and the overwrite
+// question (No is the default); then the report is written; then the end:
+// a failure is shown with the file and the reason and the dialog stays
+// open, a success closes the dialog and shows the count.
 ExportOutcome exportreport(AppState& state, Frontend& frontend,
                            const QString& linkurl = helppageurl());
+// The same with the writing on the runner's worker thread (the program is
+// busy meanwhile; Stop abandons the report). Returns Started, or the outcome
+// of a check that ended it at once.
+ExportOutcome startexportreport(AppState& state, Frontend& frontend, JobRunner& runner,
+                                const QString& linkurl = helppageurl());
 
 } // namespace quillfen

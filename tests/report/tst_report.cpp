@@ -125,6 +125,7 @@ private slots:
     void exportAsksBeforeOverwriting();
     void unwritableReportsAreRefusedWithTheirReason();
     void fullDiskLeavesTheOldReport();
+    void exportRunsOnTheWorkerThreadAndStops();
 };
 
 void ReportTest::initTestCase() {
@@ -329,6 +330,37 @@ void ReportTest::fullDiskLeavesTheOldReport() {
     QVERIFY(frontend.boxes.shown.last().text.endsWith(u"File too large"_s));
     QCOMPARE(readAll(state.exportsettings.path), QByteArray("the old report"));
     QCOMPARE(QDir(tree.root()).entryList(QDir::Files | QDir::Hidden), QStringList{u"old.html"_s});
+}
+
+void ReportTest::exportRunsOnTheWorkerThreadAndStops() {
+    testing::TempTree tree;
+    testing::FakeFrontend frontend;
+    AppState state;
+    state.resultlist = sample();
+    state.exportsettings.path = tree.path(u"r.html"_s);
+    JobRunner runner;
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    QCOMPARE(startexportreport(state, frontend, runner, QString::fromLatin1(kLink)),
+             ExportOutcome::Started);
+    QVERIFY(frontend.busy);
+    QVERIFY(finished.wait(10000));
+    QVERIFY(!frontend.busy);
+    QCOMPARE(readAll(state.exportsettings.path),
+             reportcontent(state.resultlist, state.exportsettings, QString::fromLatin1(kLink)));
+    QCOMPARE(frontend.events, (QStringList{u"busy"_s, u"idle"_s, u"close export"_s}));
+    QCOMPARE(frontend.boxes.shown.last().text, u"2 entries have been successfully exported."_s);
+
+    // Stop abandons the report and keeps the old one.
+    ResultList big;
+    for (int i = 0; i < 5000; ++i)
+        big.push_back(entry(u"/d/"_s, u"f%1"_s.arg(i), 1, true));
+    std::atomic<bool> stop{true};
+    const ReportJobResult stopped =
+        writereportfile(state.exportsettings.path, big, ExportSettings(), QString(), &stop);
+    QVERIFY(stopped.stopped);
+    QCOMPARE(readAll(state.exportsettings.path),
+             reportcontent(state.resultlist, state.exportsettings, QString::fromLatin1(kLink)));
+    QCOMPARE(QDir(tree.root()).entryList(QDir::Files | QDir::Hidden), QStringList{u"r.html"_s});
 }
 
 QTEST_GUILESS_MAIN(ReportTest)

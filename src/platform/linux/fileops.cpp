@@ -230,51 +230,83 @@ FileOpResult moveFile(const QString& source, const QString& target, const std::a
     return copyThenRemove(from, to, stop);
 }
 
-FileOpResult saveFile(const QString& path, const QByteArray& content) {
-    QByteArray target = encodeFileName(path);
+SaveFile::SaveFile(const QString& path) : m_target(encodeFileName(path)) {
     mode_t mode = 0666; // narrowed by the umask when the file is created
-    bool existed = false;
     struct stat st;
-    if (::stat(target.constData(), &st) == 0) {
-        if (S_ISDIR(st.st_mode))
-            return FileOpResult::failure(EISDIR);
-        if (!S_ISREG(st.st_mode))
-            return FileOpResult::failure(EINVAL);
+    if (::stat(m_target.constData(), &st) == 0) {
+        if (S_ISDIR(st.st_mode)) {
+            m_error = EISDIR;
+            return;
+        }
+        if (!S_ISREG(st.st_mode)) {
+            m_error = EINVAL;
+            return;
+        }
         // Without a write bit the user meant the file to stay as it is, even
         // for root, who may write anything.
-        if ((st.st_mode & 0222) == 0 || ::access(target.constData(), W_OK) != 0)
-            return FileOpResult::failure(EACCES);
+        if ((st.st_mode & 0222) == 0 || ::access(m_target.constData(), W_OK) != 0) {
+            m_error = EACCES;
+            return;
+        }
         // Replace what a symbolic link points to, not the link.
-        if (char* real = ::realpath(target.constData(), nullptr)) {
-            target = QByteArray(real);
+        if (char* real = ::realpath(m_target.constData(), nullptr)) {
+            m_target = QByteArray(real);
             ::free(real);
         }
         mode = st.st_mode & 07777;
-        existed = true;
+        m_existed = true;
     } else if (errno != ENOENT) {
-        return FileOpResult::failure(errno);
+        m_error = errno;
+        return;
     }
+    m_mode = mode;
+    m_fd = createTemporary(folderPart(m_target), namePart(m_target), mode, m_temporary);
+    if (m_fd < 0) {
+        m_error = -m_fd;
+        m_fd = -1;
+    }
+}
 
-    const QByteArray folder = folderPart(target);
-    QByteArray temporary;
-    const int fd = createTemporary(folder, namePart(target), mode, temporary);
-    if (fd < 0)
-        return FileOpResult::failure(-fd);
-    int error = writeAll(fd, content.constData(), content.size());
-    if (!error && existed && ::fchmod(fd, mode) != 0)
-        error = errno;
-    if (!error && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && !error)
-        error = errno;
-    if (!error && ::rename(temporary.constData(), target.constData()) != 0)
-        error = errno;
-    if (error) {
-        ::unlink(temporary.constData());
-        return FileOpResult::failure(error);
-    }
-    syncFolder(folder);
+SaveFile::~SaveFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (!m_temporary.isEmpty())
+        ::unlink(m_temporary.constData());
+}
+
+FileOpResult SaveFile::status() const {
+    return m_error ? FileOpResult::failure(m_error) : FileOpResult{};
+}
+
+void SaveFile::write(const QByteArray& bytes) {
+    if (m_error || m_fd < 0)
+        return;
+    m_error = writeAll(m_fd, bytes.constData(), bytes.size());
+}
+
+FileOpResult SaveFile::commit() {
+    if (!m_error && m_fd < 0)
+        m_error = EBADF; // committed before
+    if (!m_error && m_existed && ::fchmod(m_fd, mode_t(m_mode)) != 0)
+        m_error = errno;
+    if (!m_error && ::fsync(m_fd) != 0)
+        m_error = errno;
+    if (m_fd >= 0 && ::close(m_fd) != 0 && !m_error)
+        m_error = errno;
+    m_fd = -1;
+    if (!m_error && ::rename(m_temporary.constData(), m_target.constData()) != 0)
+        m_error = errno;
+    if (m_error)
+        return status(); // the destructor removes the temporary file
+    m_temporary.clear();
+    syncFolder(folderPart(m_target));
     return {};
+}
+
+FileOpResult saveFile(const QString& path, const QByteArray& content) {
+    SaveFile file(path);
+    file.write(content);
+    return file.commit();
 }
 
 } // namespace quillfen::platform

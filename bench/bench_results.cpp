@@ -1,0 +1,122 @@
+// Times the list-wide commands of the result list on a big list: the
+// selection commands with their recount, the selection assistant, the
+// preview rebuild, the group tidy-up (with the grouping step) and the report.
+//
+//   build/bench/bench_results [rows]     (default 1,000,000)
+
+#include "core/appstate.h"
+#include "core/frontend.h"
+#include "fileops/operations.h"
+#include "fileops/preview.h"
+#include "report/report.h"
+#include "results/assistant.h"
+#include "results/selection.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace quillfen;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+class SilentBoxes : public MessageBoxes {
+public:
+    MessageAnswer ask(const QString&, MessageIcon, MessageButtons, MessageAnswer) override {
+        return MessageAnswer::Ok;
+    }
+};
+
+class SilentFrontend : public Frontend {
+public:
+    MessageBoxes& messages() override { return boxes; }
+    void showBusy(bool) override {}
+    void setNoticeVisible(Notice, bool) override {}
+    void resultListReset() override {}
+    void statusChanged() override {}
+    void showSettingsPreview() override {}
+    void showScanPaths() override {}
+    void showCompareDialog() override {}
+    void showSelectionAssistant() override {}
+    void enableComparisonTimer() override {}
+    SilentBoxes boxes;
+};
+
+// Groups of 2, 3 and 4 files, separated, alternately coloured, as after a comparison.
+ResultList bigList(qint64 rows) {
+    ResultList list;
+    list.reserve(size_t(rows + rows / 2));
+    qint64 made = 0;
+    for (qint64 group = 0; made < rows; ++group) {
+        if (group > 0)
+            list.push_back(ResultEntry::separator());
+        const int members = 2 + int(group % 3);
+        for (int k = 0; k < members; ++k, ++made) {
+            ResultEntry entry;
+            entry.path = u"/data/folder%1/sub%2/"_s.arg(group % 997).arg(k);
+            entry.filename = u"file%1-%2.bin"_s.arg(group).arg(k);
+            entry.size = 1000000 + (rows - group) * 10;
+            entry.mtime = 1600000000 + (group * 7 + k * 13) % 100000;
+            entry.dateform = DateForm::Scan;
+            entry.colour = group % 2 ? RowColour::Black : RowColour::Blue;
+            list.push_back(std::move(entry));
+        }
+    }
+    return list;
+}
+
+template <typename Step> void timed(const char* what, Step step) {
+    QElapsedTimer timer;
+    timer.start();
+    step();
+    std::printf("%-44s %8lld ms\n", what, static_cast<long long>(timer.elapsed()));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const qint64 rows = argc > 1 ? std::atoll(argv[1]) : 1000000;
+    SilentFrontend frontend;
+    AppState state;
+    timed("build the list", [&] { state.resultlist = bigList(rows); });
+    std::printf("rows: %zu (files: %lld)\n", state.resultlist.size(), static_cast<long long>(rows));
+
+    timed("Select all (with recount)", [&] { selall(state, frontend); });
+    timed("Select inverse (with recount)", [&] { selinv(state, frontend); });
+    timed("Select all files in this directory", [&] { selalldir(state, frontend, 0); });
+    timed("selection assistant, default settings", [&] { runassistant(state, frontend); });
+    state.assistant.wordson = true;
+    state.assistant.wordstext = u"-1/-3"_s;
+    addassistantfolder(state.assistant, u"/data/folder1/"_s);
+    state.assistant.includesubdirs = true;
+    state.assistant.pathmustmatch = false;
+    timed("selection assistant, words and folder rules", [&] { runassistant(state, frontend); });
+    DiscardPreview preview;
+    timed("preview rebuild", [&] { preview = rebuildpreview(state, frontend); });
+    std::vector<qsizetype> all(preview.savedmap.size());
+    for (size_t k = 0; k < all.size(); ++k)
+        all[k] = qsizetype(k);
+    timed("preview: every saved file to discarded",
+          [&] { preview = movetodiscarded(state, frontend, preview, all); });
+    // The report goes to memory-backed /dev/shm where there is one, so the
+    // figure is the writer's, not the disk's.
+    const QString folder = QFileInfo(u"/dev/shm"_s).isWritable() ? u"/dev/shm"_s : QDir::tempPath();
+    const QString report = folder + u"/quillfen-bench-report.html"_s;
+    state.exportsettings.allentries = true;
+    ReportJobResult written;
+    timed("HTML report of every entry, written", [&] {
+        written = writereportfile(report, state.resultlist, state.exportsettings, helppageurl());
+    });
+    std::printf("report: %lld entries, %lld bytes, %s\n", static_cast<long long>(written.count),
+                static_cast<long long>(QFileInfo(report).size()),
+                written.saved.ok() ? "saved" : qPrintable(written.saved.description));
+    QFile::remove(report);
+    runassistant(state, frontend);
+    timed("group tidy-up after the assistant's checks", [&] { tidygroups(state, frontend); });
+    std::printf("rows left: %zu\n", state.resultlist.size());
+    return 0;
+}
