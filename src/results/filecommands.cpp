@@ -1,6 +1,8 @@
 #include "results/filecommands.h"
 
+#include "core/format.h"
 #include "platform/filename.h"
+#include "platform/platform.h"
 
 namespace quillfen {
 
@@ -36,6 +38,37 @@ std::optional<QString> openfoldertarget(const AppState& state) {
     else if (slash == 0)
         folder = u"/"_s;
     return folder;
+}
+
+std::optional<FileProperties> filepropertiesof(const AppState& state) {
+    const std::optional<QString> path = clickedfile(state);
+    if (!path)
+        return std::nullopt;
+    FileProperties properties;
+    properties.name = nameOf(*path);
+    properties.folder = folderOf(*path);
+    const platform::FileInfo info = platform::fileInfo(*path);
+    properties.exists = info.exists();
+    if (!properties.exists)
+        return properties;
+    switch (info.type) {
+    case platform::FileType::Regular:
+        properties.type = u"File"_s;
+        break;
+    case platform::FileType::Folder:
+        properties.type = u"Folder"_s;
+        break;
+    case platform::FileType::Symlink:
+        properties.type = u"Symbolic link"_s;
+        break;
+    default:
+        properties.type = u"Other"_s;
+        break;
+    }
+    properties.size = info.size;
+    properties.modified = scanDateText(info.mtime);
+    properties.readonly = info.attributes & platform::attribute::ReadOnly;
+    return properties;
 }
 
 QUrl fileUrl(const QString& path) {

@@ -30,6 +30,19 @@ std::optional<LaunchRequest> editfilecommand(const AppState& state);
 // folder stays "/" (an empty text would name no folder at all).
 std::optional<QString> openfoldertarget(const AppState& state);
 
+// "File properties": what the program's own properties box shows for the
+// clicked file, read afresh from the file system.
+struct FileProperties {
+    QString name;
+    QString folder;
+    bool exists = false;
+    QString type;     // "File", "Folder", "Symbolic link", "Other"
+    qint64 size = -1; // bytes
+    QString modified; // "dd/mm/yyyy hh:mm:ss"
+    bool readonly = false;
+};
+std::optional<FileProperties> filepropertiesof(const AppState& state);
+
 // A file: URL that keeps every byte of the name, also for names that are
 // not valid UTF-8 (each byte of the encoded path is percent-encoded).
 QUrl fileUrl(const QString& path);

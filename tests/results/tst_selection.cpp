@@ -1,10 +1,13 @@
 #include "core/appstate.h"
+#include "core/format.h"
 #include "fakefrontend.h"
 #include "platform/filename.h"
 #include "results/filecommands.h"
 #include "results/selection.h"
+#include "temptree.h"
 
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace quillfen;
 using namespace Qt::StringLiterals;
@@ -209,6 +212,26 @@ void SelectionTest::fileCommandsNameTheClickedRow() {
     QVERIFY(url.isValid());
     QCOMPARE(url.toEncoded(), QByteArray("file:///tmp/caf%E9%20%231.txt"));
     QCOMPARE(fileUrl(u"/tmp/a b.txt"_s).toLocalFile(), u"/tmp/a b.txt"_s);
+
+    // Properties are read from the file as it is now.
+    testing::TempTree tree;
+    const QString ro = tree.writeFile(u"ro.txt"_s, "12345");
+    ::chmod(platform::encodeFileName(ro).constData(), 0444);
+    tree.setModified(u"ro.txt"_s, 1234567890);
+    state.resultlist = {file(tree.root(), u"ro.txt"_s, 3), file(tree.root(), u"gone.txt"_s, 3)};
+    state.clickeditem = 1;
+    const auto properties = filepropertiesof(state);
+    QVERIFY(properties && properties->exists);
+    QCOMPARE(properties->name, u"ro.txt"_s);
+    QCOMPARE(properties->folder, tree.root());
+    QCOMPARE(properties->type, u"File"_s);
+    QCOMPARE(properties->size, 5);
+    QCOMPARE(properties->modified, scanDateText(1234567890));
+    QVERIFY(properties->readonly);
+    state.clickeditem = 2;
+    QVERIFY(!filepropertiesof(state)->exists);
+    state.clickeditem = 3;
+    QVERIFY(!filepropertiesof(state));
 }
 
 QTEST_GUILESS_MAIN(SelectionTest)
