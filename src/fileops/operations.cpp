@@ -170,6 +170,7 @@ FileJobResult runfilejob(const FileJobInput& input) {
         }
         ++result.processed;
         result.processedrows.push_back(item.row);
+        result.processedpaths.append(item.fullPath());
         if (input.progress)
             input.progress->fetch_add(1, std::memory_order_relaxed);
     }
@@ -213,9 +214,13 @@ void finishfileoperation(AppState& state, Frontend& frontend, FileOperation oper
                      MessageIcon::Critical);
         return;
     }
+    // The rows are those of the list the job was planned on; one that names
+    // another file now (the list changed meanwhile) is not taken away.
     std::vector<bool> remove(state.resultlist.size(), false);
-    for (const qsizetype row : result.processedrows) {
-        if (row >= 0 && row < qsizetype(remove.size()))
+    for (size_t k = 0; k < result.processedrows.size(); ++k) {
+        const qsizetype row = result.processedrows[k];
+        if (row >= 0 && row < qsizetype(remove.size()) &&
+            state.resultlist[size_t(row)].fullPath() == result.processedpaths.value(qsizetype(k)))
             remove[size_t(row)] = true;
     }
     tidygroups(state, frontend, remove);

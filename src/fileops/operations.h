@@ -51,6 +51,7 @@ struct FileJobInput {
 struct FileJobResult {
     qint64 processed = 0;                 // files whose step ran, failed or not
     std::vector<qsizetype> processedrows; // ascending
+    QStringList processedpaths;           // the full path of each of those rows
     QStringList errors;                   // one error-log line per failed step
     bool stopped = false;                 // the stop request ended the job early
     QString failure;                      // an unexpected failure that ended the operation at once
@@ -81,8 +82,9 @@ bool confirmfileoperation(AppState& state, Frontend& frontend, FileOperation ope
 // The checked rows of the result list as the job's input.
 FileJobInput planfileoperation(const AppState& state, FileOperation operation,
                                const MoveOptions& move = {});
-// The end of an operation: the group tidy-up over the rows whose step ran,
-// the result message, the error-log question, and the emptied error log.
+// The end of an operation: the group tidy-up over the rows whose step ran
+// (a row that no longer names the file it named stays), the result message,
+// the error-log question, and the emptied error log.
 void finishfileoperation(AppState& state, Frontend& frontend, FileOperation operation,
                          const FileJobResult& result);
 

@@ -466,6 +466,14 @@ void OperationsTest::stoppedJobKeepsTheRowsNotHandled() {
     QVERIFY(state.resultlist[0].checked && state.resultlist[1].checked);
     QVERIFY(exists(tree.path(u"a"_s)));
     QCOMPARE(frontend.boxes.shown.last().text, u"0 files have been permanently deleted."_s);
+
+    // Rows that moved while the job ran are matched by their file, not only their place.
+    input.stop = nullptr;
+    const FileJobResult done = runfilejob(input);
+    QCOMPARE(done.processed, 2);
+    std::swap(state.resultlist[0], state.resultlist[2]); // c, b, a
+    finishfileoperation(state, frontend, FileOperation::Delete, done);
+    QCOMPARE(names(state.resultlist), (QStringList{u"c"_s, u"a"_s})); // b went; a stayed
 }
 
 void OperationsTest::jobRunsOnTheWorkerThread() {
