@@ -2,6 +2,8 @@
 
 namespace quillfen {
 
+using namespace Qt::StringLiterals;
+
 void beginbusy(AppState& state, Frontend& frontend) {
     state.stopflag = false;
     frontend.showBusy(true);
@@ -10,6 +12,27 @@ void beginbusy(AppState& state, Frontend& frontend) {
 void endbusy(AppState& state, Frontend& frontend) {
     state.stopflag = true;
     frontend.showBusy(false);
+}
+
+void stopcommand(AppState& state, MessageBoxes& messages) {
+    if (state.stopflag) {
+        state.stopflag = true;
+        return;
+    }
+    const bool no =
+        !messages.askYesNo(crlfJoin({u"If you stop the program all progress will be lost."_s,
+                                     QString(), u"Do you want to stop?"_s}),
+                           MessageIcon::Critical, MessageAnswer::No);
+    if (!no)
+        state.stopflag = true;
+}
+
+bool queryunload(AppState& state, MessageBoxes& messages) {
+    if (state.stopflag)
+        return true;
+    messages.inform(u"You will need to stop the program before you quit."_s,
+                    MessageIcon::Exclamation);
+    return false;
 }
 
 } // namespace quillfen

@@ -1,0 +1,269 @@
+#include "scan/scanengine.h"
+
+#include "platform/patternmatch.h"
+#include "platform/platform.h"
+#include "scan/scanoptions.h"
+#include "scan/sorting.h"
+
+#include <QSet>
+
+namespace quillfen {
+
+using namespace Qt::StringLiterals;
+
+QString addbackslash(const QString& path) {
+    return path.endsWith(u'/') ? path : path + u'/';
+}
+
+QString trimnul(const QString& text) {
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    return nul < 0 ? text : text.left(nul);
+}
+
+bool matchpattern(QStringView name, const QString& pattern) {
+    return platform::matchSpec(name, pattern);
+}
+
+namespace {
+
+// A recorded file without its size (the size travels in its own array for
+// the sort). The folder text is shared by every file of a folder.
+struct CandidateFile {
+    QString name;
+    quint32 folder = 0; // index into CandidateStore::folders
+    qint64 mtime = 0;   // from the same query as the size
+};
+
+struct CandidateStore {
+    std::vector<QString> folders;
+    std::vector<qint64> candsizes;
+    std::vector<CandidateFile> candpaths;
+    // Files already recorded, by identity: a hard link, a bind mount or a
+    // second path entry reaching the same file records it once.
+    QSet<platform::FileIdentity> seen;
+};
+
+class Walk {
+public:
+    Walk(AppState& state, const ScanInput& input, CandidateStore& store)
+        : m_state(state), m_input(input), m_store(store) {}
+
+    bool stopped() const { return m_state.stopflag.load(std::memory_order_relaxed); }
+
+    // One walk of a path entry's tree with one pattern.
+    void run(const QString& root, const QString& pattern, const EntryOptions& options) {
+        m_matcher = platform::PatternMatcher(pattern);
+        m_options = &options;
+        walkfolder(root);
+    }
+
+private:
+    // Whether the walk may enter the subfolders of folder: not when folder
+    // lies in or equals a skip folder (its own files are still examined).
+    bool mayDescendFrom(const QString& folder) const {
+        if (!m_options->subdirs)
+            return false;
+        for (const QString& skip : m_input.skipfolders) {
+            if (folder.startsWith(skip))
+                return false;
+        }
+        return true;
+    }
+
+    void countEvent(const QString& folder) {
+        if (++m_refresh >= 20) {
+            m_refresh = 0;
+            m_state.curfolder.set(folder);
+        }
+    }
+
+    void walkfolder(const QString& folder) {
+        if (stopped())
+            return;
+        // Subfolders are entered after the listing is closed, so that a deep
+        // tree holds one open folder at a time.
+        std::vector<QString> subfolders;
+        {
+            platform::DirectoryListing listing(folder);
+            if (!listing.isOpen()) {
+                m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                return;
+            }
+            const bool descend = mayDescendFrom(folder);
+            qint64 folderIndex = -1;
+            while (listing.next()) {
+                if (stopped())
+                    return;
+                countEvent(folder);
+                platform::FileType type = listing.quickType();
+                platform::FileInfo info;
+                if (type == platform::FileType::Unknown) {
+                    info = listing.info();
+                    type = info.type;
+                }
+                if (type == platform::FileType::Folder) {
+                    // Hidden folders are never entered.
+                    if (descend && listing.rawName()[0] != '.')
+                        subfolders.push_back(listing.name());
+                    continue;
+                }
+                // Symbolic links are never followed nor recorded; FIFOs,
+                // sockets and devices are not files to compare.
+                if (type != platform::FileType::Regular)
+                    continue;
+                QString name = listing.name();
+                if (!m_matcher.matches(name))
+                    continue;
+                filterfile(folder, folderIndex, std::move(name), listing, info);
+            }
+            if (listing.error() != 0)
+                m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+        }
+        for (const QString& name : subfolders) {
+            if (stopped())
+                return;
+            walkfolder(folder + name + u'/');
+        }
+    }
+
+    bool extensionSkipped(const QString& name) const {
+        const qsizetype dot = name.lastIndexOf(u'.');
+        if (dot < 0)
+            return false;
+        const QStringView extension = QStringView(name).mid(dot + 1);
+        for (const QString& skip : m_input.skipexts) {
+            if (extension.compare(skip, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return false;
+    }
+
+    void filterfile(const QString& folder, qint64& folderIndex, QString&& name,
+                    const platform::DirectoryListing& listing, platform::FileInfo& info) {
+        const EntryOptions& options = *m_options;
+        bool skip = extensionSkipped(name);
+        if (!skip) {
+            if (!info.exists())
+                info = listing.info();
+            if (!info.exists()) {
+                m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                return;
+            }
+            if (!info.isRegular()) // replaced since it was listed
+                return;
+            const qint64 size = info.size;
+            if (options.minsizeon && double(size) < options.minsize)
+                skip = true;
+            if (options.maxsizeon && double(size) >= options.maxsize)
+                skip = true;
+            if (options.ignorezero && size == 0)
+                skip = true;
+            if (!options.attributesAllowed(info.attributes))
+                skip = true;
+        }
+        if (!skip) {
+            // Only files that pass the filters count as recorded, so a file
+            // one path entry filters out can still be found by another.
+            const qsizetype before = m_store.seen.size();
+            m_store.seen.insert(info.id);
+            skip = m_store.seen.size() == before;
+        }
+        if (skip) {
+            m_state.filesskipped.fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+        if (folderIndex < 0) {
+            folderIndex = qint64(m_store.folders.size());
+            m_store.folders.push_back(folder);
+        }
+        m_store.candsizes.push_back(info.size);
+        m_store.candpaths.push_back({std::move(name), quint32(folderIndex), info.mtime});
+        m_state.filesfound.fetch_add(1, std::memory_order_relaxed);
+    }
+
+    AppState& m_state;
+    const ScanInput& m_input;
+    CandidateStore& m_store;
+    platform::PatternMatcher m_matcher{QString()};
+    const EntryOptions* m_options = nullptr;
+    int m_refresh = 0;
+};
+
+// The walking phase over the whole path table; false when stopped.
+bool walkPathTable(const ScanInput& input, AppState& state, CandidateStore& store) {
+    Walk walk(state, input, store);
+    for (const PathEntry& entry : input.pathtable) {
+        const QString folder = entry.folder();
+        const EntryOptions options = EntryOptions::fromPathEntry(entry);
+        if (input.skipfolders.contains(folder))
+            continue;
+        for (const QString& pattern : splitpatterns(entry.patterntext())) {
+            if (walk.stopped())
+                return false;
+            walk.run(addbackslash(folder), pattern, options);
+        }
+    }
+    return !walk.stopped();
+}
+
+} // namespace
+
+ScanResult scanfiles(const ScanInput& input, AppState& state) {
+    ScanResult result;
+    CandidateStore store;
+    if (!walkPathTable(input, state, store)) {
+        result.stopped = true;
+        return result;
+    }
+    store.seen = {};
+    result.candcount = qint64(store.candsizes.size());
+
+    std::vector<qint64>& sizes = store.candsizes;
+    std::vector<CandidateFile>& files = store.candpaths;
+    quicksortsizes(sizes, files);
+    if (state.stopflag.load(std::memory_order_relaxed)) {
+        result.stopped = true;
+        return result;
+    }
+
+    // Keep the candidates whose size another candidate shares.
+    const std::size_t n = sizes.size();
+    auto shared = [&](std::size_t k) {
+        return (k > 0 && sizes[k - 1] == sizes[k]) || (k + 1 < n && sizes[k + 1] == sizes[k]);
+    };
+    std::size_t kept = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        kept += shared(k) ? 1 : 0;
+
+    // Fill largest first. The names move into the entries, the folder texts
+    // are shared, and the date comes from the walk's query.
+    ResultList& list = result.list;
+    list.reserve(kept);
+    state.progressmax.store(n > 0 ? qint64(n) - 1 : 0);
+    state.progressdone.store(0);
+    std::size_t visited = 0;
+    for (std::size_t k = n; k-- > 0;) {
+        if ((++visited & 0x1FF) == 0) {
+            state.progressdone.store(qint64(visited), std::memory_order_relaxed);
+            if (state.stopflag.load(std::memory_order_relaxed)) {
+                result.list = {};
+                result.stopped = true;
+                return result;
+            }
+        }
+        if (!shared(k))
+            continue;
+        CandidateFile& file = files[k];
+        ResultEntry entry;
+        entry.filename = std::move(file.name);
+        entry.path = store.folders[file.folder];
+        entry.size = sizes[k];
+        entry.mtime = file.mtime;
+        entry.dateform = DateForm::Scan;
+        list.push_back(std::move(entry));
+    }
+    state.progressdone.store(state.progressmax.load());
+    return result;
+}
+
+} // namespace quillfen

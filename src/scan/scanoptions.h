@@ -1,0 +1,53 @@
+#pragma once
+
+// The options a scan runs with: the filter boxes of the Scan paths dialog and
+// the after-search boxes of the Settings dialog turned into the run's plan,
+// and the seven option columns of a path entry.
+
+#include "core/appstate.h"
+#include "core/pathentry.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace quillfen {
+
+// Copies the Scan paths dialog's filter boxes (clamping the two limit texts
+// to 1 ... 1000000000 kB) and the Settings dialog's run options into the
+// state: the size options, compareplan, totalsteps, curstep, gentlecompare
+// and autoselect.
+void readscanoptions(AppState& state);
+
+// A path entry for folder (given a trailing "/" when it lacks one) and a
+// pattern text, its option columns taken from the Scan paths dialog's boxes
+// at this moment (readscanoptions runs first).
+PathEntry newpathentry(AppState& state, const QString& folder, const QString& patterntext);
+
+// The filter options of one path entry, read from its option columns.
+struct EntryOptions {
+    bool minsizeon = false;
+    double minsize = 0; // bytes
+    bool maxsizeon = false;
+    double maxsize = 0; // bytes
+    bool subdirs = true;
+    bool ignorezero = true;
+    int attrreadonly = 0;
+    int attrhidden = 0;
+    int attrsystem = 0;
+    int attrarchive = 0;
+
+    static EntryOptions fromPathEntry(const PathEntry& entry);
+    // Whether a file with this attribute word passes the attribute filter.
+    bool attributesAllowed(quint32 word) const;
+};
+
+// The patterns one path entry is walked with: a pattern text holding at most
+// one "*" is one pattern; otherwise it is cut at every ";", pieces unchanged
+// (an empty piece is a pattern that matches nothing).
+QStringList splitpatterns(const QString& patterntext);
+
+// The attribute column for the four attribute boxes: the letters R, H, S, A
+// of the ticked ones in that order, or "Only normal" when none is ticked.
+QString attributeLetters(bool readonly, bool hidden, bool system, bool archive);
+
+} // namespace quillfen

@@ -1,0 +1,533 @@
+#include "core/appstate.h"
+#include "platform/filename.h"
+#include "scan/scanengine.h"
+#include "scan/scanoptions.h"
+#include "temptree.h"
+
+#include <QtTest>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace quillfen;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A path entry as the Scan paths dialog writes it.
+PathEntry entry(const QString& folder, const QString& patterns = u"*.*"_s,
+                const QString& attributes = u"RHSA"_s, bool subdirs = true, bool ignorezero = true,
+                const QString& minKb = QString(), const QString& maxKb = QString()) {
+    PathEntry e;
+    e.text = folder + patterns;
+    e.options[PathEntry::MinSizeOn] = minKb.isEmpty() ? u"False"_s : u"True"_s;
+    e.options[PathEntry::MinSizeKb] = minKb.isEmpty() ? u"-"_s : minKb;
+    e.options[PathEntry::MaxSizeOn] = maxKb.isEmpty() ? u"False"_s : u"True"_s;
+    e.options[PathEntry::MaxSizeKb] = maxKb.isEmpty() ? u"-"_s : maxKb;
+    e.options[PathEntry::Subdirs] = subdirs ? u"True"_s : u"False"_s;
+    e.options[PathEntry::IgnoreZero] = ignorezero ? u"True"_s : u"False"_s;
+    e.options[PathEntry::Attributes] = attributes;
+    return e;
+}
+
+ScanResult scan(AppState& state, std::vector<PathEntry> table, QStringList skipfolders = {},
+                QStringList skipexts = {}) {
+    ScanInput input;
+    input.pathtable = std::move(table);
+    input.skipfolders = std::move(skipfolders);
+    input.skipexts = std::move(skipexts);
+    state.stopflag = false;
+    ScanResult result = scanfiles(input, state);
+    state.stopflag = true;
+    return result;
+}
+
+QStringList names(const ResultList& list) {
+    QStringList out;
+    for (const ResultEntry& e : list)
+        out << e.filename;
+    return out;
+}
+
+QStringList sortedNames(const ResultList& list) {
+    QStringList out = names(list);
+    out.sort();
+    return out;
+}
+
+QString withDecimalPoint(QString text) {
+    return text.replace(u'.', QLocale().decimalPoint());
+}
+
+QByteArray raw(const QString& path) {
+    return platform::encodeFileName(path);
+}
+
+// Root is not held back by permission bits; dropping the two capabilities
+// that override them from this thread (and the threads it starts) makes an
+// unreadable folder unreadable for the test too. Returns false if the
+// system does not allow it.
+bool dropPermissionOverride() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return false;
+    for (int bit : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH})
+        data[bit / 32].effective &= ~(1u << (bit % 32));
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+void restorePermissionOverride() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[2]{};
+    if (syscall(SYS_capget, &header, data) != 0)
+        return;
+    data[0].effective = data[0].permitted;
+    data[1].effective = data[1].permitted;
+    syscall(SYS_capset, &header, data);
+}
+
+} // namespace
+
+class ScanEngineTest : public QObject {
+    Q_OBJECT
+private slots:
+    void textHelpers();
+    void patternTextSplitsOnlyWithSeveralStars();
+    void readscanoptionsClampsLimitsAndBuildsPlan();
+    void newPathEntryCopiesTheBoxes();
+    void attributeWordFilter();
+
+    void sharedSizesBecomeEntriesLargestFirst();
+    void entryColumnsComeFromTheWalk();
+    void sizeLimitsAndEmptyFiles();
+    void patternsWalkTheTreeOncePerPattern();
+    void hiddenFoldersAndSubfolderSwitch();
+    void skipFoldersAndExtensions();
+    void fileReachedTwiceIsRecordedOnce();
+    void fileFilteredOutByOneEntryIsFoundByAnother();
+    void linksAndSpecialFiles();
+    void namesDifferingOnlyInCaseAreTwoFiles();
+    void nonUtf8NameSurvives();
+    void sizesBeyondFourGigabytes();
+    void unreadableFoldersArePassedOver();
+    void stopEndsTheWalk();
+};
+
+void ScanEngineTest::textHelpers() {
+    QCOMPARE(addbackslash(u"/data"_s), u"/data/"_s);
+    QCOMPARE(addbackslash(u"/data/"_s), u"/data/"_s);
+    QCOMPARE(addbackslash(u"/"_s), u"/"_s);
+    QCOMPARE(trimnul(QString(u"abc"_s) + QChar(u'\0') + u"junk"_s), u"abc"_s);
+    QCOMPARE(trimnul(u"whole"_s), u"whole"_s);
+    QVERIFY(matchpattern(u"a.MP3", u"*.mp3"_s));
+    QVERIFY(matchpattern(u"noext", u"*.*"_s));
+    QVERIFY(!matchpattern(u"a.wav", u"*.mp3"_s));
+}
+
+void ScanEngineTest::patternTextSplitsOnlyWithSeveralStars() {
+    QCOMPARE(splitpatterns(u"*.mp3; *.wav"_s), (QStringList{u"*.mp3"_s, u" *.wav"_s}));
+    QCOMPARE(splitpatterns(u"*.mp3"_s), QStringList{u"*.mp3"_s});
+    QCOMPARE(splitpatterns(u"a?c.txt;b?d.txt"_s), QStringList{u"a?c.txt;b?d.txt"_s});
+    QCOMPARE(splitpatterns(u"*.a;;*.b;"_s),
+             (QStringList{u"*.a"_s, QString(), u"*.b"_s, QString()}));
+}
+
+void ScanEngineTest::readscanoptionsClampsLimitsAndBuildsPlan() {
+    AppState state;
+    state.scanpaths.minsizetext = u"0"_s;
+    state.scanpaths.maxsizebox = true;
+    state.scanpaths.maxsizetext = u"5000000000"_s;
+    readscanoptions(state);
+    QCOMPARE(state.scanpaths.minsizetext, u"1"_s);
+    QCOMPARE(state.minsize, 1000.0);
+    QVERIFY(state.minsizeon);
+    QCOMPARE(state.scanpaths.maxsizetext, u"1000000000"_s);
+    QCOMPARE(state.maxsize, 1e12);
+    QVERIFY(state.maxsizeon);
+    // The Settings dialog's start values: fuzzy and CRC.
+    QCOMPARE(state.compareplan, u"23"_s);
+    QCOMPARE(state.totalsteps, 3);
+    QCOMPARE(state.curstep, 1);
+    QVERIFY(state.autoselect);
+
+    state.scanpaths.minsizetext = u"ten"_s;
+    state.settings.donothing = 1;
+    state.settings.fuzzy = 0;
+    state.settings.crc = 2; // greyed counts as not ticked
+    state.settings.bytewise = 1;
+    state.settings.gentle = 1;
+    readscanoptions(state);
+    QCOMPARE(state.scanpaths.minsizetext, u"1"_s);
+    QCOMPARE(state.compareplan, u"14"_s);
+    QCOMPARE(state.totalsteps, 2);
+    QVERIFY(state.gentlecompare);
+}
+
+void ScanEngineTest::newPathEntryCopiesTheBoxes() {
+    AppState state;
+    PathEntry e = newpathentry(state, u"/data"_s, u"*.mp3; *.wav"_s);
+    QCOMPARE(e.text, u"/data/*.mp3; *.wav"_s);
+    QCOMPARE(e.folder(), u"/data/"_s);
+    QCOMPARE(e.patterntext(), u"*.mp3; *.wav"_s);
+    QCOMPARE(e.options[PathEntry::MinSizeOn], u"True"_s);
+    QCOMPARE(e.options[PathEntry::MinSizeKb], u"10"_s);
+    QCOMPARE(e.options[PathEntry::MaxSizeOn], u"False"_s);
+    QCOMPARE(e.options[PathEntry::MaxSizeKb], u"-"_s);
+    QCOMPARE(e.options[PathEntry::Subdirs], u"True"_s);
+    QCOMPARE(e.options[PathEntry::IgnoreZero], u"True"_s);
+    QCOMPARE(e.options[PathEntry::Attributes], u"RHA"_s);
+
+    state.scanpaths.readonlybox = state.scanpaths.hiddenbox = state.scanpaths.archivebox = false;
+    state.scanpaths.minsizebox = false;
+    state.scanpaths.maxsizebox = true;
+    state.scanpaths.maxsizetext = u"2.5"_s;
+    e = newpathentry(state, u"/"_s, QString());
+    QCOMPARE(e.text, u"/"_s);
+    QCOMPARE(e.options[PathEntry::MinSizeKb], u"-"_s);
+    QCOMPARE(e.options[PathEntry::MaxSizeKb], u"2.5"_s);
+    QCOMPARE(e.options[PathEntry::Attributes], u"Only normal"_s);
+    QCOMPARE(attributeLetters(true, true, true, true), u"RHSA"_s);
+}
+
+void ScanEngineTest::attributeWordFilter() {
+    const EntryOptions archiveOnly = EntryOptions::fromPathEntry(entry(u"/"_s, u"*.*"_s, u"A"_s));
+    QVERIFY(!archiveOnly.attributesAllowed(33));
+    QVERIFY(archiveOnly.attributesAllowed(32));
+    QVERIFY(archiveOnly.attributesAllowed(0x2020));
+    QVERIFY(archiveOnly.attributesAllowed(0));
+    QVERIFY(!archiveOnly.attributesAllowed(2));
+
+    const EntryOptions normal =
+        EntryOptions::fromPathEntry(entry(u"/"_s, u"*.*"_s, u"Only normal"_s));
+    for (quint32 word : {1u, 2u, 3u, 4u, 32u, 39u})
+        QVERIFY2(!normal.attributesAllowed(word), qPrintable(QString::number(word)));
+    QVERIFY(normal.attributesAllowed(0));
+    QVERIFY(normal.attributesAllowed(128));
+
+    const EntryOptions readonlyHidden =
+        EntryOptions::fromPathEntry(entry(u"/"_s, u"*.*"_s, u"RH"_s));
+    QVERIFY(readonlyHidden.attributesAllowed(3));
+    QVERIFY(!readonlyHidden.attributesAllowed(7));
+    // Lower-case letters are not the column's letters.
+    QVERIFY(!EntryOptions::fromPathEntry(entry(u"/"_s, u"*.*"_s, u"r"_s)).attributesAllowed(1));
+}
+
+void ScanEngineTest::sharedSizesBecomeEntriesLargestFirst() {
+    testing::TempTree tree;
+    tree.writeFile(u"a1"_s, 1024, 'a');
+    tree.writeFile(u"sub/a2"_s, 1024, 'b');
+    tree.writeFile(u"b"_s, 2048, 'c');
+    AppState state;
+    ScanResult result = scan(state, {entry(tree.root())});
+    QVERIFY(!result.stopped);
+    QCOMPARE(result.candcount, 3);
+    QCOMPARE(sortedNames(result.list), (QStringList{u"a1"_s, u"a2"_s}));
+    QCOMPARE(state.filesfound.load(), 3);
+
+    testing::TempTree second;
+    const int sizes[] = {9, 5, 7, 9, 7, 9};
+    for (int i = 0; i < 6; ++i)
+        second.writeFile(u"f%1"_s.arg(i), sizes[i], 'x');
+    result = scan(state, {entry(second.root())});
+    QCOMPARE(result.list.size(), 5u);
+    const qint64 expected[] = {9, 9, 9, 7, 7};
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(result.list[i].size, expected[i]);
+}
+
+void ScanEngineTest::entryColumnsComeFromTheWalk() {
+    testing::TempTree tree;
+    tree.writeFile(u"x/one.bin"_s, 1234567, 'a');
+    tree.writeFile(u"y/two.bin"_s, 1234567, 'a');
+    tree.writeFile(u"y/small1"_s, 4999, 'a');
+    tree.writeFile(u"y/small2"_s, 4999, 'b');
+    const QDateTime when(QDate(2021, 3, 4), QTime(5, 6, 7));
+    QVERIFY(tree.setModified(u"x/one.bin"_s, when.toSecsSinceEpoch()));
+    AppState state;
+    ScanResult result = scan(state, {entry(tree.root())});
+    QCOMPARE(result.list.size(), 4u);
+    const ResultEntry* one = nullptr;
+    for (const ResultEntry& e : result.list)
+        if (e.filename == u"one.bin"_s)
+            one = &e;
+    QVERIFY(one);
+    QCOMPARE(one->path, tree.path(u"x/"_s));
+    QCOMPARE(one->fullPath(), tree.path(u"x/one.bin"_s));
+    QCOMPARE(one->sizebyteText(), u"1234567"_s);
+    QCOMPARE(one->sizembText(), withDecimalPoint(u"1.23"_s));
+    QCOMPARE(one->filedateText(), u"04/03/2021 05:06:07"_s);
+    QCOMPARE(result.list.back().sizembText(), withDecimalPoint(u"0.01"_s));
+    // The two files of one folder share one folder text.
+    QVERIFY(result.list[2].path.constData() == result.list[3].path.constData() ||
+            result.list[2].path != result.list[3].path);
+}
+
+void ScanEngineTest::sizeLimitsAndEmptyFiles() {
+    testing::TempTree tree;
+    for (const char* copy : {"a", "b"}) {
+        const QString c = QString::fromLatin1(copy);
+        tree.writeFile(u"min9999"_s + c, 9999, 'x');
+        tree.writeFile(u"min10000"_s + c, 10000, 'x');
+        tree.writeFile(u"max1999999"_s + c, 1999999, 'x');
+        tree.writeFile(u"max2000000"_s + c, 2000000, 'x');
+        tree.writeFile(u"empty"_s + c, 0, 'x');
+    }
+    AppState state;
+    ScanResult result =
+        scan(state, {entry(tree.root(), u"min*"_s, u"RHSA"_s, true, true, u"10"_s)});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"min10000a"_s, u"min10000b"_s}));
+    QCOMPARE(state.filesskipped.load(), 2);
+
+    state.filesskipped = 0;
+    result =
+        scan(state, {entry(tree.root(), u"max*"_s, u"RHSA"_s, true, true, QString(), u"2000"_s)});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"max1999999a"_s, u"max1999999b"_s}));
+    QCOMPARE(state.filesskipped.load(), 2);
+
+    result = scan(state, {entry(tree.root(), u"empty*"_s)});
+    QVERIFY(result.list.empty());
+    result = scan(state, {entry(tree.root(), u"empty*"_s, u"RHSA"_s, true, false)});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"emptya"_s, u"emptyb"_s}));
+    QCOMPARE(result.list.front().sizembText(), withDecimalPoint(u"0.01"_s));
+}
+
+void ScanEngineTest::patternsWalkTheTreeOncePerPattern() {
+    testing::TempTree tree;
+    tree.writeFile(u"a.MP3"_s, 10, 'x');
+    tree.writeFile(u"b.wav"_s, 10, 'x');
+    tree.writeFile(u"c.txt"_s, 10, 'x');
+    AppState state;
+    ScanResult result = scan(state, {entry(tree.root(), u"*.mp3; *.wav"_s)});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"a.MP3"_s, u"b.wav"_s}));
+
+    // A file that matches two patterns is recorded once and seen again once.
+    state.filesfound = 0;
+    state.filesskipped = 0;
+    result = scan(state, {entry(tree.root(), u"*.txt;c*;*.wav"_s)});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"b.wav"_s, u"c.txt"_s}));
+    QCOMPARE(state.filesfound.load(), 2);
+    QCOMPARE(state.filesskipped.load(), 1);
+
+    // Without a second "*" the text is one pattern, whose parts the matcher
+    // tries in turn; an empty piece of a split text matches nothing.
+    state.filesskipped = 0;
+    result = scan(state, {entry(tree.root(), u"a?c.txt;c.txt"_s), entry(tree.root(), u"*.x;;"_s)});
+    QCOMPARE(result.candcount, 1);
+    QCOMPARE(state.filesskipped.load(), 0);
+}
+
+void ScanEngineTest::hiddenFoldersAndSubfolderSwitch() {
+    testing::TempTree tree;
+    tree.writeFile(u"top"_s, 10, 'x');
+    tree.writeFile(u"sub/deeper/inner"_s, 10, 'x');
+    tree.writeFile(u".cache/cached"_s, 10, 'x');
+    tree.writeFile(u".dotfile"_s, 10, 'x');
+    AppState state;
+    ScanResult result = scan(state, {entry(tree.root())});
+    QCOMPARE(sortedNames(result.list), (QStringList{u".dotfile"_s, u"inner"_s, u"top"_s}));
+
+    // A hidden file needs H; a file without write permission needs R.
+    const QString readonly = tree.writeFile(u"ro"_s, 10, 'x');
+    ::chmod(raw(readonly).constData(), 0444);
+    result = scan(state, {entry(tree.root(), u"*.*"_s, u"A"_s)});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"inner"_s, u"top"_s}));
+
+    result = scan(state, {entry(tree.root(), u"*.*"_s, u"RHSA"_s, false)});
+    QCOMPARE(sortedNames(result.list), (QStringList{u".dotfile"_s, u"ro"_s, u"top"_s}));
+}
+
+void ScanEngineTest::skipFoldersAndExtensions() {
+    testing::TempTree tree;
+    tree.writeFile(u"a.dat"_s, 10, 'x');
+    tree.writeFile(u"win/b.dat"_s, 10, 'x');
+    tree.writeFile(u"win/sys/c.dat"_s, 10, 'x');
+    tree.writeFile(u"Win/d.dat"_s, 10, 'x');
+    tree.writeFile(u"Win/sys/e.dat"_s, 10, 'x');
+    tree.writeFile(u"f.TMP"_s, 10, 'x');
+    tree.writeFile(u"g.tar.tmp"_s, 10, 'x');
+    tree.writeFile(u"tmp"_s, 10, 'x');
+    AppState state;
+    // The skip folder's own files are examined, nothing below it; the match
+    // is exact, so "Win/" is walked whole.
+    ScanResult result = scan(state, {entry(tree.root(), u"*.dat"_s)}, {tree.path(u"win/"_s)});
+    QCOMPARE(sortedNames(result.list),
+             (QStringList{u"a.dat"_s, u"b.dat"_s, u"d.dat"_s, u"e.dat"_s}));
+
+    // A path entry that is a skip folder is passed over whole.
+    result = scan(state, {entry(tree.path(u"win/"_s))}, {tree.path(u"win/"_s)});
+    QCOMPARE(result.candcount, 0);
+
+    // Extensions compare without regard to case, on the text after the last dot.
+    state.filesskipped = 0;
+    result = scan(state, {entry(tree.root(), u"*.*"_s, u"RHSA"_s, false)}, {}, {u"tmp"_s});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"a.dat"_s, u"tmp"_s}));
+    QCOMPARE(state.filesskipped.load(), 2);
+}
+
+void ScanEngineTest::fileReachedTwiceIsRecordedOnce() {
+    testing::TempTree tree;
+    tree.writeFile(u"a"_s, 100, 'x');
+    tree.writeFile(u"sub/b"_s, 100, 'y');
+    tree.writeFile(u"c"_s, 200, 'z');
+    QCOMPARE(
+        ::link(raw(tree.path(u"c"_s)).constData(), raw(tree.path(u"sub/c-link"_s)).constData()), 0);
+    AppState state;
+    // The same folder twice, and a second entry below the first.
+    ScanResult result =
+        scan(state, {entry(tree.root()), entry(tree.root()), entry(tree.path(u"sub/"_s))});
+    // The hard link of c is the same file: c's size is not shared.
+    QCOMPARE(sortedNames(result.list), (QStringList{u"a"_s, u"b"_s}));
+    QCOMPARE(result.candcount, 3);
+    QCOMPARE(state.filesfound.load(), 3);
+    // Hard link once in the first walk, four files in the second, two in the third.
+    QCOMPARE(state.filesskipped.load(), 1 + 4 + 2);
+}
+
+void ScanEngineTest::fileFilteredOutByOneEntryIsFoundByAnother() {
+    testing::TempTree tree;
+    tree.writeFile(u"small/a"_s, 100, 'x');
+    tree.writeFile(u"small/b"_s, 100, 'y');
+    AppState state;
+    // The first entry skips both files as too small; the second, without a
+    // limit, must still record them.
+    ScanResult result = scan(state, {entry(tree.root(), u"*.*"_s, u"RHSA"_s, true, true, u"10"_s),
+                                     entry(tree.path(u"small/"_s))});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"a"_s, u"b"_s}));
+}
+
+void ScanEngineTest::linksAndSpecialFiles() {
+    testing::TempTree tree;
+    tree.writeFile(u"real"_s, 64, 'x');
+    tree.writeFile(u"folder/inside"_s, 64, 'y');
+    QCOMPARE(
+        ::symlink(raw(tree.path(u"real"_s)).constData(), raw(tree.path(u"filelink"_s)).constData()),
+        0);
+    QCOMPARE(::symlink(raw(tree.path(u"folder"_s)).constData(),
+                       raw(tree.path(u"folderlink"_s)).constData()),
+             0);
+    QCOMPARE(::symlink("..", raw(tree.path(u"folder/loop"_s)).constData()), 0);
+    QCOMPARE(::symlink("nowhere", raw(tree.path(u"dangling"_s)).constData()), 0);
+    QCOMPARE(::mkfifo(raw(tree.path(u"pipe"_s)).constData(), 0644), 0);
+    AppState state;
+    ScanResult result = scan(state, {entry(tree.root())});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"inside"_s, u"real"_s}));
+    QCOMPARE(result.candcount, 2);
+    QCOMPARE(state.filesskipped.load(), 0);
+    QCOMPARE(state.filesunreadable.load(), 0);
+}
+
+void ScanEngineTest::namesDifferingOnlyInCaseAreTwoFiles() {
+    testing::TempTree tree;
+    tree.writeFile(u"Report.txt"_s, 50, 'x');
+    tree.writeFile(u"report.txt"_s, 50, 'x');
+    tree.writeFile(u"REPORT/report.txt"_s, 50, 'x');
+    AppState state;
+    ScanResult result = scan(state, {entry(tree.root())});
+    QCOMPARE(result.list.size(), 3u);
+    QCOMPARE(state.filesskipped.load(), 0);
+}
+
+void ScanEngineTest::nonUtf8NameSurvives() {
+    testing::TempTree tree;
+    const QByteArray latin1Name("caf\xe9.txt");
+    const QByteArray full = tree.writeRawNamedFile(latin1Name, "same");
+    tree.writeFile(u"plain.txt"_s, "same");
+    AppState state;
+    ScanResult result = scan(state, {entry(tree.root(), u"*.txt"_s)});
+    QCOMPARE(result.list.size(), 2u);
+    bool found = false;
+    for (const ResultEntry& e : result.list) {
+        if (e.filename != u"plain.txt"_s) {
+            found = true;
+            QCOMPARE(platform::encodeFileName(e.fullPath()), full);
+            QCOMPARE(platform::encodeFileName(e.filename), latin1Name);
+        }
+    }
+    QVERIFY(found);
+}
+
+void ScanEngineTest::sizesBeyondFourGigabytes() {
+    testing::TempTree tree;
+    const qint64 gib = qint64(1) << 30;
+    tree.writeSparseFile(u"three-a"_s, 3 * gib, 'a');
+    tree.writeSparseFile(u"three-b"_s, 3 * gib, 'b');
+    // 5 GiB is 1 GiB modulo 2^32: a size cut to 32 bits would pair these.
+    tree.writeSparseFile(u"five"_s, 5 * gib, 'c');
+    tree.writeSparseFile(u"one"_s, gib, 'd');
+    AppState state;
+    ScanResult result = scan(state, {entry(tree.root())});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"three-a"_s, u"three-b"_s}));
+    QCOMPARE(result.list[0].size, 3 * gib);
+    QCOMPARE(result.list[0].sizebyteText(), u"3221225472"_s);
+    QCOMPARE(result.list[0].sizembText(), withDecimalPoint(u"3221.23"_s));
+
+    // Limits above 4 GB hold too.
+    result = scan(state, {entry(tree.root(), u"*.*"_s, u"RHSA"_s, true, true, u"4000000"_s)});
+    QCOMPARE(result.candcount, 1); // only the 5 GiB file
+}
+
+void ScanEngineTest::unreadableFoldersArePassedOver() {
+    testing::TempTree tree;
+    tree.writeFile(u"a/one"_s, 10, 'x');
+    tree.writeFile(u"locked/two"_s, 10, 'x');
+    tree.writeFile(u"nosearch/three"_s, 10, 'x');
+    tree.writeFile(u"z/four"_s, 10, 'x');
+    ::chmod(raw(tree.path(u"locked"_s)).constData(), 0);
+    ::chmod(raw(tree.path(u"nosearch"_s)).constData(), 0444); // listable, files not reachable
+    const bool dropped = geteuid() != 0 || dropPermissionOverride();
+    if (!dropped) {
+        ::chmod(raw(tree.path(u"locked"_s)).constData(), 0755);
+        ::chmod(raw(tree.path(u"nosearch"_s)).constData(), 0755);
+        QSKIP("running as root without the right to drop the permission override");
+    }
+    AppState state;
+    ScanResult result = scan(state, {entry(tree.root())});
+    if (geteuid() == 0)
+        restorePermissionOverride();
+    ::chmod(raw(tree.path(u"locked"_s)).constData(), 0755);
+    ::chmod(raw(tree.path(u"nosearch"_s)).constData(), 0755);
+    QCOMPARE(sortedNames(result.list), (QStringList{u"four"_s, u"one"_s}));
+    // The folder that cannot be listed and the file whose size cannot be read.
+    QCOMPARE(state.filesunreadable.load(), 2);
+    QCOMPARE(state.filesfound.load(), 2);
+
+    // A scan root that does not exist is passed over as well.
+    state.filesunreadable = 0;
+    result = scan(state, {entry(tree.path(u"missing/"_s)), entry(tree.path(u"a/"_s))});
+    QCOMPARE(result.candcount, 1);
+    QCOMPARE(state.filesunreadable.load(), 1);
+}
+
+void ScanEngineTest::stopEndsTheWalk() {
+    testing::TempTree tree;
+    for (int i = 0; i < 200; ++i)
+        tree.writeFile(u"d%1/f%2"_s.arg(i % 10).arg(i), i % 7, 'x');
+    ScanInput input;
+    for (int i = 0; i < 20000; ++i)
+        input.pathtable.push_back(entry(tree.root()));
+    AppState state;
+    state.stopflag = false;
+    ScanResult result;
+    std::thread worker([&] { result = scanfiles(input, state); });
+    QTRY_VERIFY_WITH_TIMEOUT(state.filesskipped.load() > 1000, 20000);
+    QElapsedTimer timer;
+    timer.start();
+    state.stopflag = true;
+    worker.join();
+    QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(result.stopped);
+    QVERIFY(result.list.empty());
+
+    // Stopped before it starts: nothing is walked.
+    AppState idle;
+    idle.stopflag = true;
+    result = scanfiles(input, idle);
+    QVERIFY(result.stopped);
+    QCOMPARE(idle.filesfound.load(), 0);
+}
+
+QTEST_GUILESS_MAIN(ScanEngineTest)
+#include "tst_scanengine.moc"
