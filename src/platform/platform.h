@@ -37,7 +37,8 @@ struct FileInfo {
     qint64 mtime = 0; // last modification, seconds since the epoch
     FileIdentity id;
     quint32 attributes = 0;
-    int error = 0; // errno of a failed query
+    quint64 links = 0; // names the file has (hard links)
+    int error = 0;     // errno of a failed query
     bool exists() const { return type != FileType::Missing; }
     bool isRegular() const { return type == FileType::Regular; }
 };
@@ -67,6 +68,8 @@ public:
     FileType quickType() const { return m_quickType; }
     // Full facts of the current entry, relative to the open folder.
     FileInfo info() const;
+    // Facts of the open folder itself.
+    FileInfo folderInfo() const;
 
 private:
     void* m_dir = nullptr; // DIR*

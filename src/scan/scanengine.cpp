@@ -32,15 +32,25 @@ struct CandidateFile {
     QString name;
     quint32 folder = 0; // index into CandidateStore::folders
     qint64 mtime = 0;   // from the same query as the size
+    quint64 inode = 0;
 };
+
+// Ranges of candpaths recorded from one listing of a folder.
+using RecordedRanges = std::vector<std::pair<std::size_t, std::size_t>>;
 
 struct CandidateStore {
     std::vector<QString> folders;
     std::vector<qint64> candsizes;
     std::vector<CandidateFile> candpaths;
-    // Files already recorded, by identity: a hard link, a bind mount or a
-    // second path entry reaching the same file records it once.
-    QSet<platform::FileIdentity> seen;
+
+    // "Already recorded" goes by file identity, so that a hard link, a bind
+    // mount, a second path entry or a second pattern records a file once.
+    // A file with one name lives in one folder, so it can only have been
+    // recorded by an earlier listing of the same folder (same identity, even
+    // through a bind mount): those are looked up in the folder's earlier
+    // ranges, and only files with several names need a scan-wide set.
+    QHash<platform::FileIdentity, RecordedRanges> listedfolders;
+    QSet<platform::FileIdentity> linkedfiles;
 };
 
 class Walk {
@@ -91,6 +101,19 @@ private:
             }
             const bool descend = mayDescendFrom(folder);
             qint64 folderIndex = -1;
+            const platform::FileInfo self = listing.folderInfo();
+            m_folderKnown = self.exists();
+            m_recordedHere.clear();
+            if (m_folderKnown) {
+                const auto earlier = m_store.listedfolders.constFind(self.id);
+                if (earlier != m_store.listedfolders.cend()) {
+                    for (const auto& [begin, end] : *earlier) {
+                        for (std::size_t k = begin; k < end; ++k)
+                            m_recordedHere.insert(m_store.candpaths[k].inode);
+                    }
+                }
+            }
+            const std::size_t firstRecorded = m_store.candpaths.size();
             while (listing.next()) {
                 if (stopped())
                     return;
@@ -118,6 +141,9 @@ private:
             }
             if (listing.error() != 0)
                 m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+            if (m_folderKnown && m_store.candpaths.size() > firstRecorded)
+                m_store.listedfolders[self.id].emplace_back(firstRecorded,
+                                                            m_store.candpaths.size());
         }
         for (const QString& name : subfolders) {
             if (stopped())
@@ -164,9 +190,12 @@ private:
         if (!skip) {
             // Only files that pass the filters count as recorded, so a file
             // one path entry filters out can still be found by another.
-            const qsizetype before = m_store.seen.size();
-            m_store.seen.insert(info.id);
-            skip = m_store.seen.size() == before;
+            skip = m_recordedHere.contains(info.id.inode);
+            if (!skip && (info.links > 1 || !m_folderKnown)) {
+                const qsizetype before = m_store.linkedfiles.size();
+                m_store.linkedfiles.insert(info.id);
+                skip = m_store.linkedfiles.size() == before;
+            }
         }
         if (skip) {
             m_state.filesskipped.fetch_add(1, std::memory_order_relaxed);
@@ -177,7 +206,8 @@ private:
             m_store.folders.push_back(folder);
         }
         m_store.candsizes.push_back(info.size);
-        m_store.candpaths.push_back({std::move(name), quint32(folderIndex), info.mtime});
+        m_store.candpaths.push_back(
+            {std::move(name), quint32(folderIndex), info.mtime, info.id.inode});
         m_state.filesfound.fetch_add(1, std::memory_order_relaxed);
     }
 
@@ -187,6 +217,10 @@ private:
     platform::PatternMatcher m_matcher{QString()};
     const EntryOptions* m_options = nullptr;
     int m_refresh = 0;
+    // The folder being listed: whether its identity is known, and the files
+    // earlier listings of it recorded.
+    bool m_folderKnown = false;
+    QSet<quint64> m_recordedHere;
 };
 
 // The walking phase over the whole path table; false when stopped.
@@ -215,7 +249,8 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
         result.stopped = true;
         return result;
     }
-    store.seen = {};
+    store.listedfolders = {};
+    store.linkedfiles = {};
     result.candcount = qint64(store.candsizes.size());
 
     std::vector<qint64>& sizes = store.candsizes;

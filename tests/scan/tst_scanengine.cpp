@@ -6,6 +6,7 @@
 
 #include <QtTest>
 #include <linux/capability.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <thread>
@@ -107,6 +108,7 @@ private slots:
     void hiddenFoldersAndSubfolderSwitch();
     void skipFoldersAndExtensions();
     void fileReachedTwiceIsRecordedOnce();
+    void bindMountShowsTheSameFilesTwice();
     void fileFilteredOutByOneEntryIsFoundByAnother();
     void linksAndSpecialFiles();
     void namesDifferingOnlyInCaseAreTwoFiles();
@@ -374,6 +376,8 @@ void ScanEngineTest::fileReachedTwiceIsRecordedOnce() {
     tree.writeFile(u"c"_s, 200, 'z');
     QCOMPARE(
         ::link(raw(tree.path(u"c"_s)).constData(), raw(tree.path(u"sub/c-link"_s)).constData()), 0);
+    QCOMPARE(::link(raw(tree.path(u"c"_s)).constData(), raw(tree.path(u"c-same"_s)).constData()),
+             0);
     AppState state;
     // The same folder twice, and a second entry below the first.
     ScanResult result =
@@ -382,8 +386,24 @@ void ScanEngineTest::fileReachedTwiceIsRecordedOnce() {
     QCOMPARE(sortedNames(result.list), (QStringList{u"a"_s, u"b"_s}));
     QCOMPARE(result.candcount, 3);
     QCOMPARE(state.filesfound.load(), 3);
-    // Hard link once in the first walk, four files in the second, two in the third.
-    QCOMPARE(state.filesskipped.load(), 1 + 4 + 2);
+    // Two hard links in the first walk, five names in the second, two in the third.
+    QCOMPARE(state.filesskipped.load(), 2 + 5 + 2);
+}
+
+void ScanEngineTest::bindMountShowsTheSameFilesTwice() {
+    testing::TempTree tree;
+    tree.writeFile(u"data/x"_s, 100, 'x');
+    tree.writeFile(u"data/y"_s, 100, 'y');
+    tree.makeFolder(u"view"_s);
+    const QByteArray view = raw(tree.path(u"view"_s));
+    if (::mount(raw(tree.path(u"data"_s)).constData(), view.constData(), nullptr, MS_BIND,
+                nullptr) != 0)
+        QSKIP("bind mounts are not allowed here");
+    const auto unmount = qScopeGuard([&] { ::umount2(view.constData(), MNT_DETACH); });
+    AppState state;
+    ScanResult result = scan(state, {entry(tree.root())});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"x"_s, u"y"_s}));
+    QCOMPARE(state.filesskipped.load(), 2);
 }
 
 void ScanEngineTest::fileFilteredOutByOneEntryIsFoundByAnother() {

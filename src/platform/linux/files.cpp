@@ -29,6 +29,7 @@ FileInfo infoFromStat(const struct stat& st, const char* name) {
     info.size = static_cast<qint64>(st.st_size);
     info.mtime = static_cast<qint64>(st.st_mtim.tv_sec);
     info.id = {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+    info.links = static_cast<quint64>(st.st_nlink);
     quint32 word = 0;
     if (info.type == FileType::Folder)
         word |= attribute::Folder;
@@ -132,6 +133,13 @@ FileInfo DirectoryListing::info() const {
     if (::fstatat(::dirfd(static_cast<DIR*>(m_dir)), m_rawName, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return failedInfo(errno);
     return infoFromStat(st, m_rawName);
+}
+
+FileInfo DirectoryListing::folderInfo() const {
+    struct stat st;
+    if (!m_dir || ::fstat(::dirfd(static_cast<DIR*>(m_dir)), &st) != 0)
+        return failedInfo(m_dir ? errno : EBADF);
+    return infoFromStat(st, nullptr);
 }
 
 InputFile::InputFile(InputFile&& other) noexcept : m_fd(other.m_fd), m_error(other.m_error) {

@@ -1,0 +1,123 @@
+#include "app/clioutput.h"
+
+#include "core/format.h"
+#include "platform/filename.h"
+
+#include <QStringView>
+#include <cstdio>
+
+namespace quillfen::cli {
+
+namespace {
+
+// Calls group(begin, end) for every group of the list.
+template <typename Group> void forEachGroup(const ResultList& list, Group group) {
+    std::size_t begin = 0;
+    while (begin < list.size()) {
+        if (list[begin].isSeparator()) {
+            ++begin;
+            continue;
+        }
+        std::size_t end = begin + 1;
+        while (end < list.size() && !list[end].isSeparator() && list[end].size == list[begin].size)
+            ++end;
+        group(begin, end);
+        begin = end;
+    }
+}
+
+void appendJsonString(QByteArray& out, const QString& text) {
+    out.append('"');
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = text[i].unicode();
+        switch (c) {
+        case u'"':
+            out.append("\\\"");
+            continue;
+        case u'\\':
+            out.append("\\\\");
+            continue;
+        case u'\n':
+            out.append("\\n");
+            continue;
+        case u'\r':
+            out.append("\\r");
+            continue;
+        case u'\t':
+            out.append("\\t");
+            continue;
+        default:
+            break;
+        }
+        char escape[8];
+        if (c < 0x20) {
+            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
+            out.append(escape);
+        } else if (c < 0x80) {
+            out.append(char(c));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
+            out.append(QStringView(text).mid(i, 2).toUtf8());
+            ++i;
+        } else if (QChar::isSurrogate(c)) {
+            // A byte kept from a name that is not UTF-8.
+            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
+            out.append(escape);
+        } else {
+            out.append(QStringView(text).mid(i, 1).toUtf8());
+        }
+    }
+    out.append('"');
+}
+
+void appendStat(QByteArray& out, const char* name, qint64 value, bool last = false) {
+    out.append("    \"").append(name).append("\": ").append(QByteArray::number(value));
+    out.append(last ? "\n" : ",\n");
+}
+
+} // namespace
+
+void writeText(const ResultList& list, QByteArray& out) {
+    bool first = true;
+    forEachGroup(list, [&](std::size_t begin, std::size_t end) {
+        if (!first)
+            out.append('\n');
+        first = false;
+        for (std::size_t k = begin; k < end; ++k) {
+            out.append(platform::encodeFileName(list[k].path));
+            out.append(platform::encodeFileName(list[k].filename));
+            out.append('\n');
+        }
+    });
+}
+
+void writeJson(const ResultList& list, const AppState& state, qint64 elapsedMs, QByteArray& out) {
+    out.append("{\n  \"groups\": [");
+    bool firstGroup = true;
+    forEachGroup(list, [&](std::size_t begin, std::size_t end) {
+        out.append(firstGroup ? "\n" : ",\n");
+        firstGroup = false;
+        out.append("    {\"size\": ").append(QByteArray::number(list[begin].size));
+        out.append(", \"files\": [");
+        for (std::size_t k = begin; k < end; ++k) {
+            if (k > begin)
+                out.append(", ");
+            appendJsonString(out, list[k].fullPath());
+        }
+        out.append("]}");
+    });
+    out.append(firstGroup ? "],\n" : "\n  ],\n");
+    out.append("  \"stats\": {\n");
+    appendStat(out, "filesfound", state.filesfound.load());
+    appendStat(out, "filesskipped", state.filesskipped.load());
+    appendStat(out, "filesunreadable", state.filesunreadable.load());
+    appendStat(out, "kbdone", qint64(roundHalfEven(state.kbdoneValue())));
+    appendStat(out, "filescompared", state.filescompared.load());
+    appendStat(out, "possibleduplicates", state.labelposs1.toLongLong());
+    appendStat(out, "definiteduplicates", state.labeldef1.toLongLong());
+    out.append("    \"timespent\": ");
+    appendJsonString(out, secondstoclock(qint64(roundHalfEven(double(elapsedMs) / 1000.0))));
+    out.append("\n  }\n}\n");
+}
+
+} // namespace quillfen::cli

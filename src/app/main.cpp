@@ -1,0 +1,5 @@
+// quillfen: the desktop program. It takes no arguments.
+
+int main() {
+    return 0;
+}
