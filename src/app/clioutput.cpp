@@ -70,6 +70,24 @@ void appendJsonString(QByteArray& out, const QString& text) {
     out.append('"');
 }
 
+// A name as its original bytes; plain ASCII names are copied directly.
+void appendFileName(QByteArray& out, const QString& name) {
+    const qsizetype n = name.size();
+    const QChar* data = name.constData();
+    qsizetype ascii = 0;
+    while (ascii < n && data[ascii].unicode() < 0x80)
+        ++ascii;
+    if (ascii < n) {
+        out.append(platform::encodeFileName(name));
+        return;
+    }
+    const qsizetype at = out.size();
+    out.resize(at + n);
+    char* target = out.data() + at;
+    for (qsizetype i = 0; i < n; ++i)
+        target[i] = char(data[i].unicode());
+}
+
 void appendStat(QByteArray& out, const char* name, qint64 value, bool last = false) {
     out.append("    \"").append(name).append("\": ").append(QByteArray::number(value));
     out.append(last ? "\n" : ",\n");
@@ -84,8 +102,8 @@ void writeText(const ResultList& list, QByteArray& out) {
             out.append('\n');
         first = false;
         for (std::size_t k = begin; k < end; ++k) {
-            out.append(platform::encodeFileName(list[k].path));
-            out.append(platform::encodeFileName(list[k].filename));
+            appendFileName(out, list[k].path);
+            appendFileName(out, list[k].filename);
             out.append('\n');
         }
     });
