@@ -1,5 +1,17 @@
 // quillfen: the desktop program. It takes no arguments.
 
-int main() {
-    return 0;
+#include "core/appstate.h"
+#include "ui/mainwindow.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillfen"));
+    QApplication::setApplicationVersion(QStringLiteral("2.32"));
+    quillfen::AppState state;
+    quillfen::ui::MainWindow window(state);
+    window.load();
+    window.show();
+    return QApplication::exec();
 }

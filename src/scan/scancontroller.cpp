@@ -90,8 +90,8 @@ void ScanController::starter() {
 }
 
 void ScanController::scanfilesStart() {
-    beginbusy(m_state, m_frontend);
     m_state.starttick = platform::tickCount();
+    beginbusy(m_state, m_frontend);
     m_state.progressmax = 0;
     m_state.progressdone = 0;
     m_state.progressvisible = true;

@@ -1,0 +1,167 @@
+#include "ui/resultmodel.h"
+
+#include <QFont>
+#include <QPainter>
+#include <QPixmap>
+
+namespace quillfen::ui {
+
+using namespace Qt::StringLiterals;
+
+ResultModel::ResultModel(AppState& state, QObject* parent)
+    : QAbstractTableModel(parent), m_state(state) {
+    m_rows = int(qMin<std::size_t>(m_state.resultlist.size(), INT_MAX));
+}
+
+void ResultModel::reload() {
+    beginResetModel();
+    m_rows = int(qMin<std::size_t>(m_state.resultlist.size(), INT_MAX));
+    endResetModel();
+}
+
+int ResultModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int ResultModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+const ResultEntry* ResultModel::entryAt(const QModelIndex& index) const {
+    // The list may already have been replaced when the view asks before
+    // the reset reaches it.
+    if (!index.isValid() || index.row() >= m_rows ||
+        std::size_t(index.row()) >= m_state.resultlist.size())
+        return nullptr;
+    return &m_state.resultlist[std::size_t(index.row())];
+}
+
+QVariant ResultModel::data(const QModelIndex& index, int role) const {
+    const ResultEntry* entry = entryAt(index);
+    if (!entry)
+        return {};
+    const int column = index.column();
+    switch (role) {
+    case Qt::DisplayRole:
+        switch (column) {
+        case Filename:
+            return entry->filename;
+        case SizeMb:
+            return entry->isSeparator() ? QString() : entry->sizembText();
+        case SizeByte:
+            return entry->isSeparator() ? QString() : entry->sizebyteText();
+        case FileDate:
+            return entry->filedateText();
+        case Path:
+            return entry->path;
+        }
+        break;
+    case Qt::TextAlignmentRole:
+        if (column == SizeMb || column == SizeByte || column == FileDate)
+            return int(Qt::AlignCenter);
+        return int(Qt::AlignLeft | Qt::AlignVCenter);
+    case Qt::CheckStateRole:
+        if (column == Filename && !entry->isSeparator())
+            return entry->checked ? Qt::Checked : Qt::Unchecked;
+        break;
+    case Qt::DecorationRole:
+        if (column == Filename && entry->icon != groupicon::None)
+            return groupIcon(entry->icon);
+        break;
+    case Qt::ForegroundRole:
+        return groupColour(entry->colour);
+    case Qt::FontRole:
+        if (entry->bold) {
+            QFont font;
+            font.setBold(true);
+            return font;
+        }
+        break;
+    case Qt::ToolTipRole:
+        if (!entry->isSeparator())
+            return entry->fullPath();
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal)
+        return {};
+    static const std::array<QString, ColumnCount> headers = {
+        u"Filename"_s, u"Size (MB)"_s, u"Size (Byte)"_s, u"File Date"_s, u"Path"_s};
+    if (section < 0 || section >= ColumnCount)
+        return {};
+    if (role == Qt::DisplayRole)
+        return headers[std::size_t(section)];
+    if (role == Qt::TextAlignmentRole)
+        return int(section == SizeMb || section == SizeByte || section == FileDate
+                       ? Qt::AlignCenter
+                       : Qt::AlignLeft | Qt::AlignVCenter);
+    return {};
+}
+
+Qt::ItemFlags ResultModel::flags(const QModelIndex& index) const {
+    const ResultEntry* entry = entryAt(index);
+    if (!entry)
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    // Separator rows are never checked.
+    if (index.column() == Filename && !entry->isSeparator())
+        flags |= Qt::ItemIsUserCheckable;
+    return flags;
+}
+
+bool ResultModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (role != Qt::CheckStateRole || index.column() != Filename)
+        return false;
+    const ResultEntry* entry = entryAt(index);
+    if (!entry || entry->isSeparator())
+        return false;
+    const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
+    m_state.resultlist[std::size_t(index.row())].checked = checked;
+    emit dataChanged(index, index, {Qt::CheckStateRole});
+    emit checkToggled(index.row());
+    return true;
+}
+
+QColor ResultModel::groupColour(RowColour colour) {
+    return colour == RowColour::Blue ? QColor(0x45, 0x5C, 0xA3) : QColor(Qt::black);
+}
+
+QIcon ResultModel::groupIcon(quint8 icon) const {
+    // A bracket in the margin: its top at the first row of a group, its
+    // stem through the middle rows, its foot at the last row.
+    if (icon >= m_icons.size() || icon == groupicon::None)
+        return {};
+    QIcon& cached = m_icons[icon];
+    if (cached.isNull()) {
+        QPixmap pixmap(16, 16);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setPen(QPen(QColor(0x45, 0x5C, 0xA3), 2));
+        const int x = 8;
+        switch (icon) {
+        case groupicon::First:
+            painter.drawLine(x, 8, x, 16);
+            painter.drawLine(x, 8, 14, 8);
+            break;
+        case groupicon::Middle:
+            painter.drawLine(x, 0, x, 16);
+            break;
+        case groupicon::Last:
+            painter.drawLine(x, 0, x, 8);
+            painter.drawLine(x, 8, 14, 8);
+            break;
+        default:
+            break;
+        }
+        painter.end();
+        cached = QIcon(pixmap);
+    }
+    return cached;
+}
+
+} // namespace quillfen::ui

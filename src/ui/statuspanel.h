@@ -1,0 +1,40 @@
+#pragma once
+
+// The counters of a run under the result list: nine captions, each with its
+// value label, and the notices that follow a run.
+
+#include "core/frontend.h"
+#include "core/status.h"
+
+#include <QLabel>
+#include <QWidget>
+
+namespace quillfen::ui {
+
+class StatusPanel : public QWidget {
+    Q_OBJECT
+public:
+    explicit StatusPanel(QWidget* parent = nullptr);
+
+    // The counters copied by update.
+    void showCounters(const StatusTexts& texts);
+    // The figures a run sets when it hands over its result.
+    void showResults(const QString& labelposs1, const QString& labeldef1,
+                     const QString& labelmbselected1);
+    void setNoticeVisible(Notice notice, bool visible);
+
+    QLabel* labelfound1 = nullptr;
+    QLabel* labelskipped1 = nullptr;
+    QLabel* labelunreadable1 = nullptr;
+    QLabel* labelmbnow1 = nullptr;
+    QLabel* labeltime1 = nullptr;
+    QLabel* labelfilescomp1 = nullptr;
+    QLabel* labelposs1 = nullptr;
+    QLabel* labeldef1 = nullptr;
+    QLabel* labelmbselected1 = nullptr;
+
+private:
+    QLabel* m_notices[3] = {nullptr, nullptr, nullptr};
+};
+
+} // namespace quillfen::ui

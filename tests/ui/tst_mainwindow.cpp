@@ -1,0 +1,264 @@
+#include "core/appstate.h"
+#include "scan/scancontroller.h"
+#include "scan/scanoptions.h"
+#include "scriptedmessages.h"
+#include "temptree.h"
+#include "ui/mainwindow.h"
+
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QtTest>
+
+using namespace quillfen;
+using namespace quillfen::ui;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// A started main window with scripted message boxes.
+struct Window {
+    Window() : window(state, &boxes) {
+        window.load();
+        window.show();
+        state.scanpaths.minsizebox = false;
+    }
+    void planScanOnly() {
+        state.settings.donothing = 1;
+        state.settings.fuzzy = state.settings.crc = state.settings.bytewise = 0;
+    }
+    void addPath(const QString& folder) {
+        state.scanpaths.pathtable.push_back(newpathentry(state, folder, u"*.*"_s));
+    }
+    QToolButton* button(int command) { return window.commandButton(command); }
+    bool idle() const {
+        return state.stopflag && !window.findChild<QWidget*>(u"workingpanel"_s)->isVisible() &&
+               window.findChild<QWidget*>(u"ListView1"_s)->isEnabled();
+    }
+    QString label(const char16_t* name) {
+        return window.findChild<QLabel*>(QString::fromUtf16(name))->text();
+    }
+
+    AppState state;
+    testing::ScriptedMessageBoxes boxes;
+    MainWindow window;
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startUpSetsTitleAndState();
+    void everyControlHasANameAndATip();
+    void emptyPathTableAsksToAddAPath();
+    void scanFillsTheListLargestFirst();
+    void busyStateLeavesOnlyStop();
+    void stopDuringALongWalkEmptiesTheList();
+    void closingWhileBusyIsRefused();
+    void comparisonPlanEndsWithAnEmptyListForNow();
+};
+
+void MainWindowTest::startUpSetsTitleAndState() {
+    Window w;
+    QCOMPARE(w.window.windowTitle(), u"Quillfen v2.32"_s);
+    QCOMPARE(w.state.appversion, u"2.32"_s);
+    QCOMPARE(w.state.crctable[1], 0x77073096u);
+    QVERIFY(w.state.stopflag);
+    QCOMPARE(w.window.size(), QSize(1000, 667));
+    QVERIFY(w.idle());
+    for (const char16_t* name : {u"labelfound1", u"labelskipped1", u"labelunreadable1",
+                                 u"labelfilescomp1", u"labelposs1", u"labeldef1"})
+        QCOMPARE(w.label(name), u"0"_s);
+    QCOMPARE(w.label(u"labeltime1"), u"00:00:00"_s);
+    QCOMPARE(w.label(u"labelmbnow1"), u"0 KB"_s);
+    QCOMPARE(w.label(u"labelmbselected1"), u"0 MB"_s);
+    QCOMPARE(w.label(u"labeldef1caption"), u"Definate duplicates"_s);
+    QCOMPARE(w.label(u"labelmbselected1caption"), u"Selected files (size)"_s);
+}
+
+void MainWindowTest::everyControlHasANameAndATip() {
+    Window w;
+    for (QWidget* widget : w.window.findChildren<QWidget*>()) {
+        // Qt's own parts of the view (scroll bars, viewport, header) are named by Qt.
+        if (widget->objectName().startsWith(u"qt_"_s) || !widget->parent() ||
+            widget->parentWidget()->inherits("QAbstractScrollArea") ||
+            widget->inherits("QHeaderView") || widget->inherits("QScrollBar"))
+            continue;
+        QVERIFY2(!widget->objectName().isEmpty(), widget->metaObject()->className());
+        QVERIFY2(
+            !widget->accessibleName().isEmpty() ||
+                (widget->inherits("QLabel") && !qobject_cast<QLabel*>(widget)->text().isEmpty()),
+            qPrintable(widget->objectName()));
+        // Containers need no tooltip of their own; controls do.
+        const bool container = QByteArray(widget->metaObject()->className()) == "QWidget" ||
+                               widget->inherits("QStackedWidget") ||
+                               widget->inherits("quillfen::ui::StatusPanel") ||
+                               widget->inherits("quillfen::ui::WorkingPanel");
+        QVERIFY2(container || !widget->toolTip().isEmpty(), qPrintable(widget->objectName()));
+    }
+}
+
+void MainWindowTest::emptyPathTableAsksToAddAPath() {
+    Window w;
+    w.boxes.answer(MessageAnswer::No);
+    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    QCOMPARE(w.boxes.shown.size(), 1);
+    QCOMPARE(w.boxes.shown[0].text, noPathsMessage());
+    QCOMPARE(w.boxes.shown[0].icon, MessageIcon::Exclamation);
+    QVERIFY(w.state.scanpaths.pathtable.empty());
+
+    // Yes opens the folder chooser, which adds a path entry with the boxes' options.
+    testing::TempTree tree;
+    w.window.setFolderChooser([&] { return tree.path(u"music"_s); });
+    w.boxes.answer(MessageAnswer::Yes);
+    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    QCOMPARE(w.state.scanpaths.pathtable.size(), 1u);
+    QCOMPARE(w.state.scanpaths.pathtable[0].text, tree.path(u"music/*.*"_s));
+    QCOMPARE(w.state.scanpaths.pathtable[0].options[PathEntry::Attributes], u"RHA"_s);
+    QVERIFY(w.idle());
+}
+
+void MainWindowTest::scanFillsTheListLargestFirst() {
+    testing::TempTree tree;
+    tree.writeFile(u"small1.txt"_s, 4999, 'a');
+    tree.writeFile(u"sub/small2.txt"_s, 4999, 'b');
+    tree.writeFile(u"big1.bin"_s, 2500000, 'c');
+    tree.writeFile(u"sub/big2.bin"_s, 2500000, 'd');
+    tree.writeFile(u"single"_s, 77, 'e');
+    const QDateTime when(QDate(2020, 12, 31), QTime(23, 59, 58));
+    QVERIFY(tree.setModified(u"big1.bin"_s, when.toSecsSinceEpoch()));
+    Window w;
+    w.planScanOnly();
+    w.addPath(tree.root());
+    QAbstractItemModelTester tester(&w.window.resultModel());
+    QSignalSpy resets(&w.window.resultModel(), &QAbstractItemModel::modelReset);
+    w.boxes.answer(MessageAnswer::No);
+    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    QTRY_VERIFY(w.idle() && !w.window.scanController().isScanning());
+    QTRY_COMPARE(w.boxes.shown.size(), 1);
+    QVERIFY(w.boxes.shown[0].text.contains(u"It has found 4 possible duplicates."_s));
+    QVERIFY(w.window.findChild<QLabel*>(u"warningnotice"_s)->isVisible());
+
+    const QAbstractItemModel& model = w.window.resultModel();
+    QCOMPARE(resets.size(), 2); // emptied at the start, filled at the end
+    QCOMPARE(model.rowCount(), 4);
+    QCOMPARE(model.columnCount(), 5);
+    const QStringList headers{u"Filename"_s, u"Size (MB)"_s, u"Size (Byte)"_s, u"File Date"_s,
+                              u"Path"_s};
+    for (int c = 0; c < 5; ++c)
+        QCOMPARE(model.headerData(c, Qt::Horizontal).toString(), headers[c]);
+    auto text = [&](int row, int column) { return model.index(row, column).data().toString(); };
+    const QString point = QLocale().decimalPoint();
+    for (int row = 0; row < 2; ++row) {
+        QVERIFY(text(row, 0).startsWith(u"big"_s));
+        QCOMPARE(text(row, 1), u"2"_s + point + u"5"_s);
+        QCOMPARE(text(row, 2), u"2500000"_s);
+    }
+    for (int row = 2; row < 4; ++row) {
+        QVERIFY(text(row, 0).startsWith(u"small"_s));
+        QCOMPARE(text(row, 1), u"0"_s + point + u"01"_s);
+        QCOMPARE(text(row, 2), u"4999"_s);
+    }
+    const int big1 = text(0, 0) == u"big1.bin"_s ? 0 : 1;
+    QCOMPARE(text(big1, 3), u"31/12/2020 23:59:58"_s);
+    QCOMPARE(text(big1, 4), tree.root());
+    QCOMPARE(text(1 - big1, 4), tree.path(u"sub/"_s));
+    QCOMPARE(model.index(0, 1).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+    QCOMPARE(model.index(0, 4).data(Qt::TextAlignmentRole).toInt(),
+             int(Qt::AlignLeft | Qt::AlignVCenter));
+    QCOMPARE(model.index(0, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+    QCOMPARE(w.label(u"labelposs1"), u"4"_s);
+    QCOMPARE(w.label(u"labelfound1"), u"5"_s);
+
+    // The header never re-sorts the list.
+    auto* view = w.window.findChild<QTreeView*>(u"ListView1"_s);
+    QTest::mouseClick(view->header()->viewport(), Qt::LeftButton, {},
+                      QPoint(view->header()->sectionPosition(2) + 5, 5));
+    QVERIFY(text(0, 0).startsWith(u"big"_s));
+    QVERIFY(text(3, 0).startsWith(u"small"_s));
+}
+
+void MainWindowTest::busyStateLeavesOnlyStop() {
+    Window w;
+    w.window.showBusy(true);
+    QVERIFY(!w.button(MainWindow::Scan)->isEnabled());
+    QVERIFY(!w.button(MainWindow::Paths)->isEnabled());
+    QVERIFY(w.button(MainWindow::Stop)->isEnabled());
+    QVERIFY(!w.window.findChild<QWidget*>(u"ListView1"_s)->isEnabled());
+    QVERIFY(w.window.findChild<QWidget*>(u"workingpanel"_s)->isVisible());
+    QCOMPARE(w.label(u"Label5"), u"Scan progress"_s);
+    w.window.showBusy(false);
+    QVERIFY(w.button(MainWindow::Scan)->isEnabled());
+    QVERIFY(w.window.findChild<QWidget*>(u"ListView1"_s)->isEnabled());
+}
+
+void MainWindowTest::stopDuringALongWalkEmptiesTheList() {
+    testing::TempTree tree;
+    for (int i = 0; i < 300; ++i)
+        tree.writeFile(u"d%1/f%2"_s.arg(i % 10).arg(i), i % 5, 'x');
+    Window w;
+    w.planScanOnly();
+    for (int i = 0; i < 20000; ++i)
+        w.addPath(tree.root());
+    w.state.resultlist.resize(3); // left from an earlier run
+    w.window.resultListReset();
+    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    QVERIFY(!w.idle());
+    QCOMPARE(w.window.resultModel().rowCount(), 0);
+    // The status panel follows the walk while it runs.
+    QTRY_VERIFY_WITH_TIMEOUT(w.label(u"labelskipped1").toLongLong() > 1000, 20000);
+    QVERIFY(!w.window.findChild<QLineEdit*>(u"curdir1"_s)->text().isEmpty());
+    QCOMPARE(w.label(u"Label5"), u"Step 1/1 - Scanning for files"_s);
+
+    w.boxes.answer(MessageAnswer::Yes);
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(w.button(MainWindow::Stop), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(w.idle(), 1000);
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+    QCOMPARE(w.window.resultModel().rowCount(), 0);
+    QVERIFY(w.button(MainWindow::Scan)->isEnabled());
+    QCOMPARE(w.boxes.shown.size(), 1); // the stop question only
+    QCOMPARE(w.boxes.shown[0].defaultButton, MessageAnswer::No);
+}
+
+void MainWindowTest::closingWhileBusyIsRefused() {
+    testing::TempTree tree;
+    for (int i = 0; i < 300; ++i)
+        tree.writeFile(u"f%1"_s.arg(i), i % 5, 'x');
+    Window w;
+    w.planScanOnly();
+    for (int i = 0; i < 20000; ++i)
+        w.addPath(tree.root());
+    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    QVERIFY(!w.idle());
+    QVERIFY(!w.window.close());
+    QVERIFY(w.window.isVisible());
+    QCOMPARE(w.boxes.shown.size(), 1);
+    QCOMPARE(w.boxes.shown[0].text, u"You will need to stop the program before you quit."_s);
+    QCOMPARE(w.boxes.shown[0].icon, MessageIcon::Exclamation);
+    QCOMPARE(w.boxes.shown[0].buttons, MessageButtons::Ok);
+
+    // Once stopped, the window closes.
+    w.boxes.answer(MessageAnswer::Yes);
+    QTest::mouseClick(w.button(MainWindow::Stop), Qt::LeftButton);
+    QVERIFY(w.window.close());
+    QVERIFY(!w.window.scanController().isScanning());
+}
+
+void MainWindowTest::comparisonPlanEndsWithAnEmptyListForNow() {
+    testing::TempTree tree;
+    tree.writeFile(u"a"_s, 10, 'x');
+    tree.writeFile(u"b"_s, 10, 'y');
+    Window w; // the Settings dialog's start values plan fuzzy and CRC passes
+    w.addPath(tree.root());
+    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    QTRY_VERIFY(!w.window.scanController().isScanning());
+    QTRY_VERIFY(w.idle());
+    QCOMPARE(w.window.resultModel().rowCount(), 0);
+    QVERIFY(w.boxes.shown.isEmpty());
+    QCOMPARE(w.label(u"labelposs1"), u"2"_s);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
