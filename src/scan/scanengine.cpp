@@ -123,6 +123,10 @@ private:
                 if (type == platform::FileType::Unknown) {
                     info = listing.info();
                     type = info.type;
+                    if (!info.exists()) {
+                        m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                        continue;
+                    }
                 }
                 if (type == platform::FileType::Folder) {
                     // Hidden folders are never entered.
