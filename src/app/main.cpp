@@ -1,6 +1,7 @@
 // quillfen: the desktop program. It takes no arguments.
 
 #include "core/appstate.h"
+#include "core/systemfacts.h"
 #include "ui/mainwindow.h"
 
 #include <QApplication>
@@ -11,7 +12,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(QStringLiteral("2.32"));
     quillfen::AppState state;
     quillfen::ui::MainWindow window(state);
-    window.load();
+    window.load(quillfen::SystemFacts::current());
     window.show();
     return QApplication::exec();
 }

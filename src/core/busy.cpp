@@ -27,12 +27,4 @@ void stopcommand(AppState& state, MessageBoxes& messages) {
         state.stopflag = true;
 }
 
-bool queryunload(AppState& state, MessageBoxes& messages) {
-    if (state.stopflag)
-        return true;
-    messages.inform(u"You will need to stop the program before you quit."_s,
-                    MessageIcon::Exclamation);
-    return false;
-}
-
 } // namespace quillfen

@@ -12,7 +12,5 @@ void endbusy(AppState& state, Frontend& frontend);
 // The Stop command: asks first while a run is going on, then sets stopflag;
 // the run winds down at its next check.
 void stopcommand(AppState& state, MessageBoxes& messages);
-// Whether the main window may close: not while a run is going on.
-bool queryunload(AppState& state, MessageBoxes& messages);
 
 } // namespace quillfen

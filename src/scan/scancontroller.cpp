@@ -149,8 +149,9 @@ void ScanController::scanEnd(ScanResult result) {
         if (m_coloritems) {
             m_coloritems();
             m_coloritems();
+        } else {
+            m_frontend.resultListReset();
         }
-        m_frontend.resultListReset();
         m_frontend.statusChanged();
         endbusy(m_state, m_frontend);
         if (!m_state.resultlist.empty()) {

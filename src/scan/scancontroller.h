@@ -22,7 +22,8 @@ public:
     ~ScanController() override;
 
     // The grouping step (coloritems) run on the list after a scan whose plan
-    // is "Do nothing". Without one the list stays ungrouped.
+    // is "Do nothing"; it tells the window about the changed list itself.
+    // Without one the list stays ungrouped.
     void setGrouping(std::function<void()> coloritems) { m_coloritems = std::move(coloritems); }
 
     // The Scan command.

@@ -1,7 +1,8 @@
 #include "ui/mainwindow.h"
 
+#include "compare/grouping.h"
 #include "core/busy.h"
-#include "core/crc.h"
+#include "core/startup.h"
 #include "core/status.h"
 #include "platform/platform.h"
 #include "scan/scanoptions.h"
@@ -23,6 +24,7 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, QWidget* parent)
     setAccessibleName(u"Quillfen"_s);
 
     m_scan = std::make_unique<ScanController>(m_state, *this);
+    m_scan->setGrouping([this] { coloritems(m_state, *this); });
     m_model = new ResultModel(m_state, this);
 
     auto* central = new QWidget(this);
@@ -93,13 +95,16 @@ MainWindow::~MainWindow() {
     m_scan.reset();
 }
 
-void MainWindow::load() {
-    m_state.crctable = buildcrctable();
-    m_state.stopflag = true;
-    resize(1000, 667); // 15000 x 10000 twips
-    m_state.errorlog.clear();
-    m_state.appversion = u"2.32"_s;
-    setWindowTitle(u"Quillfen v"_s + m_state.appversion);
+bool MainWindow::load(const SystemFacts& system) {
+    const bool wizard = startup(m_state, system);
+    resize(m_state.window.sizePixels());
+    if (const auto position = m_state.window.positionPixels())
+        move(*position);
+    // A window that was closed minimised opens normal rather than out of sight.
+    if (m_state.window.state == WindowShowState::Maximised)
+        setWindowState(windowState() | Qt::WindowMaximized);
+    setWindowTitle(maintitle(m_state));
+    return wizard;
 }
 
 QToolButton* MainWindow::addCommand(int command, const QString& caption, const QString& name,
@@ -234,7 +239,13 @@ void MainWindow::comparisonTimerTick() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!queryunload(m_state, messages())) {
+    WindowShowState shown = WindowShowState::Normal;
+    if (isMinimized())
+        shown = WindowShowState::Minimised;
+    else if (isMaximized())
+        shown = WindowShowState::Maximised;
+    const QSize normal = isMinimized() || isMaximized() ? normalGeometry().size() : size();
+    if (!closemainwindow(m_state, messages(), WindowGeometry::fromPixels(normal, pos(), shown))) {
         event->ignore();
         return;
     }

@@ -6,6 +6,7 @@
 
 #include "core/appstate.h"
 #include "core/frontend.h"
+#include "core/systemfacts.h"
 #include "scan/scancontroller.h"
 #include "ui/resultmodel.h"
 #include "ui/statuspanel.h"
@@ -34,8 +35,10 @@ public:
                         QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Start-up: the program state and the window's size and title.
-    void load();
+    // Start-up: the program state, the settings file and the default lists
+    // (startup), then the window's geometry and title. Returns whether the
+    // Quick Start Wizard is to be shown.
+    bool load(const SystemFacts& system);
 
     void runCommand(int command);
     // Enables every command, or only Stop and Support while a run is busy.

@@ -15,11 +15,16 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A started main window with scripted message boxes.
+// A started main window with scripted message boxes, its settings file in
+// a folder of its own.
 struct Window {
     Window() : window(state, &boxes) {
-        window.load();
+        SystemFacts system;
+        system.programFolder = settings.root();
+        wizard = window.load(system);
         window.show();
+        // The default skip folders hold /tmp/, where the test trees live.
+        state.settings.skipfolderlist.clear();
         state.scanpaths.minsizebox = false;
     }
     void planScanOnly() {
@@ -38,9 +43,11 @@ struct Window {
         return window.findChild<QLabel*>(QString::fromUtf16(name))->text();
     }
 
+    testing::TempTree settings;
     AppState state;
     testing::ScriptedMessageBoxes boxes;
     MainWindow window;
+    bool wizard = false;
 };
 
 } // namespace
@@ -64,7 +71,10 @@ void MainWindowTest::startUpSetsTitleAndState() {
     QCOMPARE(w.state.appversion, u"2.32"_s);
     QCOMPARE(w.state.crctable[1], 0x77073096u);
     QVERIFY(w.state.stopflag);
-    QCOMPARE(w.window.size(), QSize(1000, 667));
+    QCOMPARE(w.window.size(), QSize(1000, 667)); // 15000 x 10000 twips
+    QVERIFY(w.wizard);                           // no settings file yet
+    QVERIFY(!w.state.settings.patternlists.empty());
+    QVERIFY(!w.state.settings.skipextlist.empty());
     QVERIFY(w.idle());
     for (const char16_t* name : {u"labelfound1", u"labelskipped1", u"labelunreadable1",
                                  u"labelfilescomp1", u"labelposs1", u"labeldef1"})
@@ -140,8 +150,10 @@ void MainWindowTest::scanFillsTheListLargestFirst() {
     QVERIFY(w.window.findChild<QLabel*>(u"warningnotice"_s)->isVisible());
 
     const QAbstractItemModel& model = w.window.resultModel();
-    QCOMPARE(resets.size(), 2); // emptied at the start, filled at the end
-    QCOMPARE(model.rowCount(), 4);
+    // Emptied at the start, then once for each of the two grouping steps.
+    QCOMPARE(resets.size(), 3);
+    // Two groups, largest first, each sorted by folder, a separator between.
+    QCOMPARE(model.rowCount(), 5);
     QCOMPARE(model.columnCount(), 5);
     const QStringList headers{u"Filename"_s, u"Size (MB)"_s, u"Size (Byte)"_s, u"File Date"_s,
                               u"Path"_s};
@@ -149,20 +161,24 @@ void MainWindowTest::scanFillsTheListLargestFirst() {
         QCOMPARE(model.headerData(c, Qt::Horizontal).toString(), headers[c]);
     auto text = [&](int row, int column) { return model.index(row, column).data().toString(); };
     const QString point = QLocale().decimalPoint();
-    for (int row = 0; row < 2; ++row) {
-        QVERIFY(text(row, 0).startsWith(u"big"_s));
-        QCOMPARE(text(row, 1), u"2"_s + point + u"5"_s);
-        QCOMPARE(text(row, 2), u"2500000"_s);
-    }
-    for (int row = 2; row < 4; ++row) {
-        QVERIFY(text(row, 0).startsWith(u"small"_s));
+    const QStringList big1{u"big1.bin"_s, u"2"_s + point + u"5"_s, u"2500000"_s,
+                           u"31/12/2020 23:59:58"_s, tree.root()};
+    for (int c = 0; c < 5; ++c)
+        QCOMPARE(text(0, c), big1[c]);
+    QCOMPARE(text(1, 0), u"big2.bin"_s);
+    QCOMPARE(text(1, 4), tree.path(u"sub/"_s));
+    QCOMPARE(text(1, 2), u"2500000"_s);
+    QVERIFY(text(2, 0).isEmpty()); // the separator row
+    QVERIFY(!model.index(2, 0).data(Qt::CheckStateRole).isValid());
+    QCOMPARE(text(3, 0), u"small1.txt"_s);
+    QCOMPARE(text(4, 0), u"small2.txt"_s);
+    for (int row : {3, 4}) {
         QCOMPARE(text(row, 1), u"0"_s + point + u"01"_s);
         QCOMPARE(text(row, 2), u"4999"_s);
     }
-    const int big1 = text(0, 0) == u"big1.bin"_s ? 0 : 1;
-    QCOMPARE(text(big1, 3), u"31/12/2020 23:59:58"_s);
-    QCOMPARE(text(big1, 4), tree.root());
-    QCOMPARE(text(1 - big1, 4), tree.path(u"sub/"_s));
+    QCOMPARE(model.index(0, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(0x455CA3));
+    QCOMPARE(model.index(3, 0).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
+    QVERIFY(!model.index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     QCOMPARE(model.index(0, 1).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
     QCOMPARE(model.index(0, 4).data(Qt::TextAlignmentRole).toInt(),
              int(Qt::AlignLeft | Qt::AlignVCenter));
@@ -174,8 +190,8 @@ void MainWindowTest::scanFillsTheListLargestFirst() {
     auto* view = w.window.findChild<QTreeView*>(u"ListView1"_s);
     QTest::mouseClick(view->header()->viewport(), Qt::LeftButton, {},
                       QPoint(view->header()->sectionPosition(2) + 5, 5));
-    QVERIFY(text(0, 0).startsWith(u"big"_s));
-    QVERIFY(text(3, 0).startsWith(u"small"_s));
+    QCOMPARE(text(0, 0), u"big1.bin"_s);
+    QCOMPARE(text(4, 0), u"small2.txt"_s);
 }
 
 void MainWindowTest::busyStateLeavesOnlyStop() {
