@@ -68,9 +68,10 @@ int main(int argc, char** argv) {
         }
     }
 
-    // Left to the end of the process: freeing every row one by one would only
+    // Kept to the end of the process: freeing every row one by one would only
     // slow the exit down.
-    AppState& state = *new AppState;
+    static AppState* const kept = new AppState;
+    AppState& state = *kept;
     ScanInput input;
     input.pathtable = options->pathtable;
     input.skipfolders = options->skipfolders;
