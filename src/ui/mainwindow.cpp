@@ -170,6 +170,10 @@ void MainWindow::resultListReset() {
     m_model->reload();
 }
 
+void MainWindow::resultChecksChanged() {
+    m_model->checksChanged();
+}
+
 void MainWindow::statusChanged() {
     refreshStatus();
 }

@@ -56,6 +56,7 @@ public:
     void showBusy(bool busy) override;
     void setNoticeVisible(Notice notice, bool visible) override;
     void resultListReset() override;
+    void resultChecksChanged() override;
     void statusChanged() override;
     void showSettingsPreview() override;
     void showScanPaths() override;

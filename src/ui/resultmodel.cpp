@@ -19,6 +19,11 @@ void ResultModel::reload() {
     endResetModel();
 }
 
+void ResultModel::checksChanged() {
+    if (m_rows > 0)
+        emit dataChanged(index(0, Filename), index(m_rows - 1, Filename), {Qt::CheckStateRole});
+}
+
 int ResultModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : m_rows;
 }

@@ -22,6 +22,8 @@ public:
 
     // The list was replaced or changed as a whole.
     void reload();
+    // Only check boxes changed: the rows are repainted, nothing is reset.
+    void checksChanged();
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -106,6 +106,15 @@ void ResultModelTest::checkingARowMarksTheEntry() {
     QCOMPARE(model.index(1, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
     QVERIFY(model.setData(model.index(1, 0), Qt::Unchecked, Qt::CheckStateRole));
     QVERIFY(!state.resultlist[1].checked);
+    // Checks changed in the list itself repaint the rows without a reset.
+    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
+    state.resultlist[0].checked = true;
+    model.checksChanged();
+    QCOMPARE(resets.size(), 0);
+    QCOMPARE(changed.size(), 3);
+    QCOMPARE(changed.last()[0].toModelIndex(), model.index(0, 0));
+    QCOMPARE(changed.last()[1].toModelIndex(), model.index(1, 0));
+    QCOMPARE(model.index(0, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
     // Only the check box of the name column can be set.
     QVERIFY(!model.setData(model.index(0, 2), Qt::Checked, Qt::CheckStateRole));
     QVERIFY(!model.setData(model.index(0, 0), u"x"_s, Qt::EditRole));
