@@ -1,0 +1,114 @@
+#include "compare/comparecontroller.h"
+
+#include "compare/grouping.h"
+#include "core/busy.h"
+
+#include <memory>
+
+namespace quillfen {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+bool fuzzyOnly(const QString& plandone) {
+    return plandone.contains(u'2') && !plandone.contains(u'3') && !plandone.contains(u'4');
+}
+
+bool accurate(const QString& plandone) {
+    return plandone.contains(u'3') || plandone.contains(u'4');
+}
+
+} // namespace
+
+QString comparisonMessage(const QString& plandone, qsizetype namedRows) {
+    QString kind;
+    if (accurate(plandone))
+        kind = u" definate duplicates found."_s;
+    else if (fuzzyOnly(plandone))
+        kind = u" possible duplicates found."_s;
+    else
+        return QString();
+    return u"Comparison successfully completed!\r\n\r\n"_s + QString::number(namedRows) + kind;
+}
+
+CompareController::CompareController(AppState& state, Frontend& frontend, QObject* parent)
+    : QObject(parent), m_state(state), m_frontend(frontend) {}
+
+CompareController::~CompareController() {
+    if (m_runner.isRunning()) {
+        m_state.stopflag = true;
+        m_runner.wait();
+    }
+}
+
+bool CompareController::start() {
+    if (m_runner.isRunning())
+        return false;
+    m_frontend.setNoticeVisible(Notice::Completion, false);
+    m_frontend.setNoticeVisible(Notice::Warning, false);
+    m_frontend.setNoticeVisible(Notice::Preview, false);
+    beginbusy(m_state, m_frontend);
+    m_state.starttick = platform::tickCount();
+    m_state.progressmax = qint64(m_state.resultlist.size());
+    m_state.progressdone = 0;
+    m_state.groupmax = 0;
+    m_state.groupdone = 0;
+    m_state.progressvisible = true;
+    m_frontend.statusChanged();
+
+    auto input = std::make_shared<CompareJobInput>();
+    input->list = m_state.resultlist;
+    input->plan = m_state.compareplan;
+    input->gentle = m_state.gentlecompare;
+    input->curstep = m_state.curstep;
+    input->totalsteps = m_state.totalsteps;
+    input->files = m_files;
+    auto result = std::make_shared<CompareJobResult>();
+    AppState* state = &m_state;
+    m_runner.start([input, result, state] { *result = runComparison(std::move(*input), *state); },
+                   [this, result] { finish(*result); });
+    return true;
+}
+
+void CompareController::finish(CompareJobResult& result) {
+    m_state.curstep = result.curstep;
+    m_state.compareplan = result.compareplan;
+
+    if (result.stopped) {
+        m_state.resultlist.clear();
+        m_frontend.resultListReset();
+        m_state.progressvisible = false;
+        endbusy(m_state, m_frontend);
+        emit finished(true);
+        return;
+    }
+
+    m_state.progressdone = m_state.progressmax.load();
+    m_state.groupdone = m_state.groupmax.load();
+    endbusy(m_state, m_frontend);
+    m_state.curfolder.set(QString());
+    m_frontend.statusChanged();
+
+    m_state.resultlist = std::move(result.list);
+    if (m_state.resultlist.empty())
+        m_frontend.resultListReset();
+    // The first call inserts the separator rows, the second settles the icons.
+    coloritems(m_state, m_frontend);
+    coloritems(m_state, m_frontend);
+
+    const qsizetype named = countnamedrows(m_state.resultlist);
+    const QString message = comparisonMessage(result.plandone, named);
+    if (!message.isEmpty()) {
+        const bool definite = accurate(result.plandone);
+        m_state.labelposs1 = definite ? u"0"_s : QString::number(named);
+        m_state.labeldef1 = definite ? QString::number(named) : u"0"_s;
+        m_frontend.setNoticeVisible(definite ? Notice::Completion : Notice::Warning, true);
+        m_frontend.statusChanged();
+        m_frontend.messages().inform(message, MessageIcon::Information);
+    }
+    m_frontend.showSelectionAssistant();
+    emit finished(false);
+}
+
+} // namespace quillfen

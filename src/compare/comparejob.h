@@ -1,0 +1,47 @@
+#pragma once
+
+// The comparison run as a job for the worker thread: one pass per planned
+// code, always fuzzy, CRC, bytewise in that order, each pass rebuilding the
+// list from the files that matched. Progress goes to AppState's atomics and
+// texts; the result list of AppState is never touched.
+
+#include "compare/passes.h"
+#include "core/appstate.h"
+#include "core/resultlist.h"
+
+#include <QString>
+
+namespace quillfen {
+
+struct CompareJobInput {
+    ResultList list; // a copy of the result list
+    QString plan;    // compareplan: "1" no comparison, "2" fuzzy, "3" CRC, "4" bytewise
+    bool gentle = false;
+    int curstep = 0; // advanced by one for every pass
+    int totalsteps = 0;
+    const FileAccess* files = nullptr; // null: the file system itself
+};
+
+struct CompareJobResult {
+    ResultList list;     // the rebuilt list (unchanged for a plan with "1")
+    QString plandone;    // the codes run, in run order
+    QString compareplan; // the code of the last pass (compareplan afterwards)
+    int curstep = 0;
+    bool stopped = false; // stopflag ended the run: the list must be emptied
+    qint64 passes = 0;    // passes that compared (or would have compared) files
+};
+
+// The entry table of a list: every row's full path and size; a separator row
+// (or a row without a size) has an empty path or size 0.
+std::vector<TableEntry> entryTable(const ResultList& list);
+
+// The rows of the files a pass kept: current length, the general date text of
+// the current modification time, empty columns for a file that vanished.
+// Sub-group starts are carried only when lastPass is true.
+ResultList rebuildList(const std::vector<PassItem>& kept, bool lastPass);
+
+// Runs the whole comparison. status supplies stopflag and receives kbdone,
+// filescompared and the progress values and texts.
+CompareJobResult runComparison(CompareJobInput input, AppState& status);
+
+} // namespace quillfen

@@ -1,0 +1,61 @@
+#pragma once
+
+// One comparison pass over the entry table: the table is cut into size runs
+// and the files of each run are sorted into classes of equal content, each
+// file read once. The kept files come out in the order (and with the
+// sub-group starts) that comparing every file with the later files of its
+// run until the first match gives.
+
+#include "compare/routines.h"
+#include "core/appstate.h"
+
+#include <QString>
+#include <vector>
+
+namespace quillfen {
+
+enum class PassKind { None, Fuzzy, Crc, Bytewise };
+
+// A record of the entry table: the full path of a result row and its size.
+// A separator row is recorded with an empty path and size 0.
+struct TableEntry {
+    QString path;
+    qint64 size = 0;
+};
+
+// A file kept by a pass; subgroupstart marks the first file of a set of
+// equal files.
+struct PassItem {
+    QString path;
+    bool subgroupstart = false;
+    friend bool operator==(const PassItem&, const PassItem&) = default;
+};
+
+struct PassProgress {
+    AppState* status = nullptr; // progress atomics and texts; null: none
+    int curstep = 0;
+    int totalsteps = 0;
+};
+
+// The classes of one size run: for each file a class number, files of one
+// class being equal under the pass's test; -1 for a file that cannot be
+// reached or read, which is equal to nothing. Returns false when stopped.
+bool classifyRun(PassKind kind, const std::vector<QString>& paths, std::vector<int>& classes,
+                 const ReadControl& control, AppState* status = nullptr);
+
+// The kept files of a size run given its classes: every file that has a later
+// file of its class is kept with the first such file; the first file of each
+// matching pair starts a sub-group. Appends to kept, skipping paths already
+// in it.
+void keepMatches(const std::vector<QString>& paths, const std::vector<int>& classes,
+                 std::vector<PassItem>& kept, AppState* status = nullptr);
+
+// Runs a pass over the whole table. False when stopped (kept is then
+// incomplete and must not be used).
+bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<PassItem>& kept,
+             const ReadControl& control, const PassProgress& progress = {});
+
+// The name of a pass in the progress caption.
+QString passName(PassKind kind);
+
+} // namespace quillfen

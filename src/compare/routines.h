@@ -1,0 +1,93 @@
+#pragma once
+
+// The file-content routines of the comparison: fuzzy samples, bytewise,
+// CRC-32, and the reachability check. Each routine opens the files it needs,
+// only reads them and closes them on every way out.
+
+#include "core/appstate.h"
+#include "platform/platform.h"
+
+#include <QByteArray>
+#include <QString>
+#include <atomic>
+
+namespace quillfen {
+
+// How the comparison reaches files. The default goes straight to the platform
+// layer; tests derive from it to make chosen files fail, which permissions
+// cannot arrange when the tests run as root.
+class FileAccess {
+public:
+    virtual ~FileAccess() = default;
+    // Length of a regular file, -1 when it cannot be read.
+    virtual qint64 length(const QString& path) const;
+    virtual bool open(platform::InputFile& file, const QString& path) const;
+    // Bytes read at a 0-based offset, short only at the end; -1 on failure.
+    virtual qint64 readAt(platform::InputFile& file, const QString& path, qint64 offset,
+                          char* buffer, qint64 length) const;
+};
+
+// What a routine needs from the run around it.
+struct ReadControl {
+    const std::atomic<bool>* stopflag = nullptr; // True asks to stop; null: never stopped
+    AppState* counters = nullptr;                // kbdone grows here when set
+    bool gentle = false;                         // CPU-gentle pauses
+    const FileAccess* files = nullptr;           // null: the file system itself
+
+    bool stopRequested() const { return stopflag && stopflag->load(std::memory_order_relaxed); }
+    void countRead(qint64 bytes) const {
+        if (counters)
+            counters->addkbdone(bytes);
+    }
+    const FileAccess& access() const;
+    // Waits in short slices so that a stop request ends the wait at once;
+    // false when stopped.
+    bool pause(int milliseconds) const;
+};
+
+// Fuzzy comparison constants.
+constexpr qint64 fuzzySampleLength = 101;
+constexpr int fuzzySampleCount = 10;
+// Bytewise comparison: blocks of 1,000,001 bytes that advance by 1,000,000.
+constexpr qint64 byteBlockLength = 1000001;
+constexpr qint64 byteBlockAdvance = 1000000;
+constexpr int gentlePauseMs = 100;
+// CRC reads.
+constexpr qint64 crcBlockLength = 32767;
+
+// The distance between the fuzzy samples of a file of the given length:
+// length / 12 rounded half to even, at least 1. Sample k (1 to 10) starts at
+// the 1-based position k times this step.
+qint64 fuzzyStep(qint64 length);
+// How many samples a file of the given length is compared on (1 or 10).
+int fuzzySamplesFor(qint64 length);
+
+// True when the files count as equal: same length and equal samples.
+bool fuzzycompare(const QString& a, const QString& b, const ReadControl& control = {});
+// True when the files are equal byte for byte. A stop request ends it with False.
+bool bytecompare(const QString& a, const QString& b, const ReadControl& control = {});
+// True when the lengths and the CRC-32 of the two files are equal. A file that
+// cannot be measured, opened or read is equal to nothing.
+bool crccompare(const QString& a, const QString& b, const ReadControl& control = {});
+// True when the file length of the path can be read.
+bool fileavailable(const QString& path, const ReadControl& control = {});
+
+// The CRC text of a file: eight uppercase hexadecimal digits; "?" when the
+// file cannot be opened or read; empty when a stop request ended the read.
+QString filecrc(const QString& path, const ReadControl& control = {});
+
+// The CRC-32 of a whole file read in blocks of 32,767 bytes.
+struct FileCrc {
+    enum Status { Done, Failed, Stopped } status = Failed;
+    quint32 crc = 0;
+    qint64 bytes = 0; // bytes read
+};
+FileCrc fileCrc32(const QString& path, const ReadControl& control = {});
+QString crcText(quint32 crc);
+
+// The fuzzy samples of one open file of the given length, one after another
+// (each cut at the end of the file). False when a read fails.
+bool readFuzzySamples(platform::InputFile& file, const QString& path, qint64 length,
+                      QByteArray& samples, const ReadControl& control = {});
+
+} // namespace quillfen

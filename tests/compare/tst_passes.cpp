@@ -1,0 +1,464 @@
+#include "compare/passes.h"
+#include "failingaccess.h"
+#include "temptree.h"
+
+#include <QSet>
+#include <QtTest>
+#include <random>
+
+using namespace quillfen;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The comparison as it is defined pair by pair: every file of a size run is
+// compared with the later files of the run until the first match.
+std::vector<PassItem> pairwisePass(PassKind kind, const std::vector<TableEntry>& table,
+                                   const ReadControl& control) {
+    std::vector<PassItem> passresult;
+    QSet<QString> passKeys;
+    const std::size_t n = table.size();
+    for (std::size_t pos = 0; pos < n; ++pos) {
+        const qint64 s = table[pos].size;
+        std::vector<QString> sizegroup{table[pos].path};
+        std::size_t k = 1;
+        while (pos + k < n && table[pos + k].size == s)
+            sizegroup.push_back(table[pos + k++].path);
+        pos = pos + k - 1;
+
+        std::vector<PassItem> matchedset;
+        QSet<QString> matchedKeys;
+        const std::size_t m = sizegroup.size();
+        for (std::size_t i = 0; i < m; ++i) {
+            for (std::size_t j = i + 1; j < m; ++j) {
+                const QString& a = sizegroup[i];
+                const QString& b = sizegroup[j];
+                bool equal = false;
+                if (fileavailable(a, control) && fileavailable(b, control)) {
+                    if (kind == PassKind::Fuzzy)
+                        equal = fuzzycompare(a, b, control);
+                    else if (kind == PassKind::Crc)
+                        equal = crccompare(a, b, control);
+                    else if (kind == PassKind::Bytewise)
+                        equal = bytecompare(a, b, control);
+                }
+                if (equal) {
+                    if (!matchedKeys.contains(a)) {
+                        matchedKeys.insert(a);
+                        matchedset.push_back({a, true});
+                    }
+                    if (!matchedKeys.contains(b)) {
+                        matchedKeys.insert(b);
+                        matchedset.push_back({b, false});
+                    }
+                    break;
+                }
+            }
+        }
+        for (const PassItem& item : matchedset) {
+            if (!passKeys.contains(item.path)) {
+                passKeys.insert(item.path);
+                passresult.push_back(item);
+            }
+        }
+    }
+    return passresult;
+}
+
+QString describe(const std::vector<PassItem>& items) {
+    QStringList parts;
+    for (const PassItem& item : items)
+        parts << (item.subgroupstart ? u"^"_s : QString()) + item.path.section(u'/', -2);
+    return parts.join(u", "_s);
+}
+
+// A random table of size runs: files equal in content classes, near copies
+// that differ in one byte (sampled by the fuzzy comparison or not), files
+// that vanished, cannot be measured, opened or read, files whose length
+// changed since the table was made, separator records and repeated paths.
+class RandomTable {
+public:
+    RandomTable(testing::TempTree& tree, std::mt19937& random, testing::FailingAccess& access,
+                const QString& folder, int maxRunFiles)
+        : m_tree(tree), m_random(random), m_access(access), m_folder(folder),
+          m_maxRunFiles(maxRunFiles) {}
+
+    std::vector<TableEntry> build() {
+        std::vector<TableEntry> table;
+        const int runs = 1 + pick(6);
+        for (int r = 0; r < runs; ++r) {
+            if (pick(6) == 0)
+                table.push_back({QString(), 0});
+            addRun(table, r);
+        }
+        return table;
+    }
+
+private:
+    int pick(int below) { return int(m_random() % unsigned(below)); }
+
+    qint64 pickSize() {
+        switch (pick(11)) {
+        case 0:
+            return 0;
+        case 1:
+            return 1 + pick(3);
+        case 2:
+        case 3:
+            return 4 + pick(120);
+        case 4:
+        case 5:
+        case 6:
+            return 1000 + pick(4000);
+        case 7:
+        case 8:
+            return 60000 + pick(250000);
+        case 9: {
+            // Lengths at the edges of the blocks read side by side.
+            const qint64 edges[] = {4096, 65536, 65537, 327680, 327681, 1000001, 1376256};
+            return edges[pick(7)] - 1 + pick(3);
+        }
+        default:
+            return pick(3) == 0 ? 1000000 + pick(1200000) : 130 + pick(900);
+        }
+    }
+
+    QByteArray randomBytes(qint64 size) {
+        QByteArray data(qsizetype(size), Qt::Uninitialized);
+        for (qsizetype k = 0; k < data.size(); ++k)
+            data[k] = char(m_random() & 0xFF);
+        return data;
+    }
+
+    void addRun(std::vector<TableEntry>& table, int run) {
+        const qint64 size = pickSize();
+        const int files = 1 + pick(m_maxRunFiles);
+        const int classes = 1 + pick(4);
+        std::vector<QByteArray> bases;
+        for (int c = 0; c < classes; ++c)
+            bases.push_back(randomBytes(size));
+        // A few shared one-byte changes, so that near copies can equal each other.
+        std::vector<qint64> changes;
+        for (int c = 0; c < 3 && size > 0; ++c) {
+            const int where = pick(5);
+            if (where == 0 && size > 100) {
+                // On a fuzzy sample position.
+                const qint64 step = fuzzyStep(size);
+                changes.push_back(qMin(size - 1, step * (1 + pick(10)) - 1 + pick(101)));
+            } else if (where == 1) {
+                changes.push_back(size - 1 - pick(int(qMin<qint64>(size, 3)))); // at the end
+            } else if (where == 2) {
+                // Around the edges of blocks read side by side or pairwise.
+                const qint64 edges[] = {65535, 65536, 327679, 327680, 999999, 1000000, 1000001};
+                const qint64 edge = edges[pick(7)];
+                changes.push_back(edge < size ? edge : qint64(m_random() % quint64(size)));
+            } else {
+                changes.push_back(qint64(m_random() % quint64(size)));
+            }
+        }
+        std::vector<QString> written;
+        for (int f = 0; f < files; ++f) {
+            if (!written.empty() && pick(25) == 0) {
+                table.push_back({written[std::size_t(pick(int(written.size())))], size});
+                continue;
+            }
+            const QString name = u"%1/r%2f%3"_s.arg(m_folder).arg(run).arg(f);
+            QByteArray content = bases[std::size_t(pick(classes))];
+            if (!changes.empty() && pick(3) == 0) {
+                const qint64 at = changes[std::size_t(pick(int(changes.size())))];
+                content[qsizetype(at)] = char(content[qsizetype(at)] ^ 0x5A);
+            }
+            const int fault = pick(40);
+            if (fault == 1 && size > 1)
+                content.chop(1); // shorter than the table says
+            else if (fault == 2)
+                content.append('+');
+            QString path = m_tree.path(name);
+            if (fault != 3) // fault 3: the file vanished
+                path = m_tree.writeFile(name, content);
+            if (fault == 4)
+                m_access.unopenable.insert(path);
+            else if (fault == 5)
+                m_access.unmeasurable.insert(path);
+            else if ((fault == 6 || fault == 7) && size > 0)
+                m_access.failFrom.insert(path, qint64(m_random() % quint64(size)));
+            table.push_back({path, size});
+            written.push_back(path);
+        }
+    }
+
+    testing::TempTree& m_tree;
+    std::mt19937& m_random;
+    testing::FailingAccess& m_access;
+    QString m_folder;
+    int m_maxRunFiles;
+};
+
+QStringList paths(const std::vector<PassItem>& items) {
+    QStringList result;
+    for (const PassItem& item : items)
+        result << item.path;
+    return result;
+}
+
+} // namespace
+
+class PassesTest : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void twoSetsInOneRun();
+    void threeEqualFilesAreKept();
+    void separatorsAndLoneSizesKeepNothing();
+    void classesGiveThePairwiseResult_data();
+    void classesGiveThePairwiseResult();
+    void differencesAtBlockEdges();
+    void eachFileIsReadOncePerPass();
+    void bigRunsStayWithinOpenFiles();
+    void progressIsReported();
+    void cleanupTestCase();
+
+private:
+    testing::TempTree m_tree;
+    // What the random tables exercised, so that they cannot pass by being trivial.
+    int m_keptFiles = 0;
+    int m_fuzzyKeptMore = 0;
+    int m_faults = 0;
+};
+
+void PassesTest::initTestCase() {
+    QVERIFY(m_tree.isValid());
+}
+
+void PassesTest::twoSetsInOneRun() {
+    const QByteArray one(3000, 'a');
+    const QByteArray two(3000, 'b');
+    const std::vector<TableEntry> table = {
+        {m_tree.writeFile(u"sets/A"_s, one), 3000},
+        {m_tree.writeFile(u"sets/B"_s, two), 3000},
+        {m_tree.writeFile(u"sets/C"_s, one), 3000},
+        {m_tree.writeFile(u"sets/D"_s, two), 3000},
+    };
+    for (PassKind kind : {PassKind::Fuzzy, PassKind::Crc, PassKind::Bytewise}) {
+        std::vector<PassItem> kept;
+        QVERIFY(runPass(kind, table, kept, ReadControl{}));
+        const std::vector<PassItem> expected = {{table[0].path, true},
+                                                {table[2].path, false},
+                                                {table[1].path, true},
+                                                {table[3].path, false}};
+        QCOMPARE(describe(kept), describe(expected));
+    }
+}
+
+void PassesTest::threeEqualFilesAreKept() {
+    const std::vector<TableEntry> table = {
+        {m_tree.writeFile(u"three/A"_s, 500, 'z'), 500},
+        {m_tree.writeFile(u"three/B"_s, 500, 'z'), 500},
+        {m_tree.writeFile(u"three/C"_s, 500, 'z'), 500},
+    };
+    std::vector<PassItem> kept;
+    QVERIFY(runPass(PassKind::Bytewise, table, kept, ReadControl{}));
+    const std::vector<PassItem> expected = {
+        {table[0].path, true}, {table[1].path, false}, {table[2].path, false}};
+    QCOMPARE(describe(kept), describe(expected));
+}
+
+void PassesTest::separatorsAndLoneSizesKeepNothing() {
+    const std::vector<TableEntry> table = {
+        {m_tree.writeFile(u"lone/a"_s, 30, 'x'), 30},
+        {QString(), 0},
+        {m_tree.writeFile(u"lone/b"_s, 20, 'x'), 20},
+        {m_tree.writeFile(u"lone/c"_s, 10, 'x'), 10},
+    };
+    for (PassKind kind : {PassKind::Fuzzy, PassKind::Crc, PassKind::Bytewise, PassKind::None}) {
+        std::vector<PassItem> kept;
+        QVERIFY(runPass(kind, table, kept, ReadControl{}));
+        QVERIFY(kept.empty());
+    }
+    // Empty files on either side of a separator form one run (a separator
+    // counts as size 0) and are all equal.
+    const std::vector<TableEntry> empties = {
+        {m_tree.writeFile(u"lone/e1"_s, QByteArray()), 0},
+        {m_tree.writeFile(u"lone/e2"_s, QByteArray()), 0},
+        {QString(), 0},
+        {m_tree.writeFile(u"lone/e3"_s, QByteArray()), 0},
+    };
+    std::vector<PassItem> kept;
+    QVERIFY(runPass(PassKind::Bytewise, empties, kept, ReadControl{}));
+    QCOMPARE(describe(kept), describe(pairwisePass(PassKind::Bytewise, empties, ReadControl{})));
+    QCOMPARE(kept.size(), 3u);
+}
+
+void PassesTest::classesGiveThePairwiseResult_data() {
+    QTest::addColumn<int>("seed");
+    QTest::addColumn<int>("maxRunFiles");
+    for (int seed = 1; seed <= 60; ++seed)
+        QTest::addRow("seed %d", seed) << seed << (seed % 10 == 0 ? 40 : 12);
+}
+
+void PassesTest::classesGiveThePairwiseResult() {
+    QFETCH(int, seed);
+    QFETCH(int, maxRunFiles);
+    std::mt19937 random{unsigned(seed)};
+    testing::FailingAccess access;
+    RandomTable maker(m_tree, random, access, u"seed%1"_s.arg(seed), maxRunFiles);
+    const std::vector<TableEntry> table = maker.build();
+    const ReadControl control{nullptr, nullptr, false, &access};
+    int fuzzyKept = 0;
+    for (PassKind kind : {PassKind::Fuzzy, PassKind::Crc, PassKind::Bytewise, PassKind::None}) {
+        std::vector<PassItem> kept;
+        QVERIFY(runPass(kind, table, kept, control));
+        const std::vector<PassItem> expected = pairwisePass(kind, table, control);
+        QCOMPARE(describe(kept), describe(expected));
+        QVERIFY(kept == expected);
+        m_keptFiles += int(kept.size());
+        if (kind == PassKind::Fuzzy)
+            fuzzyKept = int(kept.size());
+        if (kind == PassKind::Bytewise && fuzzyKept > int(kept.size()))
+            ++m_fuzzyKeptMore;
+    }
+    m_faults += int(access.unopenable.size() + access.unmeasurable.size() + access.failFrom.size());
+}
+
+void PassesTest::cleanupTestCase() {
+    QVERIFY(m_keptFiles > 200);
+    QVERIFY(m_fuzzyKeptMore > 3);
+    QVERIFY(m_faults > 10);
+}
+
+void PassesTest::differencesAtBlockEdges() {
+    // Lengths and single-byte differences at the edges of the blocks that
+    // are read side by side (64 KiB growing by four up to 1 MiB) and of the
+    // blocks of the pairwise comparison (1,000,001 bytes).
+    std::mt19937 random(5);
+    std::vector<TableEntry> table;
+    const qint64 lengths[] = {1,      2,      4095,    4097,    65535,   65536,   65537,  327679,
+                              327680, 327681, 1000000, 1000001, 1000002, 1376256, 1376257};
+    int made = 0;
+    for (qint64 length : lengths) {
+        QByteArray base(qsizetype(length), Qt::Uninitialized);
+        for (char& ch : base)
+            ch = char(random() & 0xFF);
+        table.push_back({m_tree.writeFile(u"edges/%1a"_s.arg(made), base), length});
+        QSet<qint64> positions;
+        for (qint64 at : {qint64(0), qint64(1), length / 2, length - 2, length - 1, qint64(4095),
+                          qint64(4096), qint64(65535), qint64(65536), qint64(327679),
+                          qint64(327680), qint64(999999), qint64(1000000), qint64(1000001)}) {
+            if (at >= 0 && at < length)
+                positions.insert(at);
+        }
+        for (qint64 at : positions) {
+            QByteArray changed = base;
+            changed[qsizetype(at)] = char(changed[qsizetype(at)] ^ 1);
+            table.push_back(
+                {m_tree.writeFile(u"edges/%1c%2"_s.arg(made).arg(at), changed), length});
+        }
+        table.push_back({m_tree.writeFile(u"edges/%1b"_s.arg(made), base), length});
+        ++made;
+    }
+    for (PassKind kind : {PassKind::Crc, PassKind::Bytewise}) {
+        std::vector<PassItem> kept;
+        QVERIFY(runPass(kind, table, kept, ReadControl{}));
+        QCOMPARE(describe(kept), describe(pairwisePass(kind, table, ReadControl{})));
+        QCOMPARE(kept.size(), 2 * std::size(lengths));
+    }
+}
+
+void PassesTest::eachFileIsReadOncePerPass() {
+    const QByteArray big(3000000, 'm');
+    QByteArray early = big;
+    early[100] = 'x';
+    QByteArray late = big;
+    late[2999999] = 'x';
+    const std::vector<TableEntry> table = {
+        {m_tree.writeFile(u"once/a"_s, big), 3000000},
+        {m_tree.writeFile(u"once/b"_s, early), 3000000},
+        {m_tree.writeFile(u"once/c"_s, big), 3000000},
+        {m_tree.writeFile(u"once/d"_s, late), 3000000},
+        {m_tree.writeFile(u"once/e"_s, big), 3000000},
+    };
+    testing::FailingAccess access;
+    AppState counters;
+    const ReadControl control{nullptr, &counters, false, &access};
+    std::vector<PassItem> kept;
+    QVERIFY(runPass(PassKind::Bytewise, table, kept, control));
+    QCOMPARE(paths(kept), (QStringList{table[0].path, table[2].path, table[4].path}));
+    // a, c, e and d read in full, b only until it parted from the others.
+    QVERIFY(access.bytesRead <= 4 * 3000000 + 64 * 1024);
+    QVERIFY(access.bytesRead >= 4 * 3000000);
+    QCOMPARE(counters.kbdoneValue(), double(access.bytesRead) / 1000.0);
+
+    access.bytesRead = 0;
+    kept.clear();
+    QVERIFY(runPass(PassKind::Crc, table, kept, control));
+    QCOMPARE(access.bytesRead, 5 * 3000000);
+
+    // Two files that differ early are not read further.
+    access.bytesRead = 0;
+    kept.clear();
+    const std::vector<TableEntry> pair = {table[0], table[1]};
+    QVERIFY(runPass(PassKind::Bytewise, pair, kept, control));
+    QVERIFY(kept.empty());
+    QVERIFY(access.bytesRead <= 2 * 64 * 1024);
+}
+
+void PassesTest::bigRunsStayWithinOpenFiles() {
+    // 300 files of one size, in ten classes, parted only at their last byte:
+    // more files than are held open at once, read side by side to the end.
+    std::mt19937 random(99);
+    QByteArray base(20000, Qt::Uninitialized);
+    for (char& ch : base)
+        ch = char(random() & 0xFF);
+    std::vector<TableEntry> table;
+    for (int f = 0; f < 300; ++f) {
+        QByteArray content = base;
+        content[19999] = char('a' + (f * 7) % 10);
+        table.push_back({m_tree.writeFile(u"big/f%1"_s.arg(f), content), 20000});
+    }
+    testing::FailingAccess access;
+    access.failFrom.insert(table[17].path, 15000);
+    const ReadControl control{nullptr, nullptr, false, &access};
+    std::vector<PassItem> kept;
+    QVERIFY(runPass(PassKind::Bytewise, table, kept, control));
+    QVERIFY(access.bytesRead <= 300 * 20000);
+    QCOMPARE(describe(kept), describe(pairwisePass(PassKind::Bytewise, table, control)));
+    QCOMPARE(kept.size(), 299u);
+}
+
+void PassesTest::progressIsReported() {
+    AppState state;
+    const std::vector<TableEntry> table = {
+        {m_tree.writeFile(u"prog/a"_s, 1500000, 'p'), 1500000},
+        {m_tree.writeFile(u"prog/b"_s, 1500000, 'p'), 1500000},
+        {m_tree.writeFile(u"prog/c"_s, 1500000, 'p'), 1500000},
+    };
+    std::vector<PassItem> kept;
+    QVERIFY(runPass(PassKind::Fuzzy, table, kept, ReadControl{nullptr, &state},
+                    PassProgress{&state, 2, 3}));
+    QCOMPARE(state.filescompared.load(), 3);
+    QCOMPARE(state.progressmax.load(), 3);
+    QCOMPARE(state.curfolder.get(), u"3 files compared. 4.5 MB total."_s);
+    QCOMPARE(state.label5.get(), u"Step 2/3 [0%] - Fuzzy comparison"_s);
+    QCOMPARE(state.comparefile1.get(), table[2].path);
+    QCOMPARE(state.comparefile2.get(), table[1].path);
+    QCOMPARE(state.groupmax.load(), 3);
+    QCOMPARE(state.groupdone.load(), 3);
+
+    // A run of many megabytes always shows itself, whatever came just before.
+    const std::vector<TableEntry> second = {
+        {m_tree.writeFile(u"prog/d"_s, 10, 'p'), 10},
+        {m_tree.writeFile(u"prog/e"_s, 4000000, 'p'), 4000000},
+        {m_tree.writeFile(u"prog/f"_s, 4000000, 'p'), 4000000},
+        {m_tree.writeFile(u"prog/g"_s, 4000000, 'p'), 4000000},
+    };
+    kept.clear();
+    QVERIFY(runPass(PassKind::Crc, second, kept, ReadControl{nullptr, &state},
+                    PassProgress{&state, 3, 3}));
+    QCOMPARE(state.filescompared.load(), 7);
+    QCOMPARE(state.curfolder.get(), u"3 files compared. 12 MB total."_s);
+    QCOMPARE(state.label5.get(), u"Step 3/3 [33%] - CRC comparison"_s);
+    QCOMPARE(state.kbdoneValue(), 12000.0);
+}
+
+QTEST_GUILESS_MAIN(PassesTest)
+#include "tst_passes.moc"
