@@ -1,0 +1,387 @@
+#include "compare/comparecontroller.h"
+#include "compare/comparejob.h"
+#include "core/format.h"
+#include "failingaccess.h"
+#include "fakefrontend.h"
+#include "temptree.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QtTest>
+
+using namespace quillfen;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+ResultEntry scannedRow(const QString& fullPath, qint64 size) {
+    ResultEntry row;
+    row.filename = nameOf(fullPath);
+    row.path = folderOf(fullPath);
+    row.size = size;
+    row.mtime = 86400;
+    row.dateform = DateForm::Scan;
+    return row;
+}
+
+QStringList names(const ResultList& list) {
+    QStringList result;
+    for (const ResultEntry& row : list)
+        result << (row.subgroupstart ? u"^"_s : QString()) + row.filename;
+    return result;
+}
+
+QList<int> icons(const ResultList& list) {
+    QList<int> result;
+    for (const ResultEntry& row : list)
+        result << row.icon;
+    return result;
+}
+
+} // namespace
+
+class ComparisonTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void passesRunInFixedOrder();
+    void onlyTheLastPassMarksSubGroups();
+    void planWithOneEndsAtOnce();
+    void emptyAndUnknownPlansCompareNothing();
+    void rebuiltRowsCarryCurrentValues();
+    void stopLeavesTheResultUnused();
+    void tableGrowsBeyondAMillionRows();
+
+    void runEndsWithGroupsMessageAndAssistant();
+    void fuzzyOnlyReportsPossibleDuplicates();
+    void runWithoutDuplicatesReportsZero();
+    void planOneAndEmptyPlanShowNoMessage();
+    void stopEmptiesTheListQuickly();
+
+private:
+    // Two pairs of equal files of 4,000 bytes (A = C, B = D), a near copy of
+    // A that differs outside the fuzzy samples (N), and a lone file.
+    void makeFiles();
+    ResultList scannedList() const;
+
+    std::unique_ptr<testing::TempTree> m_tree;
+    QString m_a, m_b, m_c, m_d, m_near, m_lone;
+};
+
+void ComparisonTest::init() {
+    m_tree = std::make_unique<testing::TempTree>();
+    QVERIFY(m_tree->isValid());
+    makeFiles();
+}
+
+void ComparisonTest::makeFiles() {
+    QByteArray one(4000, 'a');
+    for (int k = 0; k < one.size(); ++k)
+        one[k] = char(k * 7);
+    QByteArray two = one;
+    two[2000] = 'X'; // inside the sixth sample (step 333)
+    QByteArray nearOne = one;
+    nearOne[3900] = 'Y'; // after the last sample (3,330 to 3,430)
+    m_a = m_tree->writeFile(u"x/A"_s, one);
+    m_b = m_tree->writeFile(u"y/B"_s, two);
+    m_c = m_tree->writeFile(u"z/C"_s, one);
+    m_d = m_tree->writeFile(u"w/D"_s, two);
+    m_near = m_tree->writeFile(u"v/N"_s, nearOne);
+    m_lone = m_tree->writeFile(u"u/L"_s, 300, 'l');
+}
+
+ResultList ComparisonTest::scannedList() const {
+    return {scannedRow(m_a, 4000), scannedRow(m_b, 4000),    scannedRow(m_c, 4000),
+            scannedRow(m_d, 4000), scannedRow(m_near, 4000), scannedRow(m_lone, 300)};
+}
+
+void ComparisonTest::passesRunInFixedOrder() {
+    for (const QString& plan : {u"23"_s, u"32"_s}) {
+        AppState state;
+        state.stopflag = false;
+        CompareJobInput input;
+        input.list = scannedList();
+        input.plan = plan;
+        input.curstep = 1;
+        input.totalsteps = 3;
+        const CompareJobResult result = runComparison(std::move(input), state);
+        QVERIFY(!result.stopped);
+        QCOMPARE(result.plandone, u"23"_s);
+        QCOMPARE(result.compareplan, u"3"_s);
+        QCOMPARE(result.curstep, 3);
+        // CRC drops the near copy that the fuzzy samples let through.
+        QCOMPARE(names(result.list), (QStringList{u"^A"_s, u"C"_s, u"^B"_s, u"D"_s}));
+        QVERIFY(state.label5.get().endsWith(u"CRC comparison"_s));
+        QCOMPARE(state.filescompared.load(), 6 + 5);
+    }
+}
+
+void ComparisonTest::onlyTheLastPassMarksSubGroups() {
+    AppState state;
+    state.stopflag = false;
+    CompareJobInput input;
+    input.list = scannedList();
+    input.plan = u"2"_s;
+    CompareJobResult fuzzy = runComparison(input, state);
+    QCOMPARE(names(fuzzy.list), (QStringList{u"^A"_s, u"C"_s, u"^B"_s, u"D"_s, u"N"_s}));
+
+    // The first pass of two leaves no marks behind; the rows are rebuilt.
+    const std::vector<PassItem> kept = {{m_a, true}, {m_c, false}};
+    QCOMPARE(names(rebuildList(kept, false)), (QStringList{u"A"_s, u"C"_s}));
+    QCOMPARE(names(rebuildList(kept, true)), (QStringList{u"^A"_s, u"C"_s}));
+
+    input.plan = u"24"_s;
+    const CompareJobResult both = runComparison(input, state);
+    QCOMPARE(both.plandone, u"24"_s);
+    QCOMPARE(names(both.list), (QStringList{u"^A"_s, u"C"_s, u"^B"_s, u"D"_s}));
+}
+
+void ComparisonTest::planWithOneEndsAtOnce() {
+    for (const QString& plan : {u"1"_s, u"21"_s, u"4321"_s}) {
+        AppState state;
+        state.stopflag = false;
+        testing::FailingAccess access;
+        CompareJobInput input;
+        input.list = scannedList();
+        input.plan = plan;
+        input.files = &access;
+        const CompareJobResult result = runComparison(std::move(input), state);
+        QCOMPARE(result.plandone, u"1"_s);
+        QCOMPARE(result.compareplan, u"1"_s);
+        QCOMPARE(result.curstep, 1);
+        QCOMPARE(names(result.list), names(scannedList()));
+        QCOMPARE(result.list[0].dateform, DateForm::Scan);
+        QCOMPARE(access.opens, 0);
+    }
+}
+
+void ComparisonTest::emptyAndUnknownPlansCompareNothing() {
+    for (const QString& plan : {QString(), u"5"_s, u"x9"_s}) {
+        AppState state;
+        state.stopflag = false;
+        testing::FailingAccess access;
+        CompareJobInput input;
+        input.list = scannedList();
+        input.plan = plan;
+        input.files = &access;
+        const CompareJobResult result = runComparison(std::move(input), state);
+        QVERIFY(!result.stopped);
+        QVERIFY(result.list.empty());
+        QCOMPARE(result.plandone, QString());
+        QCOMPARE(result.passes, 1);
+        QCOMPARE(access.opens, 0);
+    }
+}
+
+void ComparisonTest::rebuiltRowsCarryCurrentValues() {
+    // The list says 4,000 bytes; both files have grown since the scan.
+    const QString e = m_tree->writeFile(u"grown/E"_s, 4100, 'g');
+    const QString f = m_tree->writeFile(u"grown/F"_s, 4100, 'g');
+    QVERIFY(m_tree->setModified(u"grown/E"_s, 1600000000));
+    AppState state;
+    state.stopflag = false;
+    CompareJobInput input;
+    input.list = {scannedRow(e, 4000), scannedRow(f, 4000)};
+    input.plan = u"4"_s;
+    const CompareJobResult result = runComparison(std::move(input), state);
+    QCOMPARE(result.list.size(), 2u);
+    const ResultEntry& row = result.list[0];
+    QCOMPARE(row.sizebyteText(), u"4100"_s);
+    QCOMPARE(row.dateform, DateForm::General);
+    QCOMPARE(row.mtime, 1600000000);
+    QCOMPARE(row.filedateText(), generalDateText(1600000000));
+    QCOMPARE(row.path, m_tree->path(u"grown/"_s));
+    QVERIFY(!row.checked);
+
+    // A file that vanished before its row was rebuilt keeps its name only.
+    const QString gone = m_tree->path(u"grown/gone"_s);
+    const ResultList rows = rebuildList({{gone, true}, {e, false}}, true);
+    QCOMPARE(rows[0].filename, u"gone"_s);
+    QCOMPARE(rows[0].sizebyteText(), QString());
+    QCOMPARE(rows[0].sizembText(), QString());
+    QCOMPARE(rows[0].filedateText(), QString());
+    QCOMPARE(rows[1].sizebyteText(), u"4100"_s);
+
+    const std::vector<TableEntry> table =
+        entryTable({scannedRow(e, 4000), ResultEntry::separator()});
+    QCOMPARE(table[0].path, e);
+    QCOMPARE(table[0].size, 4000);
+    QCOMPARE(table[1].path, QString());
+    QCOMPARE(table[1].size, 0);
+}
+
+void ComparisonTest::stopLeavesTheResultUnused() {
+    AppState state;
+    state.stopflag = true;
+    CompareJobInput input;
+    input.list = scannedList();
+    input.plan = u"24"_s;
+    const CompareJobResult result = runComparison(std::move(input), state);
+    QVERIFY(result.stopped);
+    QCOMPARE(result.plandone, u"2"_s);
+}
+
+void ComparisonTest::tableGrowsBeyondAMillionRows() {
+    AppState state;
+    state.stopflag = false;
+    CompareJobInput input;
+    const QString folder = m_tree->path(u"many/"_s);
+    const int rows = 1100000;
+    input.list.reserve(rows + 2);
+    for (int k = 0; k < rows; ++k) {
+        ResultEntry row;
+        row.filename = u"f"_s;
+        row.path = folder;
+        row.size = 2000000 - k;
+        input.list.push_back(row);
+    }
+    const QString p = m_tree->writeFile(u"many/p"_s, "same");
+    const QString q = m_tree->writeFile(u"many/q"_s, "same");
+    input.list.push_back(scannedRow(p, 4));
+    input.list.push_back(scannedRow(q, 4));
+    input.plan = u"3"_s;
+    const CompareJobResult result = runComparison(std::move(input), state);
+    QCOMPARE(names(result.list), (QStringList{u"^p"_s, u"q"_s}));
+    QCOMPARE(state.filescompared.load(), rows + 2);
+}
+
+void ComparisonTest::runEndsWithGroupsMessageAndAssistant() {
+    AppState state;
+    state.resultlist = scannedList();
+    state.compareplan = u"24"_s;
+    state.curstep = 1;
+    state.totalsteps = 3;
+    testing::FakeFrontend frontend;
+    frontend.notices[int(Notice::Warning)] = true;
+    frontend.notices[int(Notice::Preview)] = true;
+    CompareController controller(state, frontend);
+    QSignalSpy finished(&controller, &CompareController::finished);
+    QVERIFY(controller.start());
+    QVERIFY(frontend.busy);
+    QVERIFY(!state.stopflag);
+    QVERIFY(!controller.start()); // one run at a time
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(finished.at(0).at(0).toBool(), false);
+
+    QCOMPARE(frontend.events, (QStringList{u"busy"_s, u"idle"_s, u"assistant"_s}));
+    QVERIFY(state.stopflag);
+    QCOMPARE(names(state.resultlist), (QStringList{u"A"_s, u"C"_s, QString(), u"D"_s, u"B"_s}));
+    QCOMPARE(icons(state.resultlist), (QList<int>{3, 2, 0, 3, 2}));
+    QCOMPARE(state.resultlist[3].colour, RowColour::Black);
+    QCOMPARE(state.resultlist[0].colour, RowColour::Blue);
+    QCOMPARE(state.labeldef1, u"4"_s);
+    QCOMPARE(state.labelposs1, u"0"_s);
+    QCOMPARE(frontend.boxes.shown.size(), 1);
+    QCOMPARE(frontend.boxes.shown[0].text,
+             u"Comparison successfully completed!\r\n\r\n4 definate duplicates found."_s);
+    QCOMPARE(frontend.boxes.shown[0].icon, MessageIcon::Information);
+    QCOMPARE(frontend.boxes.shown[0].buttons, MessageButtons::Ok);
+    QVERIFY(frontend.noticeVisible(Notice::Completion));
+    QVERIFY(!frontend.noticeVisible(Notice::Warning));
+    QVERIFY(!frontend.noticeVisible(Notice::Preview));
+    QCOMPARE(state.curfolder.get(), QString());
+    QCOMPARE(state.progressdone.load(), state.progressmax.load());
+    QCOMPARE(state.curstep, 3);
+    QCOMPARE(state.compareplan, u"4"_s);
+    QVERIFY(frontend.resets > 0);
+}
+
+void ComparisonTest::fuzzyOnlyReportsPossibleDuplicates() {
+    AppState state;
+    state.resultlist = scannedList();
+    state.compareplan = u"2"_s;
+    testing::FakeFrontend frontend;
+    CompareController controller(state, frontend);
+    QSignalSpy finished(&controller, &CompareController::finished);
+    QVERIFY(controller.start());
+    QVERIFY(finished.wait(10000));
+    QCOMPARE(countnamedrows(state.resultlist), 5);
+    QCOMPARE(state.labelposs1, u"5"_s);
+    QCOMPARE(state.labeldef1, u"0"_s);
+    QVERIFY(frontend.noticeVisible(Notice::Warning));
+    QVERIFY(!frontend.noticeVisible(Notice::Completion));
+    QCOMPARE(frontend.boxes.shown.size(), 1);
+    QCOMPARE(frontend.boxes.shown[0].text,
+             u"Comparison successfully completed!\r\n\r\n5 possible duplicates found."_s);
+}
+
+void ComparisonTest::runWithoutDuplicatesReportsZero() {
+    AppState state;
+    state.resultlist = {scannedRow(m_a, 4000), scannedRow(m_lone, 300)};
+    state.compareplan = u"4"_s;
+    testing::FakeFrontend frontend;
+    CompareController controller(state, frontend);
+    QSignalSpy finished(&controller, &CompareController::finished);
+    QVERIFY(controller.start());
+    QVERIFY(finished.wait(10000));
+    QVERIFY(state.resultlist.empty());
+    QCOMPARE(frontend.boxes.shown.size(), 1);
+    QCOMPARE(frontend.boxes.shown[0].text,
+             u"Comparison successfully completed!\r\n\r\n0 definate duplicates found."_s);
+    QCOMPARE(state.labeldef1, u"0"_s);
+    QCOMPARE(frontend.events.last(), u"assistant"_s);
+}
+
+void ComparisonTest::planOneAndEmptyPlanShowNoMessage() {
+    for (const QString& plan : {u"1"_s, QString()}) {
+        AppState state;
+        state.resultlist = scannedList();
+        state.compareplan = plan;
+        state.labelposs1 = u"6"_s;
+        testing::FakeFrontend frontend;
+        CompareController controller(state, frontend);
+        QSignalSpy finished(&controller, &CompareController::finished);
+        QVERIFY(controller.start());
+        QVERIFY(finished.wait(10000));
+        QVERIFY(frontend.boxes.shown.isEmpty());
+        QVERIFY(!frontend.noticeVisible(Notice::Warning));
+        QVERIFY(!frontend.noticeVisible(Notice::Completion));
+        QCOMPARE(state.labelposs1, u"6"_s);
+        QCOMPARE(frontend.events.last(), u"assistant"_s);
+        if (plan.isEmpty()) {
+            QVERIFY(state.resultlist.empty());
+        } else {
+            // The scanned list, grouped by size.
+            QCOMPARE(countnamedrows(state.resultlist), 6);
+            QCOMPARE(state.resultlist.size(), 7u);
+        }
+    }
+}
+
+void ComparisonTest::stopEmptiesTheListQuickly() {
+    const qint64 size = 40LL * 1024 * 1024 * 1024;
+    const QString a = m_tree->writeSparseFile(u"big/a"_s, size, 'a');
+    const QString b = m_tree->writeSparseFile(u"big/b"_s, size, 'a');
+    if (platform::fileLength(b) != size)
+        QSKIP("The temporary folder cannot hold 40 GiB sparse files.");
+    for (const QString& plan : {u"4"_s, u"3"_s}) {
+        for (bool gentle : {false, true}) {
+            AppState state;
+            state.resultlist = {scannedRow(a, size), scannedRow(b, size)};
+            state.compareplan = plan;
+            state.gentlecompare = gentle;
+            testing::FakeFrontend frontend;
+            CompareController controller(state, frontend);
+            QSignalSpy finished(&controller, &CompareController::finished);
+            QVERIFY(controller.start());
+            QElapsedTimer stopped;
+            QTimer::singleShot(300, [&] {
+                state.stopflag = true; // what the Stop command does
+                stopped.start();
+            });
+            QVERIFY(finished.wait(10000));
+            const qint64 ms = stopped.elapsed();
+            QCOMPARE(finished.at(0).at(0).toBool(), true);
+            QVERIFY2(ms < 1000, qPrintable(QString::number(ms)));
+            QVERIFY(state.resultlist.empty());
+            QVERIFY(frontend.boxes.shown.isEmpty());
+            QCOMPARE(frontend.events, (QStringList{u"busy"_s, u"idle"_s}));
+            QVERIFY(!state.progressvisible);
+            QVERIFY(state.stopflag);
+        }
+    }
+}
+
+QTEST_GUILESS_MAIN(ComparisonTest)
+#include "tst_comparison.moc"
