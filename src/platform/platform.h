@@ -91,12 +91,15 @@ public:
     InputFile& operator=(InputFile&& other) noexcept;
 
     // Opens a regular file; FIFOs, devices and sockets are refused so that a
-    // read can never block forever.
-    bool open(const QString& path);
+    // read can never block forever. With followLinks false a symbolic link is
+    // refused too, so the file opened is the one a FileInfo of the path shows.
+    bool open(const QString& path, bool followLinks = true);
     void close();
     bool isOpen() const { return m_fd >= 0; }
     int error() const { return m_error; }
     FileInfo info() const;
+    // The facts of the file when it was opened (no further query).
+    const FileInfo& openedInfo() const { return m_opened; }
     // Reads up to length bytes at a 0-based offset; returns the count read
     // (short only at the end of the file) or -1 on failure.
     qint64 readAt(qint64 offset, char* buffer, qint64 length);
@@ -108,6 +111,7 @@ public:
 private:
     int m_fd = -1;
     int m_error = 0;
+    FileInfo m_opened;
 };
 
 // Milliseconds of a steady clock, wrapping at 2^32 like the tick counts the

@@ -142,7 +142,8 @@ FileInfo DirectoryListing::folderInfo() const {
     return infoFromStat(st, nullptr);
 }
 
-InputFile::InputFile(InputFile&& other) noexcept : m_fd(other.m_fd), m_error(other.m_error) {
+InputFile::InputFile(InputFile&& other) noexcept
+    : m_fd(other.m_fd), m_error(other.m_error), m_opened(other.m_opened) {
     other.m_fd = -1;
 }
 
@@ -151,17 +152,19 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
         close();
         m_fd = other.m_fd;
         m_error = other.m_error;
+        m_opened = other.m_opened;
         other.m_fd = -1;
     }
     return *this;
 }
 
-bool InputFile::open(const QString& path) {
+bool InputFile::open(const QString& path, bool followLinks) {
     close();
     const QByteArray encoded = encodeFileName(path);
     // O_NONBLOCK keeps the open itself from hanging on a FIFO; the type check
     // below then refuses everything that is not a regular file.
-    const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK |
+                                                   (followLinks ? 0 : O_NOFOLLOW));
     if (fd < 0) {
         m_error = errno;
         return false;
@@ -178,6 +181,7 @@ bool InputFile::open(const QString& path) {
         ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     m_fd = fd;
     m_error = 0;
+    m_opened = infoFromStat(st, nullptr);
     return true;
 }
 
@@ -185,6 +189,7 @@ void InputFile::close() {
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    m_opened = FileInfo();
 }
 
 FileInfo InputFile::info() const {
