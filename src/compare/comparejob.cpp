@@ -1,48 +1,49 @@
 #include "compare/comparejob.h"
 
-#include <QSet>
-
 namespace quillfen {
 
 using namespace Qt::StringLiterals;
 
-std::vector<TableEntry> entryTable(const ResultList& list) {
-    std::vector<TableEntry> table;
-    table.reserve(list.size());
-    for (const ResultEntry& row : list) {
-        if (row.isSeparator())
-            table.push_back({QString(), 0});
-        else
-            table.push_back({row.fullPath(), row.size < 0 ? 0 : row.size});
-    }
-    return table;
+qint64 ResultListSource::size(qint64 k) const {
+    const ResultEntry& row = m_list[std::size_t(k)];
+    return row.isSeparator() || row.size < 0 ? 0 : row.size;
 }
 
-ResultList rebuildList(const std::vector<PassItem>& kept, bool lastPass) {
-    ResultList list;
-    list.reserve(kept.size());
-    // Rows of one folder share its text, which keeps a big list small.
-    QSet<QString> folders;
-    for (const PassItem& item : kept) {
+QString ResultListSource::path(qint64 k) const {
+    const ResultEntry& row = m_list[std::size_t(k)];
+    return row.isSeparator() ? QString() : row.fullPath();
+}
+
+size_t ResultListSource::pathHash(qint64 k) const {
+    const ResultEntry& row = m_list[std::size_t(k)];
+    return qHashMulti(0, row.path, row.filename);
+}
+
+bool ResultListSource::samePath(qint64 a, qint64 b) const {
+    const ResultEntry& x = m_list[std::size_t(a)];
+    const ResultEntry& y = m_list[std::size_t(b)];
+    // Folders end in "/" and names hold none, so equal pieces mean equal paths.
+    return x.path == y.path && x.filename == y.filename;
+}
+
+ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept, bool lastPass) {
+    ResultList rows;
+    rows.reserve(kept.size());
+    for (const KeptRow& item : kept) {
+        const ResultEntry& old = list[std::size_t(item.index)];
         ResultEntry row;
-        row.filename = nameOf(item.path);
-        QString folder = folderOf(item.path);
-        const auto known = folders.constFind(folder);
-        if (known != folders.constEnd())
-            folder = *known;
-        else
-            folders.insert(folder);
-        row.path = std::move(folder);
-        const platform::FileInfo info = platform::fileInfo(item.path);
+        row.filename = old.filename; // shares the text with the old row
+        row.path = old.path;
+        const platform::FileInfo info = platform::fileInfo(old.fullPath());
         if (info.isRegular()) {
             row.size = info.size;
             row.mtime = info.mtime;
             row.dateform = DateForm::General;
         }
         row.subgroupstart = lastPass && item.subgroupstart;
-        list.push_back(std::move(row));
+        rows.push_back(std::move(row));
     }
-    return list;
+    return rows;
 }
 
 CompareJobResult runComparison(CompareJobInput input, AppState& status) {
@@ -54,7 +55,6 @@ CompareJobResult runComparison(CompareJobInput input, AppState& status) {
     ResultList list = std::move(input.list);
 
     for (;;) {
-        const std::vector<TableEntry> table = entryTable(list);
         ++result.curstep;
         PassKind kind = PassKind::None;
         auto take = [&](QChar code) {
@@ -79,13 +79,15 @@ CompareJobResult runComparison(CompareJobInput input, AppState& status) {
             planleft.clear(); // codes we do not know must not repeat the pass for ever
 
         ++result.passes;
-        std::vector<PassItem> kept;
+        std::vector<KeptRow> kept;
         const PassProgress progress{&status, result.curstep, input.totalsteps};
-        if (!runPass(kind, table, kept, control, progress)) {
+        if (!runPass(kind, ResultListSource(list), kept, control, progress)) {
             result.stopped = true;
             return result;
         }
-        list = rebuildList(kept, planleft.isEmpty());
+        ResultList rebuilt = rebuildList(list, kept, planleft.isEmpty());
+        kept = {};
+        list = std::move(rebuilt);
         if (planleft.isEmpty())
             break;
     }

@@ -31,14 +31,27 @@ struct CompareJobResult {
     qint64 passes = 0;    // passes that compared (or would have compared) files
 };
 
-// The entry table of a list: every row's full path and size; a separator row
-// (or a row without a size) has an empty path or size 0.
-std::vector<TableEntry> entryTable(const ResultList& list);
+// The entry table of a pass read straight from the result list: each row's
+// folder followed by its name, and its size; a separator row (or a row
+// without a size) counts as size 0, and a separator row has an empty path.
+class ResultListSource : public PassSource {
+public:
+    explicit ResultListSource(const ResultList& list) : m_list(list) {}
+    qint64 count() const override { return qint64(m_list.size()); }
+    qint64 size(qint64 k) const override;
+    QString path(qint64 k) const override;
+    size_t pathHash(qint64 k) const override;
+    bool samePath(qint64 a, qint64 b) const override;
 
-// The rows of the files a pass kept: current length, the general date text of
-// the current modification time, empty columns for a file that vanished.
-// Sub-group starts are carried only when lastPass is true.
-ResultList rebuildList(const std::vector<PassItem>& kept, bool lastPass);
+private:
+    const ResultList& m_list;
+};
+
+// The rows of the files a pass kept, built from their rows in list: the
+// current length and the general date text of the current modification time,
+// empty columns for a file that vanished. Sub-group starts are carried only
+// when lastPass is true.
+ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept, bool lastPass);
 
 // Runs the whole comparison. status supplies stopflag and receives kbdone,
 // filescompared and the progress values and texts.

@@ -17,9 +17,9 @@ namespace {
 // Bytewise splitting: buffers of all files of a class being read side by
 // side stay within this, blocks shrinking down to the minimum for big
 // classes; blocks grow while a class keeps together.
-constexpr qint64 splitBudget = 8 * 1024 * 1024;
+constexpr qint64 splitBudget = 2 * 1024 * 1024;
 constexpr qint64 firstBlock = 64 * 1024;
-constexpr qint64 largestBlock = 1024 * 1024;
+constexpr qint64 largestBlock = 256 * 1024;
 constexpr qint64 smallestBlock = 4 * 1024;
 // Files held open at once while a run is split; beyond it files are opened
 // again for every block, so huge runs never hit the open-file limit.
@@ -60,14 +60,10 @@ bool classifyFuzzy(const std::vector<QString>& paths, std::vector<int>& classes,
         if (control.gentle && !control.pause(gentlePauseMs))
             return false;
         setGroupDone(status, qint64(i) + 1);
-        if (!fileavailable(paths[i], control))
-            continue;
         platform::InputFile file;
-        if (!control.access().open(file, paths[i]))
+        if (!control.access().openAvailable(file, paths[i]))
             continue;
-        const platform::FileInfo info = file.info();
-        if (!info.isRegular() || info.size < 0)
-            continue;
+        const platform::FileInfo& info = file.openedInfo();
         if (!readFuzzySamples(file, paths[i], info.size, samples, control))
             continue;
         key.resize(sizeof(qint64));
@@ -159,10 +155,10 @@ bool ByteSplitter::openSlot(int i) {
     Slot& slot = m_slots[std::size_t(i)];
     if (slot.file.isOpen())
         return true;
-    if (!m_control.access().open(slot.file, m_paths[std::size_t(i)]))
+    if (!m_control.access().openAvailable(slot.file, m_paths[std::size_t(i)]))
         return false;
     ++m_openCount;
-    const platform::FileInfo info = slot.file.info();
+    const platform::FileInfo& info = slot.file.openedInfo();
     if (!slot.opened) {
         slot.opened = true;
         slot.id = info.id;
@@ -213,7 +209,7 @@ bool ByteSplitter::run() {
     for (int i = 0; i < int(m_paths.size()); ++i) {
         if (m_control.stopRequested())
             return false;
-        if (!fileavailable(m_paths[std::size_t(i)], m_control) || !openSlot(i)) {
+        if (!openSlot(i)) {
             settle(i, -1);
             continue;
         }
@@ -332,27 +328,12 @@ bool ByteSplitter::split(Work& work, std::vector<Work>& stack) {
     return true;
 }
 
-// What the runs of a pass share: the kept files so far and their paths.
-class KeptFiles {
-public:
-    explicit KeptFiles(std::vector<PassItem>& items) : m_items(items) {
-        for (const PassItem& item : items)
-            m_keys.insert(item.path);
-    }
-    void insert(const QString& path, bool subgroupstart) {
-        if (m_keys.contains(path))
-            return;
-        m_keys.insert(path);
-        m_items.push_back({path, subgroupstart});
-    }
-
-private:
-    std::vector<PassItem>& m_items;
-    QSet<QString> m_keys;
-};
-
-void keepMatchesInto(const std::vector<QString>& paths, const std::vector<int>& classes,
-                     KeptFiles& kept, AppState* status) {
+// Appends the kept files of a size run (entries first..first + m - 1 of
+// the source): every file that has a later file of its class, together with
+// the first such file; the first file of each such pair starts a sub-group.
+// A path already kept from this run is not added again.
+void keepMatches(const std::vector<QString>& paths, const std::vector<int>& classes, qint64 first,
+                 std::vector<KeptRow>& kept, AppState* status) {
     // For each file the first later file of its class, found from the end.
     const int classCount =
         classes.empty() ? 0 : *std::max_element(classes.begin(), classes.end()) + 1;
@@ -365,15 +346,23 @@ void keepMatchesInto(const std::vector<QString>& paths, const std::vector<int>& 
         partner[std::size_t(i)] = laterOfClass[std::size_t(cls)];
         laterOfClass[std::size_t(cls)] = i;
     }
+    QSet<QString> runKeys;
+    auto keep = [&](int i, bool subgroupstart) {
+        const QString& path = paths[std::size_t(i)];
+        if (runKeys.contains(path))
+            return;
+        runKeys.insert(path);
+        kept.push_back({first + i, subgroupstart});
+    };
     int lastFirst = -1;
     int lastSecond = -1;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        const int j = partner[i];
+    for (int i = 0; i < int(paths.size()); ++i) {
+        const int j = partner[std::size_t(i)];
         if (j < 0)
             continue;
-        kept.insert(paths[i], true);
-        kept.insert(paths[std::size_t(j)], false);
-        lastFirst = int(i);
+        keep(i, true);
+        keep(j, false);
+        lastFirst = i;
         lastSecond = j;
     }
     if (status && lastFirst >= 0) {
@@ -381,6 +370,54 @@ void keepMatchesInto(const std::vector<QString>& paths, const std::vector<int>& 
         status->comparefile2.set(paths[std::size_t(lastFirst)]);
     }
 }
+
+// A path kept from two runs stays only where it was kept first. (The lists
+// the program builds never hold a path twice, so this rarely removes
+// anything; it only keeps the result exact for lists that do.)
+void dropRepeatedPaths(const PassSource& source, std::vector<KeptRow>& kept) {
+    std::vector<std::pair<size_t, std::size_t>> hashes; // path hash, place in kept
+    hashes.reserve(kept.size());
+    for (std::size_t k = 0; k < kept.size(); ++k)
+        hashes.push_back({source.pathHash(kept[k].index), k});
+    std::sort(hashes.begin(), hashes.end());
+    std::vector<bool> drop(kept.size(), false);
+    bool any = false;
+    for (std::size_t a = 0; a < hashes.size();) {
+        std::size_t b = a + 1;
+        while (b < hashes.size() && hashes[b].first == hashes[a].first)
+            ++b;
+        for (std::size_t x = a + 1; x < b; ++x) {
+            for (std::size_t y = a; y < x; ++y) {
+                if (!drop[hashes[y].second] &&
+                    source.samePath(kept[hashes[y].second].index, kept[hashes[x].second].index)) {
+                    drop[hashes[x].second] = true;
+                    any = true;
+                    break;
+                }
+            }
+        }
+        a = b;
+    }
+    if (!any)
+        return;
+    std::size_t out = 0;
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+        if (!drop[k])
+            kept[out++] = kept[k];
+    }
+    kept.resize(out);
+}
+
+class TableSource : public PassSource {
+public:
+    explicit TableSource(const std::vector<TableEntry>& table) : m_table(table) {}
+    qint64 count() const override { return qint64(m_table.size()); }
+    qint64 size(qint64 k) const override { return m_table[std::size_t(k)].size; }
+    QString path(qint64 k) const override { return m_table[std::size_t(k)].path; }
+
+private:
+    const std::vector<TableEntry>& m_table;
+};
 
 QString runText(qint64 files, qint64 size) {
     const double megabytes = roundHalfEven(double(size) * double(files) / 1000000.0, 2);
@@ -423,17 +460,19 @@ bool classifyRun(PassKind kind, const std::vector<QString>& paths, std::vector<i
     return !control.stopRequested();
 }
 
-void keepMatches(const std::vector<QString>& paths, const std::vector<int>& classes,
-                 std::vector<PassItem>& kept, AppState* status) {
-    KeptFiles files(kept);
-    keepMatchesInto(paths, classes, files, status);
+size_t PassSource::pathHash(qint64 k) const {
+    return qHash(path(k));
 }
 
-bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<PassItem>& kept,
+bool PassSource::samePath(qint64 a, qint64 b) const {
+    return path(a) == path(b);
+}
+
+bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
              const ReadControl& control, const PassProgress& progress) {
     AppState* status = progress.status;
-    KeptFiles keptFiles(kept);
-    const qint64 count = qint64(table.size());
+    kept.clear();
+    const qint64 count = source.count();
     const qint64 last = count - 1;
     if (status) {
         status->progressmax.store(count, std::memory_order_relaxed);
@@ -465,9 +504,9 @@ bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<Pa
     std::vector<int> classes;
     qint64 pos = 0;
     while (pos < count) {
-        const qint64 size = table[std::size_t(pos)].size;
+        const qint64 size = source.size(pos);
         qint64 end = pos + 1;
-        while (end < count && table[std::size_t(end)].size == size)
+        while (end < count && source.size(end) == size)
             ++end;
         const qint64 runFiles = end - pos;
         if (control.stopRequested())
@@ -479,16 +518,29 @@ bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<Pa
         if (runFiles >= 2 && kind != PassKind::None) {
             paths.clear();
             for (qint64 k = pos; k < end; ++k)
-                paths.push_back(table[std::size_t(k)].path);
+                paths.push_back(source.path(k));
             if (!classifyRun(kind, paths, classes, control, status))
                 return false;
-            keepMatchesInto(paths, classes, keptFiles, status);
+            keepMatches(paths, classes, pos, kept, status);
         }
         if (status)
             status->filescompared.fetch_add(runFiles, std::memory_order_relaxed);
         pos = end;
     }
-    return !control.stopRequested();
+    if (control.stopRequested())
+        return false;
+    dropRepeatedPaths(source, kept);
+    return true;
+}
+
+bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<PassItem>& kept,
+             const ReadControl& control, const PassProgress& progress) {
+    std::vector<KeptRow> rows;
+    if (!runPass(kind, TableSource(table), rows, control, progress))
+        return false;
+    for (const KeptRow& row : rows)
+        kept.push_back({table[std::size_t(row.index)].path, row.subgroupstart});
+    return true;
 }
 
 } // namespace quillfen

@@ -43,15 +43,34 @@ struct PassProgress {
 bool classifyRun(PassKind kind, const std::vector<QString>& paths, std::vector<int>& classes,
                  const ReadControl& control, AppState* status = nullptr);
 
-// The kept files of a size run given its classes: every file that has a later
-// file of its class is kept with the first such file; the first file of each
-// matching pair starts a sub-group. Appends to kept, skipping paths already
-// in it.
-void keepMatches(const std::vector<QString>& paths, const std::vector<int>& classes,
-                 std::vector<PassItem>& kept, AppState* status = nullptr);
+// The entries a pass works through: the entry table of the driver.
+class PassSource {
+public:
+    virtual ~PassSource() = default;
+    virtual qint64 count() const = 0;
+    // Size of entry k as a number (a separator row counts as 0).
+    virtual qint64 size(qint64 k) const = 0;
+    // Full path of entry k (empty for a separator row).
+    virtual QString path(qint64 k) const = 0;
+    // Overridden where the path can be hashed and compared without building it.
+    virtual size_t pathHash(qint64 k) const;
+    virtual bool samePath(qint64 a, qint64 b) const;
+};
 
-// Runs a pass over the whole table. False when stopped (kept is then
-// incomplete and must not be used).
+// A kept entry of the source, by its index.
+struct KeptRow {
+    qint64 index = 0;
+    bool subgroupstart = false;
+};
+
+// Runs a pass over all entries: consecutive entries of equal size form a
+// run, and every file of a run that has a later file of equal content (by
+// the pass's test) is kept with the first such file. False when stopped
+// (kept is then incomplete and must not be used).
+bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
+             const ReadControl& control, const PassProgress& progress = {});
+
+// The same over a table of paths and sizes, giving the kept paths.
 bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<PassItem>& kept,
              const ReadControl& control, const PassProgress& progress = {});
 

@@ -17,6 +17,10 @@ bool FileAccess::open(platform::InputFile& file, const QString& path) const {
     return file.open(path);
 }
 
+bool FileAccess::openAvailable(platform::InputFile& file, const QString& path) const {
+    return file.open(path, false);
+}
+
 qint64 FileAccess::readAt(platform::InputFile& file, const QString&, qint64 offset, char* buffer,
                           qint64 length) const {
     return file.readAt(offset, buffer, length);
@@ -88,13 +92,26 @@ bool readFuzzySamples(platform::InputFile& file, const QString& path, qint64 len
         return true;
     const qint64 step = fuzzyStep(length);
     const int count = fuzzySamplesFor(length);
+    // The bytes from the first sample to the end of the last one.
+    const qint64 first = step - 1;
+    const qint64 end = qMin(length, (count - 1) * step + first + fuzzySampleLength);
     samples.reserve(count * fuzzySampleLength);
+    if (end - first <= 64 * 1024) {
+        // Close together: one read instead of ten (small files).
+        QByteArray span(end - first, Qt::Uninitialized);
+        if (control.access().readAt(file, path, first, span.data(), span.size()) != span.size())
+            return false;
+        for (int k = 0; k < count; ++k) {
+            const qint64 at = k * step;
+            samples.append(span.constData() + at,
+                           qsizetype(qMin(fuzzySampleLength, span.size() - at)));
+        }
+        return true;
+    }
     char buffer[fuzzySampleLength];
     for (int k = 1; k <= count; ++k) {
         const qint64 offset = k * step - 1;
-        const qint64 wanted = qMax<qint64>(0, qMin(fuzzySampleLength, length - offset));
-        if (wanted == 0)
-            continue;
+        const qint64 wanted = qMin(fuzzySampleLength, length - offset);
         const qint64 got = control.access().readAt(file, path, offset, buffer, wanted);
         if (got != wanted)
             return false;

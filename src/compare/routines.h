@@ -22,6 +22,9 @@ public:
     // Length of a regular file, -1 when it cannot be read.
     virtual qint64 length(const QString& path) const;
     virtual bool open(platform::InputFile& file, const QString& path) const;
+    // Opens the file when fileavailable would accept the path (a regular file
+    // of its own, not reached through a symbolic link): one query for both.
+    virtual bool openAvailable(platform::InputFile& file, const QString& path) const;
     // Bytes read at a 0-based offset, short only at the end; -1 on failure.
     virtual qint64 readAt(platform::InputFile& file, const QString& path, qint64 offset,
                           char* buffer, qint64 length) const;

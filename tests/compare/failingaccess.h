@@ -22,6 +22,12 @@ public:
             return false;
         return FileAccess::open(file, path);
     }
+    bool openAvailable(platform::InputFile& file, const QString& path) const override {
+        ++opens;
+        if (unmeasurable.contains(path) || unopenable.contains(path))
+            return false;
+        return FileAccess::openAvailable(file, path);
+    }
     qint64 readAt(platform::InputFile& file, const QString& path, qint64 offset, char* buffer,
                   qint64 length) const override {
         const auto failing = failFrom.constFind(path);

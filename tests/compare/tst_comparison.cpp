@@ -127,9 +127,10 @@ void ComparisonTest::onlyTheLastPassMarksSubGroups() {
     QCOMPARE(names(fuzzy.list), (QStringList{u"^A"_s, u"C"_s, u"^B"_s, u"D"_s, u"N"_s}));
 
     // The first pass of two leaves no marks behind; the rows are rebuilt.
-    const std::vector<PassItem> kept = {{m_a, true}, {m_c, false}};
-    QCOMPARE(names(rebuildList(kept, false)), (QStringList{u"A"_s, u"C"_s}));
-    QCOMPARE(names(rebuildList(kept, true)), (QStringList{u"^A"_s, u"C"_s}));
+    const ResultList scanned = scannedList();
+    const std::vector<KeptRow> kept = {{0, true}, {2, false}};
+    QCOMPARE(names(rebuildList(scanned, kept, false)), (QStringList{u"A"_s, u"C"_s}));
+    QCOMPARE(names(rebuildList(scanned, kept, true)), (QStringList{u"^A"_s, u"C"_s}));
 
     input.plan = u"24"_s;
     const CompareJobResult both = runComparison(input, state);
@@ -196,19 +197,26 @@ void ComparisonTest::rebuiltRowsCarryCurrentValues() {
 
     // A file that vanished before its row was rebuilt keeps its name only.
     const QString gone = m_tree->path(u"grown/gone"_s);
-    const ResultList rows = rebuildList({{gone, true}, {e, false}}, true);
+    const ResultList before = {scannedRow(gone, 4000), scannedRow(e, 4000)};
+    const ResultList rows = rebuildList(before, {{0, true}, {1, false}}, true);
     QCOMPARE(rows[0].filename, u"gone"_s);
     QCOMPARE(rows[0].sizebyteText(), QString());
     QCOMPARE(rows[0].sizembText(), QString());
     QCOMPARE(rows[0].filedateText(), QString());
     QCOMPARE(rows[1].sizebyteText(), u"4100"_s);
 
-    const std::vector<TableEntry> table =
-        entryTable({scannedRow(e, 4000), ResultEntry::separator()});
-    QCOMPARE(table[0].path, e);
-    QCOMPARE(table[0].size, 4000);
-    QCOMPARE(table[1].path, QString());
-    QCOMPARE(table[1].size, 0);
+    const ResultList entries = {scannedRow(e, 4000), ResultEntry::separator(), scannedRow(f, -1),
+                                scannedRow(e, 9)};
+    const ResultListSource table(entries);
+    QCOMPARE(table.count(), 4);
+    QCOMPARE(table.path(0), e);
+    QCOMPARE(table.size(0), 4000);
+    QCOMPARE(table.path(1), QString());
+    QCOMPARE(table.size(1), 0);
+    QCOMPARE(table.size(2), 0); // a size that could not be read counts as 0
+    QVERIFY(table.samePath(0, 3));
+    QCOMPARE(table.pathHash(0), table.pathHash(3));
+    QVERIFY(!table.samePath(0, 2));
 }
 
 void ComparisonTest::stopLeavesTheResultUnused() {

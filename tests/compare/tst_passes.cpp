@@ -91,6 +91,17 @@ public:
                 table.push_back({QString(), 0});
             addRun(table, r);
         }
+        if (pick(3) == 0 && !table.empty()) {
+            // The entries of an earlier run once more, after a separator: the
+            // same paths kept by two runs must stay where they were kept first.
+            const std::size_t from = std::size_t(pick(int(table.size())));
+            std::size_t to = from;
+            while (to < table.size() && table[to].size == table[from].size)
+                ++to;
+            table.push_back({QString(), 0});
+            for (std::size_t k = from; k < to; ++k)
+                table.push_back(table[k]);
+        }
         return table;
     }
 
@@ -174,7 +185,9 @@ private:
             else if (fault == 2)
                 content.append('+');
             QString path = m_tree.path(name);
-            if (fault != 3) // fault 3: the file vanished
+            if (fault == 8 && !written.empty()) // now a symbolic link to another file
+                QFile::link(written.front(), path);
+            else if (fault != 3) // fault 3: the file vanished
                 path = m_tree.writeFile(name, content);
             if (fault == 4)
                 m_access.unopenable.insert(path);
