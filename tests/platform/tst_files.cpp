@@ -17,6 +17,7 @@ private slots:
     void largeSparseFileHasItsTrueSize();
     void fifoIsNeverOpened();
     void readAtReturnsShortCountAtEnd();
+    void openedFileKnowsItsFactsAndLinksCanBeRefused();
     void driveListFromMountTable();
 };
 
@@ -85,6 +86,23 @@ void FilesTest::readAtReturnsShortCountAtEnd() {
     QCOMPARE(file.readAt(6, buffer, 8), 4);
     QCOMPARE(QByteArray(buffer, 4), QByteArray("6789"));
     QCOMPARE(file.readAt(10, buffer, 8), 0);
+}
+
+void FilesTest::openedFileKnowsItsFactsAndLinksCanBeRefused() {
+    testing::TempTree tree;
+    const QString target = tree.writeFile(u"target"_s, "0123456789");
+    const QString link = tree.path(u"link"_s);
+    QVERIFY(QFile::link(target, link));
+    InputFile file;
+    QVERIFY(file.open(target, false));
+    QCOMPARE(file.openedInfo().size, 10);
+    QVERIFY(file.openedInfo().isRegular());
+    QCOMPARE(file.openedInfo().id, fileInfo(target).id);
+    QVERIFY(file.open(link)); // followed by default
+    QCOMPARE(file.openedInfo().id, fileInfo(target).id);
+    QVERIFY(!file.open(link, false));
+    QVERIFY(!file.isOpen());
+    QCOMPARE(file.openedInfo().size, -1);
 }
 
 void FilesTest::driveListFromMountTable() {
