@@ -83,8 +83,7 @@ bool classifyCrc(const std::vector<QString>& paths, std::vector<int>& classes,
     for (std::size_t i = 0; i < paths.size(); ++i) {
         if (control.stopRequested())
             return false;
-        if (!fileavailable(paths[i], control))
-            continue;
+        // The length query is the reachability check too.
         lengths[i] = control.access().length(paths[i]);
         if (lengths[i] >= 0)
             ++lengthCount[lengths[i]];
