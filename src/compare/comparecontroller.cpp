@@ -9,26 +9,42 @@ namespace quillfen {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-bool fuzzyOnly(const QString& plandone) {
-    return plandone.contains(u'2') && !plandone.contains(u'3') && !plandone.contains(u'4');
+RunVerdict verdictOf(const QString& plandone) {
+    if (plandone.contains(u'3') || plandone.contains(u'4'))
+        return RunVerdict::Definite;
+    if (plandone.contains(u'2'))
+        return RunVerdict::Possible;
+    return RunVerdict::None;
 }
 
-bool accurate(const QString& plandone) {
-    return plandone.contains(u'3') || plandone.contains(u'4');
+bool setDuplicateCounters(AppState& state, const QString& plandone, qsizetype namedRows) {
+    switch (verdictOf(plandone)) {
+    case RunVerdict::Possible:
+        state.labeldef1 = u"0"_s;
+        state.labelposs1 = QString::number(namedRows);
+        return true;
+    case RunVerdict::Definite:
+        state.labelposs1 = u"0"_s;
+        state.labeldef1 = QString::number(namedRows);
+        return true;
+    case RunVerdict::None:
+        break;
+    }
+    return false;
 }
-
-} // namespace
 
 QString comparisonMessage(const QString& plandone, qsizetype namedRows) {
     QString kind;
-    if (accurate(plandone))
-        kind = u" definate duplicates found."_s;
-    else if (fuzzyOnly(plandone))
+    switch (verdictOf(plandone)) {
+    case RunVerdict::Possible:
         kind = u" possible duplicates found."_s;
-    else
+        break;
+    case RunVerdict::Definite:
+        kind = u" definate duplicates found."_s;
+        break;
+    case RunVerdict::None:
         return QString();
+    }
     return u"Comparison successfully completed!\r\n\r\n"_s + QString::number(namedRows) + kind;
 }
 
@@ -98,14 +114,12 @@ void CompareController::finish(CompareJobResult& result) {
     coloritems(m_state, m_frontend);
 
     const qsizetype named = countnamedrows(m_state.resultlist);
-    const QString message = comparisonMessage(result.plandone, named);
-    if (!message.isEmpty()) {
-        const bool definite = accurate(result.plandone);
-        m_state.labelposs1 = definite ? u"0"_s : QString::number(named);
-        m_state.labeldef1 = definite ? QString::number(named) : u"0"_s;
+    if (setDuplicateCounters(m_state, result.plandone, named)) {
+        const bool definite = verdictOf(result.plandone) == RunVerdict::Definite;
         m_frontend.setNoticeVisible(definite ? Notice::Completion : Notice::Warning, true);
         m_frontend.statusChanged();
-        m_frontend.messages().inform(message, MessageIcon::Information);
+        m_frontend.messages().inform(comparisonMessage(result.plandone, named),
+                                     MessageIcon::Information);
     }
     m_frontend.showSelectionAssistant();
     emit finished(false);
