@@ -328,45 +328,61 @@ bool ByteSplitter::split(Work& work, std::vector<Work>& stack) {
 }
 
 // Appends the kept files of a size run (entries first..first + m - 1 of
-// the source): every file that has a later file of its class, together with
-// the first such file; the first file of each such pair starts a sub-group.
-// A path already kept from this run is not added again.
+// the source): the files of every class of two or more, each class together
+// in list order with the sub-group start on its first file, the classes in
+// the order of their first files. Comparing each file with the later files
+// of its run until the first match keeps the same files with the same
+// sub-group starts, but in the order the matches are found, which can put a
+// file after the start of another class: the grouping would then show it
+// among files it does not equal. A path already kept from this run is not
+// added again.
 void keepMatches(const std::vector<QString>& paths, const std::vector<int>& classes, qint64 first,
                  std::vector<KeptRow>& kept, AppState* status) {
-    // For each file the first later file of its class, found from the end.
     const int classCount =
         classes.empty() ? 0 : *std::max_element(classes.begin(), classes.end()) + 1;
-    std::vector<int> laterOfClass(std::size_t(classCount), -1);
-    std::vector<int> partner(paths.size(), -1);
-    for (int i = int(paths.size()) - 1; i >= 0; --i) {
+    if (classCount == 0)
+        return;
+    std::vector<int> members(std::size_t(classCount), 0); // readable files of each class
+    for (int cls : classes) {
+        if (cls >= 0)
+            ++members[std::size_t(cls)];
+    }
+    // Files of each class in list order, classes by their first file.
+    std::vector<int> classOrder;
+    std::vector<std::vector<int>> files{std::size_t(classCount)};
+    for (int i = 0; i < int(paths.size()); ++i) {
         const int cls = classes[std::size_t(i)];
-        if (cls < 0)
+        if (cls < 0 || members[std::size_t(cls)] < 2)
             continue;
-        partner[std::size_t(i)] = laterOfClass[std::size_t(cls)];
-        laterOfClass[std::size_t(cls)] = i;
+        if (files[std::size_t(cls)].empty())
+            classOrder.push_back(cls);
+        files[std::size_t(cls)].push_back(i);
     }
     QSet<QString> runKeys;
-    auto keep = [&](int i, bool subgroupstart) {
-        const QString& path = paths[std::size_t(i)];
-        if (runKeys.contains(path))
-            return;
-        runKeys.insert(path);
-        kept.push_back({first + i, subgroupstart});
-    };
-    int lastFirst = -1;
-    int lastSecond = -1;
-    for (int i = 0; i < int(paths.size()); ++i) {
-        const int j = partner[std::size_t(i)];
-        if (j < 0)
-            continue;
-        keep(i, true);
-        keep(j, false);
-        lastFirst = i;
-        lastSecond = j;
+    for (int cls : classOrder) {
+        bool head = true;
+        for (int i : files[std::size_t(cls)]) {
+            const QString& path = paths[std::size_t(i)];
+            if (runKeys.contains(path))
+                continue;
+            runKeys.insert(path);
+            kept.push_back({first + i, head});
+            head = false;
+        }
     }
-    if (status && lastFirst >= 0) {
-        status->comparefile1.set(paths[std::size_t(lastSecond)]);
-        status->comparefile2.set(paths[std::size_t(lastFirst)]);
+    if (status) {
+        // The last pair the pairwise comparison would have matched: the last
+        // file that has a later file of its class, and that file.
+        for (int i = int(paths.size()) - 1; i >= 0; --i) {
+            const int cls = classes[std::size_t(i)];
+            if (cls < 0 || files[std::size_t(cls)].empty() || files[std::size_t(cls)].back() == i)
+                continue;
+            const auto& list = files[std::size_t(cls)];
+            const int j = *std::upper_bound(list.begin(), list.end(), i);
+            status->comparefile1.set(paths[std::size_t(j)]);
+            status->comparefile2.set(paths[std::size_t(i)]);
+            break;
+        }
     }
 }
 

@@ -2,9 +2,9 @@
 
 // One comparison pass over the entry table: the table is cut into size runs
 // and the files of each run are sorted into classes of equal content, each
-// file read once. The kept files come out in the order (and with the
-// sub-group starts) that comparing every file with the later files of its
-// run until the first match gives.
+// file read once. The kept files are those that comparing every file with
+// the later files of its run until the first match keeps, with the same
+// sub-group starts; each set of equal files is kept together, in list order.
 
 #include "compare/routines.h"
 #include "core/appstate.h"
@@ -64,9 +64,10 @@ struct KeptRow {
 };
 
 // Runs a pass over all entries: consecutive entries of equal size form a
-// run, and every file of a run that has a later file of equal content (by
-// the pass's test) is kept with the first such file. False when stopped
-// (kept is then incomplete and must not be used).
+// run, and the files of a run that equal another file of the run (by the
+// pass's test) are kept, set by set: a set in list order, its first file
+// marked as a sub-group start, the sets in the order of their first files.
+// False when stopped (kept is then incomplete and must not be used).
 bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
              const ReadControl& control, const PassProgress& progress = {});
 

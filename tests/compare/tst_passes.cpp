@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <QtTest>
+#include <numeric>
 #include <random>
 
 using namespace quillfen;
@@ -12,7 +13,12 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // The comparison as it is defined pair by pair: every file of a size run is
-// compared with the later files of the run until the first match.
+// compared with the later files of the run until the first match; a match
+// keeps both files, the first one starting a sub-group. Left alone, the files
+// come out in the order the matches are found, which can put a file after
+// the start of another set (A1 B1 B2 A2 A3 gives ^A1 A2 ^B1 B2 A3, and the
+// grouping would show A3 among the Bs); so each file is moved, in order, to
+// the set of the file it matched, as the program does.
 std::vector<PassItem> pairwisePass(PassKind kind, const std::vector<TableEntry>& table,
                                    const ReadControl& control) {
     std::vector<PassItem> passresult;
@@ -27,7 +33,9 @@ std::vector<PassItem> pairwisePass(PassKind kind, const std::vector<TableEntry>&
         pos = pos + k - 1;
 
         std::vector<PassItem> matchedset;
-        QSet<QString> matchedKeys;
+        std::vector<int> setOf; // for each matchedset item: the set it joined
+        QHash<QString, int> matchedKeys;
+        int sets = 0;
         const std::size_t m = sizegroup.size();
         for (std::size_t i = 0; i < m; ++i) {
             for (std::size_t j = i + 1; j < m; ++j) {
@@ -44,18 +52,25 @@ std::vector<PassItem> pairwisePass(PassKind kind, const std::vector<TableEntry>&
                 }
                 if (equal) {
                     if (!matchedKeys.contains(a)) {
-                        matchedKeys.insert(a);
+                        matchedKeys.insert(a, sets);
                         matchedset.push_back({a, true});
+                        setOf.push_back(sets++);
                     }
                     if (!matchedKeys.contains(b)) {
-                        matchedKeys.insert(b);
+                        matchedKeys.insert(b, matchedKeys.value(a));
                         matchedset.push_back({b, false});
+                        setOf.push_back(matchedKeys.value(a));
                     }
                     break;
                 }
             }
         }
-        for (const PassItem& item : matchedset) {
+        std::vector<std::size_t> order(matchedset.size());
+        std::iota(order.begin(), order.end(), std::size_t(0));
+        std::stable_sort(order.begin(), order.end(),
+                         [&](std::size_t x, std::size_t y) { return setOf[x] < setOf[y]; });
+        for (std::size_t at : order) {
+            const PassItem& item = matchedset[at];
             if (!passKeys.contains(item.path)) {
                 passKeys.insert(item.path);
                 passresult.push_back(item);
@@ -221,6 +236,7 @@ class PassesTest : public QObject {
 private slots:
     void initTestCase();
     void twoSetsInOneRun();
+    void interleavedSetsStayApart();
     void threeEqualFilesAreKept();
     void separatorsAndLoneSizesKeepNothing();
     void classesGiveThePairwiseResult_data();
@@ -261,6 +277,22 @@ void PassesTest::twoSetsInOneRun() {
                                                 {table[3].path, false}};
         QCOMPARE(describe(kept), describe(expected));
     }
+}
+
+void PassesTest::interleavedSetsStayApart() {
+    // A1 B1 B2 A2 A3: found pair by pair, A3 would come after the Bs and be
+    // shown in their group, where a selection that keeps one file per group
+    // could keep A3 and give up every B.
+    const QByteArray a(2000, 'a');
+    const QByteArray b(2000, 'b');
+    const std::vector<TableEntry> table = {
+        {m_tree.writeFile(u"mix/A1"_s, a), 2000}, {m_tree.writeFile(u"mix/B1"_s, b), 2000},
+        {m_tree.writeFile(u"mix/B2"_s, b), 2000}, {m_tree.writeFile(u"mix/A2"_s, a), 2000},
+        {m_tree.writeFile(u"mix/A3"_s, a), 2000},
+    };
+    std::vector<PassItem> kept;
+    QVERIFY(runPass(PassKind::Bytewise, table, kept, ReadControl{}));
+    QCOMPARE(describe(kept), u"^mix/A1, mix/A2, mix/A3, ^mix/B1, mix/B2"_s);
 }
 
 void PassesTest::threeEqualFilesAreKept() {
