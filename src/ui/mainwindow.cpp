@@ -25,6 +25,7 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, QWidget* parent)
 
     m_scan = std::make_unique<ScanController>(m_state, *this);
     m_scan->setGrouping([this] { coloritems(m_state, *this); });
+    m_compare = std::make_unique<CompareController>(m_state, *this);
     m_model = new ResultModel(m_state, this);
 
     auto* central = new QWidget(this);
@@ -41,7 +42,8 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, QWidget* parent)
         addCommand(Paths, u"Paths"_s, u"commandpaths"_s, u"Add a folder to the paths to scan"_s));
     bar->addWidget(
         addCommand(Scan, u"Scan"_s, u"commandscan"_s, u"Look for files that share their size"_s));
-    bar->addWidget(addCommand(Stop, u"Stop"_s, u"commandstop"_s, u"Stop the running scan"_s));
+    bar->addWidget(
+        addCommand(Stop, u"Stop"_s, u"commandstop"_s, u"Stop the running scan or comparison"_s));
     bar->addStretch(1);
 
     m_view = new QTreeView(central);
@@ -91,8 +93,9 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, QWidget* parent)
 }
 
 MainWindow::~MainWindow() {
-    // The scan job must end before the window it reports to goes.
+    // The scan and comparison jobs must end before the window they report to goes.
     m_scan.reset();
+    m_compare.reset();
 }
 
 bool MainWindow::load(const SystemFacts& system) {
@@ -225,21 +228,9 @@ void MainWindow::enableComparisonTimer() {
 }
 
 void MainWindow::comparisonTimerTick() {
-    // Stands in for the comparison run until the comparison driver exists:
-    // a run with nothing to compare ends with an empty list and no message.
+    // The first tick runs the whole comparison; the timer does not fire again.
     m_comparisonTimer.stop();
-    setNoticeVisible(Notice::Completion, false);
-    setNoticeVisible(Notice::Warning, false);
-    setNoticeVisible(Notice::Preview, false);
-    m_state.starttick = platform::tickCount();
-    beginbusy(m_state, *this);
-    ++m_state.curstep;
-    m_state.resultlist = {};
-    resultListReset();
-    m_state.progressdone = m_state.progressmax.load();
-    endbusy(m_state, *this);
-    m_state.curfolder.set(QString());
-    refreshStatus();
+    m_compare->start();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -253,8 +244,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    // A scan that was told to stop may still be winding down.
+    // A scan or comparison that was told to stop may still be winding down.
     m_scan->waitForScan();
+    m_compare->wait();
     event->accept();
 }
 

@@ -4,6 +4,7 @@
 // panel while a run is busy) and the status panel. It is the Frontend of the
 // run controllers and shows their messages.
 
+#include "compare/comparecontroller.h"
 #include "core/appstate.h"
 #include "core/frontend.h"
 #include "core/systemfacts.h"
@@ -46,6 +47,7 @@ public:
     QToolButton* commandButton(int command) const;
 
     ScanController& scanController() { return *m_scan; }
+    CompareController& compareController() { return *m_compare; }
     ResultModel& resultModel() { return *m_model; }
     // The folder chooser the Paths command and the offer after an empty
     // path table open; returns an empty text when nothing was chosen.
@@ -78,6 +80,7 @@ private:
     WidgetMessageBoxes m_ownMessages;
     MessageBoxes* m_messages;
     std::unique_ptr<ScanController> m_scan;
+    std::unique_ptr<CompareController> m_compare;
     ResultModel* m_model = nullptr;
     QTreeView* m_view = nullptr;
     QStackedWidget* m_stack = nullptr;

@@ -1,4 +1,5 @@
 #include "core/appstate.h"
+#include "platform/platform.h"
 #include "scan/scancontroller.h"
 #include "scan/scanoptions.h"
 #include "scriptedmessages.h"
@@ -62,7 +63,8 @@ private slots:
     void busyStateLeavesOnlyStop();
     void stopDuringALongWalkEmptiesTheList();
     void closingWhileBusyIsRefused();
-    void comparisonPlanEndsWithAnEmptyListForNow();
+    void comparisonAfterTheScanKeepsTheDuplicates();
+    void stopDuringAComparisonEmptiesTheList();
 };
 
 void MainWindowTest::startUpSetsTitleAndState() {
@@ -262,18 +264,53 @@ void MainWindowTest::closingWhileBusyIsRefused() {
     QVERIFY(!w.window.scanController().isScanning());
 }
 
-void MainWindowTest::comparisonPlanEndsWithAnEmptyListForNow() {
+void MainWindowTest::comparisonAfterTheScanKeepsTheDuplicates() {
     testing::TempTree tree;
     tree.writeFile(u"a"_s, 10, 'x');
     tree.writeFile(u"b"_s, 10, 'y');
+    tree.writeFile(u"one/c"_s, 20, 'z');
+    tree.writeFile(u"two/d"_s, 20, 'z');
     Window w; // the Settings dialog's start values plan fuzzy and CRC passes
     w.addPath(tree.root());
     QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
     QTRY_VERIFY(!w.window.scanController().isScanning());
+    QTRY_VERIFY(!w.window.compareController().isRunning());
     QTRY_VERIFY(w.idle());
+    QCOMPARE(w.window.resultModel().rowCount(), 2);
+    QCOMPARE(w.state.resultlist[0].fullPath(), tree.path(u"one/c"_s));
+    QCOMPARE(w.state.resultlist[1].fullPath(), tree.path(u"two/d"_s));
+    QCOMPARE(w.label(u"labeldef1"), u"2"_s);
+    QCOMPARE(w.label(u"labelposs1"), u"0"_s);
+    QCOMPARE(w.boxes.shown.size(), 1);
+    QCOMPARE(w.boxes.shown[0].text,
+             u"Comparison successfully completed!\r\n\r\n2 definate duplicates found."_s);
+    QVERIFY(w.window.findChild<QWidget*>(u"completionnotice"_s)->isVisible());
+    QVERIFY(!w.window.findChild<QWidget*>(u"warningnotice"_s)->isVisible());
+}
+
+void MainWindowTest::stopDuringAComparisonEmptiesTheList() {
+    testing::TempTree tree;
+    const qint64 size = 40LL * 1024 * 1024 * 1024;
+    tree.writeSparseFile(u"a"_s, size, 'a');
+    tree.writeSparseFile(u"b"_s, size, 'a');
+    if (platform::fileLength(tree.path(u"b"_s)) != size)
+        QSKIP("The temporary folder cannot hold 40 GiB sparse files.");
+    Window w;
+    w.state.settings.fuzzy = w.state.settings.crc = 0;
+    w.state.settings.bytewise = 1;
+    w.addPath(tree.root());
+    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    QTRY_VERIFY(w.window.compareController().isRunning());
+    QTRY_VERIFY(w.state.kbdoneValue() > 0); // reading
+    w.boxes.answer(MessageAnswer::Yes);
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(w.button(MainWindow::Stop), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(w.idle(), 1000);
+    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
     QCOMPARE(w.window.resultModel().rowCount(), 0);
-    QVERIFY(w.boxes.shown.isEmpty());
-    QCOMPARE(w.label(u"labelposs1"), u"2"_s);
+    QCOMPARE(w.boxes.shown.size(), 1); // the stop question only
+    QVERIFY(w.button(MainWindow::Scan)->isEnabled());
 }
 
 QTEST_MAIN(MainWindowTest)
