@@ -2,6 +2,9 @@
 
 #include "app/clioptions.h"
 #include "app/clioutput.h"
+#include "compare/comparecontroller.h"
+#include "compare/comparejob.h"
+#include "compare/grouping.h"
 #include "core/appstate.h"
 #include "platform/filename.h"
 #include "platform/platform.h"
@@ -31,6 +34,50 @@ QString currentFolder() {
 void printError(const QString& message) {
     const QByteArray text = u"quillfen-cli: "_s.toUtf8() + platform::encodeFileName(message) + '\n';
     std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+}
+
+// What coloritems needs of a window: nothing is shown.
+class NoMessages : public MessageBoxes {
+public:
+    MessageAnswer ask(const QString&, MessageIcon, MessageButtons,
+                      MessageAnswer defaultButton) override {
+        return defaultButton;
+    }
+};
+
+class NoWindow : public Frontend {
+public:
+    MessageBoxes& messages() override { return m_messages; }
+    void showBusy(bool) override {}
+    void setNoticeVisible(Notice, bool) override {}
+    void resultListReset() override {}
+    void statusChanged() override {}
+    void showSettingsPreview() override {}
+    void showScanPaths() override {}
+    void showCompareDialog() override {}
+    void showSelectionAssistant() override {}
+    void enableComparisonTimer() override {}
+
+private:
+    NoMessages m_messages;
+};
+
+// Compares the scanned list with the planned passes and groups what is left,
+// as the window does at the end of a comparison run.
+void compareList(AppState& state, const QString& plan) {
+    CompareJobInput job;
+    job.list = std::move(state.resultlist);
+    job.plan = plan;
+    job.curstep = 1;
+    job.totalsteps = 1 + int(plan.size());
+    state.stopflag = false;
+    CompareJobResult result = runComparison(std::move(job), state);
+    state.stopflag = true;
+    state.resultlist = std::move(result.list);
+    NoWindow window;
+    coloritems(state, window);
+    coloritems(state, window);
+    setDuplicateCounters(state, result.plandone, countnamedrows(state.resultlist));
 }
 
 bool writeAll(const QByteArray& bytes) {
@@ -83,6 +130,8 @@ int main(int argc, char** argv) {
     state.stopflag = true;
     state.resultlist = std::move(result.list);
     state.labelposs1 = QString::number(state.resultlist.size());
+    if (!options->compareplan.isEmpty() && !state.resultlist.empty())
+        compareList(state, options->compareplan);
     const qint64 elapsed = qint64(quint32(platform::tickCount() - start));
 
     QByteArray out;

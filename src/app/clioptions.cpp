@@ -13,8 +13,9 @@ using namespace Qt::StringLiterals;
 
 QString usageText() {
     return u"Usage: quillfen-cli [options] FOLDER...\n"
-           "Lists the files under the folders that share their size with another file:\n"
-           "one full path per line, an empty line between groups, largest first.\n"
+           "Lists the duplicate files under the folders: files that share their size\n"
+           "with another file and, unless --compare none is given, their contents\n"
+           "too. One full path per line, an empty line between groups, largest first.\n"
            "\n"
            "Options:\n"
            "  --pattern TEXT        file-name patterns, separated by \";\" (default \"*.*\")\n"
@@ -27,6 +28,10 @@ QString usageText() {
            "                        with none (default RHSA)\n"
            "  --skip-folder DIR     do not descend below DIR (repeatable)\n"
            "  --skip-ext EXT        leave out files with extension EXT (repeatable)\n"
+           "  --compare PASSES      compare the contents of files of equal size: a comma\n"
+           "                        list of fuzzy, crc, bytewise (run in that order), or\n"
+           "                        none to list the files of equal size (default\n"
+           "                        fuzzy,bytewise); prints the duplicates found\n"
            "  --json                print {\"groups\": [{\"size\": N, \"files\": [...]}],\n"
            "                        \"stats\": {...}}; bytes of names that are not UTF-8\n"
            "                        are written as \\udcXX escapes\n"
@@ -72,6 +77,40 @@ std::optional<QString> attributeColumn(const QString& value, QString& error) {
     return attributeLetters(letters[0], letters[1], letters[2], letters[3]);
 }
 
+// The plan codes of a comma list of pass names, in run order.
+std::optional<QString> comparePlan(const QString& value, QString& error) {
+    const QStringList names = value.split(u',');
+    QString plan;
+    bool none = false;
+    for (const QString& raw : names) {
+        const QString name = raw.trimmed().toLower();
+        if (name == u"none"_s)
+            none = true;
+        else if (name == u"fuzzy"_s)
+            plan += u'2';
+        else if (name == u"crc"_s)
+            plan += u'3';
+        else if (name == u"bytewise"_s)
+            plan += u'4';
+        else {
+            error =
+                u"--compare takes a comma list of fuzzy, crc, bytewise, or none, not \"%1\""_s.arg(
+                    value);
+            return std::nullopt;
+        }
+    }
+    if (none && (names.size() > 1)) {
+        error = u"--compare none cannot be combined with passes"_s;
+        return std::nullopt;
+    }
+    QString ordered;
+    for (QChar code : {u'2', u'3', u'4'}) {
+        if (plan.contains(code))
+            ordered += code;
+    }
+    return ordered;
+}
+
 } // namespace
 
 std::optional<Options> parseArguments(const QStringList& arguments, const QString& currentFolder,
@@ -86,10 +125,11 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
     const QCommandLineOption attributes(u"attributes"_s, QString(), u"LETTERS"_s, u"RHSA"_s);
     const QCommandLineOption skipFolder(u"skip-folder"_s, QString(), u"DIR"_s);
     const QCommandLineOption skipExt(u"skip-ext"_s, QString(), u"EXT"_s);
+    const QCommandLineOption compare(u"compare"_s, QString(), u"PASSES"_s);
     const QCommandLineOption json(u"json"_s);
     const QCommandLineOption help(QStringList{u"h"_s, u"help"_s});
     parser.addOptions({pattern, minKb, maxKb, noSubdirs, includeEmpty, attributes, skipFolder,
-                       skipExt, json, help});
+                       skipExt, compare, json, help});
     if (!parser.parse(QStringList{u"quillfen-cli"_s} + arguments)) {
         error = parser.errorText();
         return std::nullopt;
@@ -101,11 +141,18 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
         return options;
     options.json = parser.isSet(json);
 
-    for (const QString& name : {u"pattern"_s, u"min-kb"_s, u"max-kb"_s, u"attributes"_s}) {
+    for (const QString& name :
+         {u"pattern"_s, u"min-kb"_s, u"max-kb"_s, u"attributes"_s, u"compare"_s}) {
         if (parser.values(name).size() > 1) {
             error = u"--%1 may be given only once"_s.arg(name);
             return std::nullopt;
         }
+    }
+    if (parser.isSet(compare)) {
+        const auto plan = comparePlan(parser.value(compare), error);
+        if (!plan)
+            return std::nullopt;
+        options.compareplan = *plan;
     }
     const QString patterntext = parser.value(pattern);
     if (patterntext.contains(u'/')) {

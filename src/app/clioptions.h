@@ -15,6 +15,9 @@ struct Options {
     std::vector<PathEntry> pathtable; // one entry per FOLDER, in order
     QStringList skipfolders;          // absolute, ending in "/"
     QStringList skipexts;             // lower case, without the dot
+    // Comparison passes as plan codes ("2" fuzzy, "3" CRC, "4" bytewise, run
+    // in that order); empty: list the files of equal size without comparing.
+    QString compareplan = QStringLiteral("24");
     bool json = false;
     bool help = false;
 };

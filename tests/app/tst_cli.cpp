@@ -66,6 +66,8 @@ private slots:
     void filterOptions();
     void skipOptions();
     void badUsageExitsWithTwo();
+    void compareKeepsFilesOfEqualContent();
+    void compareReportsItsCounters();
 };
 
 void CliTest::printsGroupsLargestFirst() {
@@ -75,7 +77,7 @@ void CliTest::printsGroupsLargestFirst() {
     tree.writeFile(u"c"_s, 20, 'c');
     const QByteArray raw = tree.writeRawNamedFile("caf\xe9", QByteArray(20, 'd'));
     tree.writeFile(u"alone"_s, 21, 'e');
-    const Run run = cli({tree.root()});
+    const Run run = cli({u"--compare"_s, u"none"_s, tree.root()});
     QCOMPARE(run.status, 0);
     QVERIFY(run.err.isEmpty());
     QVERIFY(run.out.contains("\n\n"));
@@ -88,7 +90,7 @@ void CliTest::printsGroupsLargestFirst() {
     QCOMPARE(sorted(found[1]), sorted(QByteArrayList{bytes(tree.path(u"c"_s)), raw}));
 
     // A relative folder prints full paths.
-    const Run relative = cli({u"one/../two/.."_s}, tree.root());
+    const Run relative = cli({u"--compare=none"_s, u"one/../two/.."_s}, tree.root());
     QCOMPARE(relative.status, 0);
     QCOMPARE(groups(relative.out).size(), 2);
     QVERIFY(relative.out.startsWith(bytes(tree.root())));
@@ -101,7 +103,7 @@ void CliTest::jsonHasGroupsAndStats() {
     tree.writeRawNamedFile("x\xff", QByteArray(5, 'x'));
     tree.writeFile(u"y"_s, 5, 'y');
     tree.writeFile(u"zero"_s, 0, 'z');
-    const Run run = cli({u"--json"_s, tree.root()});
+    const Run run = cli({u"--json"_s, u"--compare"_s, u"none"_s, tree.root()});
     QCOMPARE(run.status, 0);
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(run.out, &error);
@@ -200,6 +202,10 @@ void CliTest::badUsageExitsWithTwo() {
         {u"--pattern"_s},
         {tree.path(u"missing"_s)},
         {tree.path(u"a"_s)},
+        {u"--compare"_s, u"quick"_s, tree.root()},
+        {u"--compare"_s, u"none,fuzzy"_s, tree.root()},
+        {u"--compare"_s, QString(), tree.root()},
+        {u"--compare"_s, u"fuzzy"_s, u"--compare"_s, u"crc"_s, tree.root()},
     };
     for (const QStringList& arguments : bad) {
         const Run run = cli(arguments);
@@ -210,6 +216,87 @@ void CliTest::badUsageExitsWithTwo() {
     const Run help = cli({u"--help"_s});
     QCOMPARE(help.status, 0);
     QVERIFY(help.out.startsWith("Usage: quillfen-cli [options] FOLDER..."));
+}
+
+void CliTest::compareKeepsFilesOfEqualContent() {
+    testing::TempTree tree;
+    QByteArray content(4000, Qt::Uninitialized);
+    for (int k = 0; k < content.size(); ++k)
+        content[k] = char(k * 13);
+    QByteArray other = content;
+    other[2000] = 'X'; // inside a fuzzy sample
+    QByteArray nearCopy = content;
+    nearCopy[3900] = 'Y'; // after the last fuzzy sample
+    // One size, files in list order A B B A A (by name) and a near copy of A.
+    tree.writeFile(u"p/a1"_s, content);
+    tree.writeFile(u"q/b1"_s, other);
+    tree.writeFile(u"r/b2"_s, other);
+    tree.writeFile(u"s/a2"_s, content);
+    tree.writeFile(u"t/a3"_s, content);
+    tree.writeFile(u"u/near"_s, nearCopy);
+    tree.writeFile(u"v/lone"_s, 10, 'l');
+    tree.writeFile(u"w/other"_s, 10, 'm');
+    const auto sets = [](const Run& run) {
+        QList<QByteArrayList> result;
+        for (const QByteArrayList& group : groups(run.out)) {
+            QByteArrayList names;
+            for (const QByteArray& line : group)
+                names << line.mid(line.lastIndexOf('/', line.lastIndexOf('/') - 1) + 1);
+            result << names;
+        }
+        std::sort(result.begin(), result.end());
+        return result;
+    };
+    const QByteArrayList as{"p/a1", "s/a2", "t/a3"};
+    const QByteArrayList bs{"q/b1", "r/b2"};
+
+    // By default fuzzy and bytewise: each group holds only equal files, in
+    // folder order.
+    Run run = cli({tree.root()});
+    QCOMPARE(run.status, 0);
+    QCOMPARE(sets(run), (QList<QByteArrayList>{as, bs}));
+    QCOMPARE(cli({u"--compare"_s, u"bytewise,fuzzy"_s, tree.root()}).out, run.out);
+    QCOMPARE(sets(cli({u"--compare"_s, u"crc"_s, tree.root()})), (QList<QByteArrayList>{as, bs}));
+    // The fuzzy samples alone let the near copy through.
+    QCOMPARE(sets(cli({u"--compare"_s, u"fuzzy"_s, tree.root()})),
+             (QList<QByteArrayList>{{"p/a1", "s/a2", "t/a3", "u/near"}, bs}));
+    // Without comparing, files of one size form one group (in scan order).
+    QList<QByteArrayList> bySize = sets(cli({u"--compare"_s, u"none"_s, tree.root()}));
+    for (QByteArrayList& group : bySize)
+        group = sorted(group);
+    std::sort(bySize.begin(), bySize.end());
+    QCOMPARE(bySize, (QList<QByteArrayList>{{"p/a1", "q/b1", "r/b2", "s/a2", "t/a3", "u/near"},
+                                            {"v/lone", "w/other"}}));
+
+    testing::TempTree different;
+    different.writeFile(u"x"_s, 50, 'x');
+    different.writeFile(u"y"_s, 50, 'y');
+    const Run none = cli({different.root()});
+    QCOMPARE(none.status, 0);
+    QVERIFY(none.out.isEmpty());
+}
+
+void CliTest::compareReportsItsCounters() {
+    testing::TempTree tree;
+    tree.writeFile(u"a"_s, 300000, 'a');
+    tree.writeFile(u"b"_s, 300000, 'a');
+    tree.writeFile(u"c"_s, 300000, 'c');
+    Run run = cli({u"--json"_s, tree.root()});
+    QCOMPARE(run.status, 0);
+    QJsonDocument document = QJsonDocument::fromJson(run.out);
+    QCOMPARE(document[u"groups"_s].toArray().size(), 1);
+    QCOMPARE(document[u"groups"_s][0][u"size"_s].toInteger(), 300000);
+    QJsonObject stats = document[u"stats"_s].toObject();
+    QCOMPARE(stats[u"definiteduplicates"_s].toInteger(), 2);
+    QCOMPARE(stats[u"possibleduplicates"_s].toInteger(), 0);
+    QCOMPARE(stats[u"filescompared"_s].toInteger(), 3 + 2);
+    QCOMPARE(stats[u"kbdone"_s].toInteger(), 600); // a and b read once by the bytewise pass
+
+    run = cli({u"--json"_s, u"--compare"_s, u"fuzzy"_s, tree.root()});
+    stats = QJsonDocument::fromJson(run.out)[u"stats"_s].toObject();
+    QCOMPARE(stats[u"possibleduplicates"_s].toInteger(), 2);
+    QCOMPARE(stats[u"definiteduplicates"_s].toInteger(), 0);
+    QCOMPARE(stats[u"kbdone"_s].toInteger(), 0);
 }
 
 QTEST_GUILESS_MAIN(CliTest)
