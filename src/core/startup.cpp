@@ -30,6 +30,7 @@ QString defaultviewerpath(const SystemFacts& system) {
 }
 
 bool startup(AppState& state, const SystemFacts& system) {
+    platform::cacheLocalTimeZone();
     state.crctable = buildcrctable();
     state.stopflag = true;
 

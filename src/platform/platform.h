@@ -119,6 +119,11 @@ private:
 quint32 tickCount();
 void pause(int milliseconds);
 
+// Makes local-time conversions cheap: with TZ unset, the C library checks
+// /etc/localtime again for every date it converts. Call once at start-up,
+// before other threads run.
+void cacheLocalTimeZone();
+
 // Value of an environment variable, decoded as a file name; empty if unset.
 QString environmentVariable(const char* name);
 bool hasEnvironmentVariable(const char* name);

@@ -176,9 +176,7 @@ bool InputFile::open(const QString& path, bool followLinks) {
         ::close(fd);
         return false;
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    // O_NONBLOCK stays set: it changes nothing for reads of a regular file.
     m_fd = fd;
     m_error = 0;
     m_opened = infoFromStat(st, nullptr);

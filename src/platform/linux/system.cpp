@@ -37,6 +37,11 @@ bool hasEnvironmentVariable(const char* name) {
     return std::getenv(name) != nullptr;
 }
 
+void cacheLocalTimeZone() {
+    if (!std::getenv("TZ") && QFileInfo::exists(u"/etc/localtime"_s))
+        ::setenv("TZ", ":/etc/localtime", 0);
+}
+
 quint32 userId() {
     return quint32(getuid());
 }
