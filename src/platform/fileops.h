@@ -33,7 +33,7 @@ FileOpResult removeFile(const QString& path);
 FileOpResult moveFile(const QString& source, const QString& target,
                       const std::atomic<bool>* stop = nullptr);
 
-// Sends a file to the trash of the freedesktop.org Trash specification: the
+// Sends a file to the freedesktop.org trash: the
 // home trash ($XDG_DATA_HOME/Trash) for files on its file system, else the
 // volume's $topdir/.Trash/$uid or $topdir/.Trash-$uid. The .trashinfo is
 // written first; a file that cannot be trashed stays where it is.
