@@ -8,7 +8,6 @@
 #include "scan/scanoptions.h"
 
 #include <QCloseEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QVBoxLayout>
@@ -17,11 +16,17 @@ namespace quillfen::ui {
 
 using namespace Qt::StringLiterals;
 
-MainWindow::MainWindow(AppState& state, MessageBoxes* messages, QWidget* parent)
+MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* choosers,
+                       QWidget* parent)
     : QMainWindow(parent), m_state(state), m_ownMessages(this),
-      m_messages(messages ? messages : &m_ownMessages) {
+      m_messages(messages ? messages : &m_ownMessages),
+      m_choosers(choosers ? choosers : &m_ownChoosers) {
     setObjectName(u"Form1"_s);
     setAccessibleName(u"Quillfen"_s);
+
+    m_jobs = std::make_unique<JobRunner>();
+    m_host = std::make_unique<DialogHost>(DialogContext{
+        m_state, *this, *m_choosers, this, m_jobs.get(), [this] { m_scan->starter(); }});
 
     m_scan = std::make_unique<ScanController>(m_state, *this);
     m_scan->setGrouping([this] { coloritems(m_state, *this); });
@@ -85,17 +90,15 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, QWidget* parent)
     m_comparisonTimer.setInterval(100);
     connect(&m_comparisonTimer, &QTimer::timeout, this, &MainWindow::comparisonTimerTick);
 
-    m_chooseFolder = [this] {
-        return QFileDialog::getExistingDirectory(this, u"Select a path to scan"_s);
-    };
     enablecommands(true);
     refreshStatus();
 }
 
 MainWindow::~MainWindow() {
-    // The scan and comparison jobs must end before the window they report to goes.
+    // The jobs must end before the window they report to goes.
     m_scan.reset();
     m_compare.reset();
+    m_jobs->wait();
 }
 
 bool MainWindow::load(const SystemFacts& system) {
@@ -196,31 +199,23 @@ void MainWindow::refreshStatus() {
 }
 
 void MainWindow::showSettingsPreview() {
-    // The run starts without a preview until the Settings preview dialog exists.
-    m_state.scanconfirmed = true;
+    m_host->showSettingsPreview();
 }
 
 void MainWindow::showScanPaths() {
-    // Until the Scan paths dialog exists, a folder chooser adds one path
-    // entry with the current filter settings.
-    addFolderPath();
-}
-
-void MainWindow::addFolderPath() {
-    const QString folder = m_chooseFolder ? m_chooseFolder() : QString();
-    if (folder.isEmpty())
-        return;
-    const auto& lists = m_state.settings.patternlists;
-    const QString patterns = lists.empty() ? u"*.*"_s : lists.front().patterns;
-    m_state.scanpaths.pathtable.push_back(newpathentry(m_state, folder, patterns));
+    m_host->showScanPaths();
 }
 
 void MainWindow::showCompareDialog() {
-    // The Compare files dialog comes with the comparison.
+    m_host->showCompare();
 }
 
 void MainWindow::showSelectionAssistant() {
-    // The selection assistant comes with the selection commands.
+    m_host->showSelectionAssistant();
+}
+
+void MainWindow::showErrorLog() {
+    m_host->showErrorLog();
 }
 
 void MainWindow::enableComparisonTimer() {
@@ -247,6 +242,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // A scan or comparison that was told to stop may still be winding down.
     m_scan->waitForScan();
     m_compare->wait();
+    m_jobs->wait();
     event->accept();
 }
 

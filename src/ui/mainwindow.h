@@ -7,8 +7,11 @@
 #include "compare/comparecontroller.h"
 #include "core/appstate.h"
 #include "core/frontend.h"
+#include "core/jobrunner.h"
 #include "core/systemfacts.h"
 #include "scan/scancontroller.h"
+#include "ui/dialoghost.h"
+#include "ui/filechoosers.h"
 #include "ui/resultmodel.h"
 #include "ui/statuspanel.h"
 #include "ui/widgetmessageboxes.h"
@@ -31,9 +34,10 @@ public:
     // The commands of the command bar, by their place on it.
     enum Command { Paths = 0, Scan = 1, Stop = 2, Support = 9 };
 
-    // messages replaces the window's own message boxes (tests pass scripted ones).
+    // messages and choosers replace the window's own message boxes and file
+    // dialogs (tests pass scripted ones).
     explicit MainWindow(AppState& state, MessageBoxes* messages = nullptr,
-                        QWidget* parent = nullptr);
+                        FileChoosers* choosers = nullptr, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Start-up: the program state, the settings file and the default lists
@@ -49,9 +53,7 @@ public:
     ScanController& scanController() { return *m_scan; }
     CompareController& compareController() { return *m_compare; }
     ResultModel& resultModel() { return *m_model; }
-    // The folder chooser the Paths command and the offer after an empty
-    // path table open; returns an empty text when nothing was chosen.
-    void setFolderChooser(std::function<QString()> chooser) { m_chooseFolder = std::move(chooser); }
+    DialogHost& dialogHost() { return *m_host; }
 
     // Frontend
     MessageBoxes& messages() override { return *m_messages; }
@@ -64,6 +66,7 @@ public:
     void showScanPaths() override;
     void showCompareDialog() override;
     void showSelectionAssistant() override;
+    void showErrorLog() override;
     void enableComparisonTimer() override;
 
 protected:
@@ -74,11 +77,15 @@ private:
                             const QString& tip);
     void refreshStatus();
     void comparisonTimerTick();
-    void addFolderPath();
 
     AppState& m_state;
     WidgetMessageBoxes m_ownMessages;
     MessageBoxes* m_messages;
+    DialogFileChoosers m_ownChoosers;
+    FileChoosers* m_choosers;
+    // File operations and reports run here; the scan has a runner of its own.
+    std::unique_ptr<JobRunner> m_jobs;
+    std::unique_ptr<DialogHost> m_host;
     std::unique_ptr<ScanController> m_scan;
     std::unique_ptr<CompareController> m_compare;
     ResultModel* m_model = nullptr;
@@ -90,7 +97,6 @@ private:
     std::map<int, QToolButton*> m_commands;
     QTimer m_statusTimer;
     QTimer m_comparisonTimer;
-    std::function<QString()> m_chooseFolder;
     bool m_clockRunning = false;
 };
 

@@ -16,10 +16,31 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+// File dialogs answered from a script: each call takes the next answer
+// (an empty text, as Cancel gives, when none is left) and records its title.
+class ScriptedChoosers : public FileChoosers {
+public:
+    QString chooseFolder(QWidget*, const QString& title) override { return next(title); }
+    QString chooseOpenFile(QWidget*, const QString& title, const QString&) override {
+        return next(title);
+    }
+    QString chooseSaveFile(QWidget*, const QString& title, const QString&) override {
+        return next(title);
+    }
+    QStringList answers;
+    QStringList titles;
+
+private:
+    QString next(const QString& title) {
+        titles << title;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
+    }
+};
+
 // A started main window with scripted message boxes, its settings file in
 // a folder of its own.
 struct Window {
-    Window() : window(state, &boxes) {
+    Window() : window(state, &boxes, &choosers) {
         SystemFacts system;
         system.programFolder = settings.root();
         wizard = window.load(system);
@@ -47,6 +68,7 @@ struct Window {
     testing::TempTree settings;
     AppState state;
     testing::ScriptedMessageBoxes boxes;
+    ScriptedChoosers choosers;
     MainWindow window;
     bool wizard = false;
 };
@@ -119,9 +141,10 @@ void MainWindowTest::emptyPathTableAsksToAddAPath() {
     QCOMPARE(w.boxes.shown[0].icon, MessageIcon::Exclamation);
     QVERIFY(w.state.scanpaths.pathtable.empty());
 
-    // Yes opens the folder chooser, which adds a path entry with the boxes' options.
+    // Yes opens the Scan paths dialog; until it exists, a folder chooser
+    // adds a path entry with the dialog's filter options.
     testing::TempTree tree;
-    w.window.setFolderChooser([&] { return tree.path(u"music"_s); });
+    w.choosers.answers << tree.path(u"music"_s);
     w.boxes.answer(MessageAnswer::Yes);
     QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
     QCOMPARE(w.state.scanpaths.pathtable.size(), 1u);
