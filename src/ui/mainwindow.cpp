@@ -5,53 +5,116 @@
 #include "core/startup.h"
 #include "core/status.h"
 #include "platform/platform.h"
-#include "scan/scanoptions.h"
+#include "results/selection.h"
+#include "ui/commandbutton.h"
+#include "ui/dialogframe.h"
+#include "ui/helppage.h"
+#include "ui/linklabel.h"
+#include "ui/pictures.h"
+#include "ui/titlebutton.h"
 
+#include <QAbstractScrollArea>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QVBoxLayout>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+#include <optional>
 
 namespace quillfen::ui {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+
+int px(double twips) {
+    return twipsToPixels(twips);
+}
+
+double tw(int pixels) {
+    return double(pixels) * twipsPerPixel;
+}
+
+// Fixed places of the window, in twips.
+constexpr double kTitleHeight = 420;
+constexpr double kListLeft = 60;
+constexpr double kListTop = 1750;
+constexpr double kMinimumWidth = 14000;
+constexpr double kMinimumHeight = 8000;
+
+struct CommandInfo {
+    const char16_t* caption;
+    const char16_t* name;
+    const char16_t* picture;
+    const char16_t* tip;
+};
+
+const CommandInfo kCommands[MainWindow::CommandCount] = {
+    {u"Paths", u"imgapaths", u"cmd-paths.svg", u"Choose the folders and drives to scan"},
+    {u"Scan", u"imgascan", u"cmd-scan.svg", u"Look for files that share their size"},
+    {u"Stop", u"imgastop", u"cmd-stop.svg", u"Stop the running scan or comparison"},
+    {u"Settings", u"imgasettings", u"cmd-settings.svg",
+     u"Folders and extensions to skip, file patterns and what follows a scan"},
+    {u"Compare", u"imgacompare", u"cmd-compare.svg",
+     u"Compare the contents of the files in the list"},
+    {u"Select", u"imgaselect", u"cmd-select.svg",
+     u"Check every duplicate but one in each group, by your rules"},
+    {u"Delete", u"imgadelete", u"cmd-delete.svg",
+     u"Send the checked files to the trash or delete them"},
+    {u"Move", u"imgamove", u"cmd-move.svg", u"Move the checked files to another folder"},
+    {u"Export", u"imgaexport", u"cmd-export.svg", u"Write the list as a text or HTML report"},
+    {u"Support", u"imgasupport", u"cmd-support.svg", u"Open the help page"},
+};
+
+// Groups of the command bar, told apart by a wider gap before these.
+bool startsGroup(int command) {
+    return command == MainWindow::Settings || command == MainWindow::Compare ||
+           command == MainWindow::Delete || command == MainWindow::Support;
+}
+
+bool insideWidget(const QWidget* widget, const QWidget* ancestor) {
+    for (; widget; widget = widget->parentWidget()) {
+        if (widget == ancestor)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
 MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* choosers,
                        QWidget* parent)
-    : QMainWindow(parent), m_state(state), m_ownMessages(this),
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_ownMessages(this),
       m_messages(messages ? messages : &m_ownMessages),
       m_choosers(choosers ? choosers : &m_ownChoosers) {
     setObjectName(u"Form1"_s);
     setAccessibleName(u"Quillfen"_s);
+    setWindowIcon(applicationIcon());
+    setMouseTracking(true);
+    setMinimumSize(px(kMinimumWidth), px(kMinimumHeight));
+    QPalette shades = palette();
+    shades.setColor(QPalette::Window, colours::body());
+    shades.setColor(QPalette::Link, colours::accent());
+    shades.setColor(QPalette::Highlight, colours::accent());
+    setPalette(shades);
 
     m_jobs = std::make_unique<JobRunner>();
     m_host = std::make_unique<DialogHost>(DialogContext{
         m_state, *this, *m_choosers, this, m_jobs.get(), [this] { m_scan->starter(); }});
 
     m_scan = std::make_unique<ScanController>(m_state, *this);
+    // The grouping step after a scan whose plan is "Do nothing".
     m_scan->setGrouping([this] { coloritems(m_state, *this); });
     m_compare = std::make_unique<CompareController>(m_state, *this);
     m_model = new ResultModel(m_state, this);
 
-    auto* central = new QWidget(this);
-    central->setObjectName(u"centralwidget"_s);
-    central->setAccessibleName(u"Quillfen"_s);
-    setCentralWidget(central);
+    buildTitleBar();
+    buildCommandBar();
+    buildLinks();
 
-    m_commandBar = new QWidget(central);
-    m_commandBar->setObjectName(u"commandbar"_s);
-    m_commandBar->setAccessibleName(u"Commands"_s);
-    auto* bar = new QHBoxLayout(m_commandBar);
-    bar->setContentsMargins(0, 0, 0, 0);
-    bar->addWidget(
-        addCommand(Paths, u"Paths"_s, u"commandpaths"_s, u"Add a folder to the paths to scan"_s));
-    bar->addWidget(
-        addCommand(Scan, u"Scan"_s, u"commandscan"_s, u"Look for files that share their size"_s));
-    bar->addWidget(
-        addCommand(Stop, u"Stop"_s, u"commandstop"_s, u"Stop the running scan or comparison"_s));
-    bar->addStretch(1);
-
-    m_view = new QTreeView(central);
+    m_view = new QTreeView(this);
     m_view->setObjectName(u"ListView1"_s);
     m_view->setAccessibleName(u"Duplicate files"_s);
     m_view->setToolTip(u"The files found; check the ones to act on"_s);
@@ -61,6 +124,7 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     m_view->setItemsExpandable(false);
     m_view->setSortingEnabled(false);
     m_view->setAllColumnsShowFocus(true);
+    m_view->setAlternatingRowColors(false);
     m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->header()->setSectionsMovable(false);
@@ -69,20 +133,24 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     m_view->setColumnWidth(ResultModel::SizeMb, 90);
     m_view->setColumnWidth(ResultModel::SizeByte, 110);
     m_view->setColumnWidth(ResultModel::FileDate, 150);
+    // A check box ticked by the user: a separator row cannot be checked,
+    // and the selected size follows.
+    connect(m_model, &ResultModel::checkToggled, this, [this](int row) {
+        const ResultEntry& entry = m_state.resultlist[std::size_t(row)];
+        setrowchecked(m_state, *this, row, entry.checked);
+    });
+    connect(m_view, &QTreeView::clicked, this,
+            [this](const QModelIndex& index) { m_state.clickeditem = index.row() + 1; });
 
-    m_working = new WorkingPanel(central);
-    m_stack = new QStackedWidget(central);
-    m_stack->setObjectName(u"liststack"_s);
-    m_stack->setAccessibleName(u"Results"_s);
-    m_stack->addWidget(m_view);
-    m_stack->addWidget(m_working);
+    m_working = new WorkingPanel(this);
+    m_working->hide();
 
-    m_status = new StatusPanel(central);
+    m_status = new StatusPanel(this);
+    connect(m_status, &StatusPanel::compareLinkActivated, this, [this] { runCommand(Compare); });
+    connect(m_status, &StatusPanel::previewLinkActivated, this, [this] { m_host->showPreview(); });
 
-    auto* layout = new QVBoxLayout(central);
-    layout->addWidget(m_commandBar);
-    layout->addWidget(m_stack, 1);
-    layout->addWidget(m_status);
+    // The border images, the same ones the dialogs borrow.
+    addskinedges(this);
 
     m_statusTimer.setInterval(150); // update at least five times a second while busy
     connect(&m_statusTimer, &QTimer::timeout, this, &MainWindow::refreshStatus);
@@ -90,15 +158,94 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     m_comparisonTimer.setInterval(100);
     connect(&m_comparisonTimer, &QTimer::timeout, this, &MainWindow::comparisonTimerTick);
 
+    // The pointer over any part of the window clears the command highlight;
+    // parts that take no mouse events of their own are seen here.
+    qApp->installEventFilter(this);
+
     enablecommands(true);
     refreshStatus();
+    resize(px(15000), px(10000));
+    layoutwindow();
 }
 
 MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
     // The jobs must end before the window they report to goes.
     m_scan.reset();
     m_compare.reset();
     m_jobs->wait();
+}
+
+void MainWindow::buildTitleBar() {
+    m_titleImage = new DragHandle(this);
+    m_titleImage->setObjectName(u"titleimage"_s);
+    m_titleImage->setAccessibleName(u"Quillfen"_s);
+    m_titleImage->setToolTip(u"Drag to move the window; double-click to maximise or restore"_s);
+    m_titleImage->setAlignment(Qt::AlignCenter);
+
+    m_titleName = new DragHandle(this);
+    m_titleName->setObjectName(u"titlename"_s);
+    m_titleName->setText(u"Quillfen"_s);
+    m_titleName->setAccessibleName(u"Quillfen"_s);
+    m_titleName->setToolTip(m_titleImage->toolTip());
+    QFont bold = m_titleName->font();
+    bold.setBold(true);
+    bold.setPointSizeF(bold.pointSizeF() * 1.1);
+    m_titleName->setFont(bold);
+
+    m_Label8 = new DragHandle(this);
+    m_Label8->setObjectName(u"Label8"_s);
+    m_Label8->setToolTip(u"Version"_s);
+
+    for (QLabel* label : {static_cast<QLabel*>(m_titleName), static_cast<QLabel*>(m_Label8)}) {
+        QPalette white = label->palette();
+        white.setColor(QPalette::WindowText, Qt::white);
+        label->setPalette(white);
+    }
+    for (DragHandle* handle : {m_titleImage, m_titleName, m_Label8})
+        connect(handle, &DragHandle::doubleClicked, this, &MainWindow::toggleMaximised);
+
+    m_minimise = new TitleButton(u"Minimise"_s, picturePath(u"title-minimise.svg"_s), false, this);
+    m_minimise->setObjectName(u"minimise"_s);
+    connect(m_minimise, &TitleButton::clicked, this, &QWidget::showMinimized);
+    m_maximise = new TitleButton(u"Maximise"_s, picturePath(u"title-maximise.svg"_s), false, this);
+    m_maximise->setObjectName(u"maximise"_s);
+    connect(m_maximise, &TitleButton::clicked, this, &MainWindow::toggleMaximised);
+    m_close = new TitleButton(u"Close"_s, picturePath(u"title-close.svg"_s), true, this);
+    m_close->setObjectName(u"close"_s);
+    connect(m_close, &TitleButton::clicked, this, &QWidget::close);
+}
+
+void MainWindow::buildCommandBar() {
+    for (int command = 0; command < CommandCount; ++command) {
+        const CommandInfo& info = kCommands[command];
+        auto* button = new CommandButton(command, QString::fromUtf16(info.caption),
+                                         picturePath(QString::fromUtf16(info.picture)), this);
+        button->setObjectName(QString::fromUtf16(info.name));
+        button->setToolTip(QString::fromUtf16(info.tip));
+        connect(button, &CommandButton::clicked, this, [this, command] { runCommand(command); });
+        connect(button, &CommandButton::pointerEntered, this, &MainWindow::highlightcommand);
+        // Leaving the window from a button must not leave it lit.
+        connect(button, &CommandButton::pointerLeft, this, [this] { highlightcommand(-1); });
+        m_imga[std::size_t(command)] = button;
+    }
+}
+
+void MainWindow::buildLinks() {
+    auto link = [this](const QString& caption, const QString& name, const QString& tip) {
+        auto* label = new LinkLabel(caption, this);
+        label->setObjectName(name);
+        label->setToolTip(tip);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return label;
+    };
+    m_wizardLink = link(u"Quick Start Wizard"_s, u"wizardlink"_s,
+                        u"A guided set-up of a scan, step by step"_s);
+    m_aboutLink = link(u"About..."_s, u"aboutlink"_s, u"Version, homepage and support address"_s);
+    m_historyLink = link(u"Version history"_s, u"historylink"_s, u"What changed in each version"_s);
+    connect(m_wizardLink, &LinkLabel::activated, this, [this] { m_host->showWizard(); });
+    connect(m_aboutLink, &LinkLabel::activated, this, [this] { m_host->showAbout(); });
+    connect(m_historyLink, &LinkLabel::activated, this, [this] { m_host->showVersionHistory(); });
 }
 
 bool MainWindow::load(const SystemFacts& system) {
@@ -110,32 +257,32 @@ bool MainWindow::load(const SystemFacts& system) {
     if (m_state.window.state == WindowShowState::Maximised)
         setWindowState(windowState() | Qt::WindowMaximized);
     setWindowTitle(maintitle(m_state));
+    m_Label8->setText(m_state.appversion);
+    m_Label8->setAccessibleName(u"Version "_s + m_state.appversion);
+    layoutwindow();
     return wizard;
 }
 
-QToolButton* MainWindow::addCommand(int command, const QString& caption, const QString& name,
-                                    const QString& tip) {
-    auto* button = new QToolButton(m_commandBar);
-    button->setObjectName(name);
-    button->setText(caption);
-    button->setAccessibleName(caption);
-    button->setToolTip(tip);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
-    button->setMinimumWidth(72);
-    connect(button, &QToolButton::clicked, this, [this, command] { runCommand(command); });
-    m_commands[command] = button;
-    return button;
-}
-
-QToolButton* MainWindow::commandButton(int command) const {
-    const auto found = m_commands.find(command);
-    return found == m_commands.end() ? nullptr : found->second;
+CommandButton* MainWindow::commandButton(int command) const {
+    if (command < 0 || command >= CommandCount)
+        return nullptr;
+    return m_imga[std::size_t(command)];
 }
 
 void MainWindow::runCommand(int command) {
+    CommandButton* button = commandButton(command);
+    if (!button || !button->isEnabled())
+        return;
+    // Commands 4 to 8 need a list to work on; separator rows count.
+    auto guarded = [this](const QString& text) {
+        if (!m_state.resultlist.empty())
+            return false;
+        messages().inform(text, MessageIcon::Exclamation);
+        return true;
+    };
     switch (command) {
     case Paths:
-        showScanPaths();
+        m_host->showScanPaths();
         break;
     case Scan:
         m_scan->starter();
@@ -143,20 +290,73 @@ void MainWindow::runCommand(int command) {
     case Stop:
         stopcommand(m_state, messages());
         break;
+    case Settings:
+        m_host->showSettings();
+        break;
+    case Compare:
+        if (!guarded(u"There are no files in the list to check for duplicates."_s))
+            m_host->showCompare();
+        break;
+    case Select:
+        if (!guarded(u"There are no files in the list to select."_s))
+            m_host->showSelectionAssistant();
+        break;
+    case Delete:
+        if (!guarded(u"There are no files in the list to delete."_s))
+            m_host->showDeleteFiles();
+        break;
+    case Move:
+        if (!guarded(u"There are no files in the list to move."_s))
+            m_host->showMoveFiles();
+        break;
+    case Export:
+        if (!guarded(u"There is nothing to export."_s))
+            m_host->showExportReport();
+        break;
+    case Support:
+        opensupport();
+        break;
     default:
         break;
     }
 }
 
 void MainWindow::enablecommands(bool enabled) {
-    for (const auto& [command, button] : m_commands)
-        button->setEnabled(enabled || command == Stop || command == Support);
+    for (CommandButton* button : m_imga) {
+        const bool on = enabled || button->index() == Stop || button->index() == Support;
+        button->setEnabled(on);
+        if (!on)
+            button->setLook(CommandButton::Disabled);
+        else if (enabled || button->look() == CommandButton::Disabled)
+            button->setLook(CommandButton::Normal);
+    }
+}
+
+void MainWindow::highlightcommand(int command) {
+    for (CommandButton* button : m_imga) {
+        if (!button->isEnabled())
+            continue;
+        button->setLook(button->index() == command ? CommandButton::Highlighted
+                                                   : CommandButton::Normal);
+    }
+}
+
+void MainWindow::opensupport() {
+    openAddress(helpPageUrl());
 }
 
 void MainWindow::showBusy(bool busy) {
-    m_stack->setCurrentWidget(busy ? static_cast<QWidget*>(m_working) : m_view);
+    if (busy) {
+        m_working->show();
+        m_working->raise();
+    } else {
+        m_working->hide();
+    }
+    m_working->Label5->setVisible(busy);
     m_view->setEnabled(!busy);
     enablecommands(!busy);
+    for (LinkLabel* link : {m_historyLink, m_aboutLink, m_wizardLink})
+        link->setEnabled(!busy);
     if (busy) {
         m_clockRunning = true;
         m_statusTimer.start();
@@ -194,8 +394,10 @@ void MainWindow::refreshStatus() {
     const QString caption = m_state.label5.get();
     m_working->showTexts(caption.isEmpty() ? u"Scan progress"_s : caption, m_state.curfolder.get(),
                          m_state.comparefile1.get(), m_state.comparefile2.get());
-    m_working->showProgress(m_state.progressvisible, m_state.progressdone, m_state.progressmax,
-                            m_state.groupdone, m_state.groupmax);
+    // Idle, the bars keep what the run or the last layout left.
+    if (m_clockRunning)
+        m_working->showProgress(m_state.progressvisible, m_state.progressdone, m_state.progressmax,
+                                m_state.groupdone, m_state.groupmax);
 }
 
 void MainWindow::showSettingsPreview() {
@@ -228,6 +430,135 @@ void MainWindow::comparisonTimerTick() {
     m_compare->start();
 }
 
+// Layout
+
+void MainWindow::layoutwindow() {
+    if (isMinimized())
+        return;
+    int width = this->width();
+    int height = this->height();
+    // Never laid out smaller than the minimum, even where the window
+    // manager ignores the size hints.
+    const int minimumWidth = px(kMinimumWidth);
+    const int minimumHeight = px(kMinimumHeight);
+    if (width < minimumWidth || height < minimumHeight) {
+        width = std::max(width, minimumWidth);
+        height = std::max(height, minimumHeight);
+        resize(width, height);
+    }
+    const double W = tw(width);
+    const double H = tw(height);
+
+    // Title bar: picture, name and version on the left, the buttons at the right.
+    const int titleHeight = px(kTitleHeight);
+    const int buttonSide = px(285);
+    const int buttonTop = (titleHeight - buttonSide) / 2;
+    m_titleImage->setGeometry(6, 0, 22, titleHeight);
+    const int nameWidth = m_titleName->sizeHint().width();
+    m_titleName->setGeometry(32, 0, nameWidth, titleHeight);
+    m_Label8->setGeometry(32 + nameWidth + 6, 0, m_Label8->sizeHint().width() + 4, titleHeight);
+    m_minimise->setGeometry(px(W - 950), buttonTop, buttonSide, buttonSide);
+    m_maximise->setGeometry(px(W - 650), buttonTop, buttonSide, buttonSide);
+    m_close->setGeometry(px(W - 360), buttonTop, buttonSide, buttonSide);
+
+    // Command bar under the title, the links at its right end.
+    const int listTop = px(kListTop);
+    int x = px(kListLeft) + 4;
+    const int barTop = titleHeight + 5;
+    for (CommandButton* button : m_imga) {
+        if (startsGroup(button->index()))
+            x += 10;
+        const QSize size = button->sizeHint();
+        button->setGeometry(x, barTop, size.width(), size.height());
+        x += size.width() + 2;
+    }
+    const int linkRight = width - px(kListLeft) - 10;
+    const int linkHeight = m_aboutLink->sizeHint().height();
+    const int linkGap = std::max(0, (listTop - 8 - barTop - 3 * linkHeight) / 3);
+    int linkTop = barTop;
+    for (LinkLabel* link : {m_wizardLink, m_aboutLink, m_historyLink}) {
+        const int linkWidth = link->sizeHint().width();
+        link->setGeometry(std::max(x + 10, linkRight - linkWidth), linkTop, linkWidth, linkHeight);
+        linkTop += linkHeight + linkGap;
+    }
+
+    // The list, the working panel over it and the status panel beneath.
+    int listHeight = px(H - 3540);
+    int statusTop = listTop + listHeight + px(10);
+    int statusHeight = height - statusTop - px(45);
+    // Large fonts need a taller status panel; the list gives way.
+    const int statusNeeded = m_status->minimumSizeHint().height();
+    if (statusHeight < statusNeeded) {
+        const int shrink = std::min(statusNeeded - statusHeight, std::max(0, listHeight - 60));
+        listHeight -= shrink;
+        statusTop -= shrink;
+        statusHeight += shrink;
+    }
+    const int listWidth = px(W - 130);
+    m_view->setGeometry(px(kListLeft), listTop, listWidth, listHeight);
+    m_working->setGeometry(px(kListLeft), listTop, listWidth, listHeight + px(100));
+    m_working->placeParts(W);
+    m_status->setGeometry(px(kListLeft), statusTop, px(W - 140), statusHeight);
+
+    // After a run the bars stay full; while a run goes on their fill is
+    // recomputed from its counts at every update.
+    if (m_state.stopflag)
+        m_working->fillBars();
+    update();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layoutwindow();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange) {
+        refreshTitlePictures();
+        // A window restored from the task bar may have been resized meanwhile.
+        layoutwindow();
+    }
+    QWidget::changeEvent(event);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refreshTitlePictures();
+}
+
+void MainWindow::refreshTitlePictures() {
+    const bool maximised = isMaximized();
+    m_maximise->setPicture(
+        picturePath(maximised ? u"title-restore.svg"_s : u"title-maximise.svg"_s));
+    const QString caption = maximised ? u"Restore"_s : u"Maximise"_s;
+    m_maximise->setText(caption);
+    m_maximise->setAccessibleName(caption);
+    m_maximise->setToolTip(caption);
+    // Drawn for the screen's scale, so the picture stays crisp.
+    m_titleImage->setPixmap(windowIcon().pixmap(QSize(20, 20), devicePixelRatioF()));
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const int titleHeight = px(kTitleHeight);
+    const int listTop = px(kListTop);
+    painter.fillRect(rect(), colours::body());
+    painter.fillRect(QRect(0, 0, width(), titleHeight), colours::accent());
+    // The command strip and the line under it follow the width.
+    const QRect strip(0, titleHeight, width(), listTop - titleHeight - 6);
+    painter.fillRect(strip, colours::strip());
+    painter.fillRect(QRect(0, strip.bottom() + 1, width(), 1), colours::line());
+}
+
+void MainWindow::toggleMaximised() {
+    if (isMinimized())
+        return;
+    if (isMaximized())
+        showNormal();
+    else
+        showMaximized();
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     WindowShowState shown = WindowShowState::Normal;
     if (isMinimized())
@@ -244,6 +575,146 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     m_compare->wait();
     m_jobs->wait();
     event->accept();
+}
+
+// Edges and pointer
+
+void MainWindow::edgemousedown(QPoint position, Qt::MouseButton button) {
+    m_moving = false;
+    // A maximised window has no edges to pull.
+    if (isMaximized())
+        return;
+    const double X = tw(position.x());
+    const double Y = tw(position.y());
+    const double W = tw(width());
+    const double H = tw(height());
+    if (X >= W - 110 && Y >= H - 110)
+        sizecorner = 1;
+    else if (X >= W - 200)
+        sizeright = 1;
+    else if (Y >= H - 200)
+        sizebottom = 1;
+    if (button != Qt::LeftButton || (!sizecorner && !sizeright && !sizebottom))
+        return;
+    // Where the window manager can resize the window itself it follows the
+    // pointer more smoothly; otherwise the moves below resize it.
+    Qt::Edges edges;
+    if (sizecorner)
+        edges = Qt::RightEdge | Qt::BottomEdge;
+    else if (sizeright)
+        edges = Qt::RightEdge;
+    else
+        edges = Qt::BottomEdge;
+    if (QWindow* handle = windowHandle(); handle && handle->startSystemResize(edges))
+        edgemouseup();
+}
+
+void MainWindow::edgemousemove(QPoint position, Qt::MouseButtons buttons) {
+    showPointer(position);
+    const double X = tw(position.x());
+    const double Y = tw(position.y());
+    if (sizeright == 1 && X >= 300) {
+        resize(px(X + 50), height());
+        return;
+    }
+    if (sizebottom == 1 && Y >= 300) {
+        resize(width(), px(Y + 50));
+        return;
+    }
+    if (sizecorner == 1) {
+        if (X >= 300 && Y >= 300)
+            resize(px(X + 50), px(Y + 50));
+        return;
+    }
+    // A resize in progress never turns into a move.
+    if (sizeright || sizebottom)
+        return;
+    if ((buttons & Qt::LeftButton) && !m_moving)
+        m_moving = dragwindow(this);
+}
+
+void MainWindow::edgemouseup() {
+    sizeright = 0;
+    sizebottom = 0;
+    sizecorner = 0;
+    m_moving = false;
+}
+
+void MainWindow::showPointer(QPoint position) {
+    const double X = tw(position.x());
+    const double Y = tw(position.y());
+    const double W = tw(width());
+    const double H = tw(height());
+    std::optional<Qt::CursorShape> shape;
+    if (!sizeright && !sizebottom && !sizecorner)
+        shape = Qt::ArrowCursor;
+    if (!isMaximized()) {
+        if (X >= W - 100 && !sizecorner && !sizebottom)
+            shape = Qt::SizeHorCursor;
+        if (Y >= H - 100 && !sizecorner && !sizeright)
+            shape = Qt::SizeVerCursor;
+        if (X >= W - 145 && Y >= H - 95 && !sizeright && !sizebottom)
+            shape = Qt::SizeAllCursor;
+    }
+    if (!shape)
+        return;
+    if (*shape == Qt::ArrowCursor)
+        unsetCursor();
+    else
+        setCursor(*shape);
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    edgemousedown(event->position().toPoint(), event->button());
+    event->accept();
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    highlightcommand(-1);
+    edgemousemove(event->position().toPoint(), event->buttons());
+    event->accept();
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+    edgemouseup();
+    event->accept();
+}
+
+void MainWindow::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The empty part of the title strip acts like the title itself.
+    if (event->button() == Qt::LeftButton && event->position().y() < px(kTitleHeight))
+        toggleMaximised();
+    event->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove && watched != this && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        // Moves with a button held reach the window body through the
+        // pressed part; only hovering is looked at here.
+        if (mouse->buttons() == Qt::NoButton && widget->window() == this)
+            pointerOverPart(widget, widget->mapTo(this, mouse->position().toPoint()));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::pointerOverPart(QWidget* part, QPoint windowPosition) {
+    for (QWidget* widget = part; widget && widget != this; widget = widget->parentWidget()) {
+        if (qobject_cast<CommandButton*>(widget))
+            return; // the button lights itself up
+    }
+    highlightcommand(-1);
+    // Over the list the default pointer; over the passive parts of the body
+    // the sizing pointers of the edges.
+    if (insideWidget(part, m_view)) {
+        unsetCursor();
+        return;
+    }
+    if (qobject_cast<QAbstractButton*>(part) || qobject_cast<LinkLabel*>(part) ||
+        qobject_cast<QLineEdit*>(part))
+        return;
+    showPointer(windowPosition);
 }
 
 } // namespace quillfen::ui

@@ -1,8 +1,10 @@
 #pragma once
 
-// The main window: the command bar, the result list (covered by the working
-// panel while a run is busy) and the status panel. It is the Frontend of the
-// run controllers and shows their messages.
+// The main window: a frameless window with its own title bar, the command
+// bar, the result list (covered by the working panel while a run is busy)
+// and the status panel with the notices. It is the Frontend of the run
+// controllers, shows their messages and opens every dialog through its
+// DialogHost.
 
 #include "compare/comparecontroller.h"
 #include "core/appstate.h"
@@ -17,22 +19,39 @@
 #include "ui/widgetmessageboxes.h"
 #include "ui/workingpanel.h"
 
-#include <QMainWindow>
-#include <QStackedWidget>
 #include <QTimer>
-#include <QToolButton>
 #include <QTreeView>
-#include <functional>
-#include <map>
+#include <QWidget>
+#include <array>
 #include <memory>
+
+namespace quillfen {
+class DragHandle;
+}
 
 namespace quillfen::ui {
 
-class MainWindow : public QMainWindow, public Frontend {
+class CommandButton;
+class LinkLabel;
+class TitleButton;
+
+class MainWindow : public QWidget, public Frontend {
     Q_OBJECT
 public:
-    // The commands of the command bar, by their place on it.
-    enum Command { Paths = 0, Scan = 1, Stop = 2, Support = 9 };
+    // The commands of the command bar (imga), by their place on it.
+    enum Command {
+        Paths = 0,
+        Scan = 1,
+        Stop = 2,
+        Settings = 3,
+        Compare = 4,
+        Select = 5,
+        Delete = 6,
+        Move = 7,
+        Export = 8,
+        Support = 9,
+        CommandCount = 10
+    };
 
     // messages and choosers replace the window's own message boxes and file
     // dialogs (tests pass scripted ones).
@@ -41,19 +60,42 @@ public:
     ~MainWindow() override;
 
     // Start-up: the program state, the settings file and the default lists
-    // (startup), then the window's geometry and title. Returns whether the
-    // Quick Start Wizard is to be shown.
+    // (startup), then the window's geometry, title and version text. Returns
+    // whether the Quick Start Wizard is to be shown.
     bool load(const SystemFacts& system);
 
+    // The click on command-bar button `command` (also the "Compare" link's
+    // way to command 4). A disabled command does nothing.
     void runCommand(int command);
-    // Enables every command, or only Stop and Support while a run is busy.
+    // Enables every command, or only Stop and Support while a run is busy;
+    // disabled buttons take their disabled look.
     void enablecommands(bool enabled);
-    QToolButton* commandButton(int command) const;
+    // Shows the highlighted look on the enabled button `command` and the
+    // normal look on the other enabled ones; -1 highlights none.
+    void highlightcommand(int command);
+    // Opens the help page with the desktop's browser.
+    void opensupport();
+    CommandButton* commandButton(int command) const;
+
+    // The layout step that every resize runs.
+    void layoutwindow();
+    // Maximise/restore of the title bar; a minimised window stays as it is.
+    void toggleMaximised();
+
+    // Edge resizing of the frameless window: positions in pixels within
+    // the window. A press near the right edge, the bottom edge or the
+    // bottom-right corner starts resizing that side; elsewhere on the body
+    // the left button moves the window.
+    void edgemousedown(QPoint position, Qt::MouseButton button);
+    void edgemousemove(QPoint position, Qt::MouseButtons buttons);
+    void edgemouseup();
 
     ScanController& scanController() { return *m_scan; }
     CompareController& compareController() { return *m_compare; }
     ResultModel& resultModel() { return *m_model; }
     DialogHost& dialogHost() { return *m_host; }
+    StatusPanel& statusPanel() { return *m_status; }
+    WorkingPanel& workingPanel() { return *m_working; }
 
     // Frontend
     MessageBoxes& messages() override { return *m_messages; }
@@ -71,12 +113,25 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QToolButton* addCommand(int command, const QString& caption, const QString& name,
-                            const QString& tip);
+    void buildTitleBar();
+    void buildCommandBar();
+    void buildLinks();
     void refreshStatus();
     void comparisonTimerTick();
+    void pointerOverPart(QWidget* part, QPoint windowPosition);
+    void showPointer(QPoint position);
+    void refreshTitlePictures();
 
     AppState& m_state;
     WidgetMessageBoxes m_ownMessages;
@@ -90,14 +145,31 @@ private:
     std::unique_ptr<CompareController> m_compare;
     ResultModel* m_model = nullptr;
     QTreeView* m_view = nullptr;
-    QStackedWidget* m_stack = nullptr;
     WorkingPanel* m_working = nullptr;
     StatusPanel* m_status = nullptr;
-    QWidget* m_commandBar = nullptr;
-    std::map<int, QToolButton*> m_commands;
+
+    // Title bar
+    DragHandle* m_titleImage = nullptr;
+    DragHandle* m_titleName = nullptr;
+    DragHandle* m_Label8 = nullptr;
+    TitleButton* m_minimise = nullptr;
+    TitleButton* m_maximise = nullptr;
+    TitleButton* m_close = nullptr;
+
+    std::array<CommandButton*, CommandCount> m_imga{};
+    LinkLabel* m_wizardLink = nullptr;
+    LinkLabel* m_aboutLink = nullptr;
+    LinkLabel* m_historyLink = nullptr;
+
     QTimer m_statusTimer;
     QTimer m_comparisonTimer;
     bool m_clockRunning = false;
+
+    // Edge-drag flags: set by a press near an edge, cleared on release.
+    float sizeright = 0;
+    float sizebottom = 0;
+    float sizecorner = 0;
+    bool m_moving = false; // a press on the body has handed the window to the window manager
 };
 
 } // namespace quillfen::ui

@@ -1,5 +1,8 @@
 #include "ui/statuspanel.h"
 
+#include "ui/linklabel.h"
+#include "ui/pictures.h"
+
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
@@ -19,15 +22,37 @@ void setValue(QLabel* label, const QString& text) {
     label->setAccessibleName(label->property("caption").toString() + u": "_s + text);
 }
 
-QLabel* notice(QWidget* parent, const QString& name, const QString& text, const QString& tip) {
+QLabel* noticeText(QWidget* parent, const QString& name, const QString& text, const QString& tip) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setAccessibleName(QString(text).replace(u'\n', u' '));
+    label->setAccessibleName(text);
     label->setToolTip(tip);
     label->setWordWrap(true);
     label->setTextFormat(Qt::PlainText);
-    label->hide();
     return label;
+}
+
+QLabel* noticeTitle(QWidget* parent, const QString& name, const QString& text, const QColor& colour,
+                    const QString& tip) {
+    QLabel* label = noticeText(parent, name, text, tip);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    QPalette shades = label->palette();
+    shades.setColor(QPalette::WindowText, colour);
+    label->setPalette(shades);
+    return label;
+}
+
+QWidget* noticeBox(QWidget* parent, const QString& name, const QString& accessible) {
+    auto* box = new QWidget(parent);
+    box->setObjectName(name);
+    box->setAccessibleName(accessible);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    box->hide();
+    return box;
 }
 
 } // namespace
@@ -37,7 +62,9 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
     setAccessibleName(u"Status"_s);
 
     auto* grid = new QGridLayout;
-    grid->setHorizontalSpacing(12);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(10);
+    grid->setVerticalSpacing(3);
     struct Counter {
         QLabel** value;
         const char16_t* name;
@@ -70,11 +97,17 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
         captionLabel->setObjectName(name + u"caption"_s);
         captionLabel->setAccessibleName(caption);
         captionLabel->setToolTip(QString::fromUtf16(counter.tip));
+        QPalette muted = captionLabel->palette();
+        muted.setColor(QPalette::WindowText, colours::ink().lighter(150));
+        captionLabel->setPalette(muted);
         auto* value = new QLabel(this);
         value->setObjectName(name);
         value->setProperty("caption", caption);
         value->setToolTip(QString::fromUtf16(counter.tip));
-        value->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        QFont bold = value->font();
+        bold.setBold(true);
+        value->setFont(bold);
+        value->setMinimumWidth(value->fontMetrics().horizontalAdvance(u"00:00:00 MB"_s));
         setValue(value, QString::fromUtf16(counter.start));
         captionLabel->setBuddy(value);
         *counter.value = value;
@@ -84,27 +117,77 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
         grid->addWidget(value, row, column + 1);
         ++index;
     }
-    grid->setColumnStretch(6, 1);
 
-    m_notices[int(Notice::Warning)] =
-        notice(this, u"warningnotice"_s,
-               u"WARNING! Don't delete any files!\nYou should run Compare with CRC or Bytewise "
-               "comparison to be certain that the files in the list are truly duplicate files."_s,
-               u"The files in the list share their size; their contents were not compared"_s);
-    m_notices[int(Notice::Completion)] = notice(
-        this, u"completionnotice"_s,
-        u"Accurate comparison completed!\nIt's now safe to assume that the files you see in the "
-        "list above are truly duplicates."_s,
-        u"The contents of the files in the list were compared"_s);
-    m_notices[int(Notice::Preview)] = notice(
-        this, u"previewnotice"_s, u"Preview the files that will be affected (saved or discarded)"_s,
-        u"Shows which files will be kept and which discarded"_s);
+    // The preview panel: shown while the checked files add up to 1 MB or more.
+    Frame4 = new QFrame(this);
+    Frame4->setObjectName(u"Frame4"_s);
+    Frame4->setAccessibleName(u"Preview"_s);
+    Frame4->setToolTip(u"Shows which files will be kept and which discarded"_s);
+    Label21 =
+        new LinkLabel(u"Preview the files that will be affected (saved or discarded)"_s, Frame4);
+    Label21->setObjectName(u"Label21"_s);
+    Label21->setToolTip(u"Shows which files will be kept and which discarded"_s);
+    auto* previewLayout = new QHBoxLayout(Frame4);
+    previewLayout->setContentsMargins(0, 0, 0, 0);
+    previewLayout->addWidget(Label21);
+    previewLayout->addStretch(1);
+    Frame4->hide();
+    connect(Label21, &LinkLabel::activated, this, &StatusPanel::previewLinkActivated);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addLayout(grid);
-    for (QLabel* label : m_notices)
-        layout->addWidget(label);
+    // The warning after a scan alone or a fuzzy comparison.
+    QWidget* warning = noticeBox(this, u"warningnotice"_s, u"WARNING! Don't delete any files!"_s);
+    warning->layout()->addWidget(noticeTitle(
+        warning, u"warningtitle"_s, u"WARNING! Don't delete any files!"_s, QColor(0xB0, 0x3A, 0x2E),
+        u"The files in the list share their size; their contents were not compared exactly"_s));
+    const QString sentence = u"You should run Compare with CRC or Bytewise comparison to be "
+                             "certain that the files in the list are truly duplicate files."_s;
+    warningLink = new QLabel(warning);
+    warningLink->setObjectName(u"warninglink"_s);
+    warningLink->setAccessibleName(sentence);
+    warningLink->setToolTip(u"Compare opens the comparison of the files in the list"_s);
+    warningLink->setWordWrap(true);
+    warningLink->setTextFormat(Qt::RichText);
+    warningLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                         Qt::LinksAccessibleByKeyboard);
+    warningLink->setText(
+        u"You should run <a href=\"compare\" style=\"color:#455CA3\"><b>Compare</b></a> with CRC "
+        "or Bytewise comparison to be certain that the files in the list are truly duplicate "
+        "files."_s);
+    connect(warningLink, &QLabel::linkActivated, this, &StatusPanel::compareLinkActivated);
+    warning->layout()->addWidget(warningLink);
+    m_notices[int(Notice::Warning)] = warning;
+
+    // The notice after a CRC or bytewise comparison.
+    QWidget* completion =
+        noticeBox(this, u"completionnotice"_s, u"Accurate comparison completed!"_s);
+    completion->layout()->addWidget(noticeTitle(
+        completion, u"completiontitle"_s, u"Accurate comparison completed!"_s,
+        QColor(0x2E, 0x7D, 0x4F), u"The contents of the files in the list were compared"_s));
+    completion->layout()->addWidget(noticeText(
+        completion, u"completiontext"_s,
+        u"It's now safe to assume that the files you see in the list above are truly duplicates."_s,
+        u"The contents of the files in the list were compared"_s));
+    m_notices[int(Notice::Completion)] = completion;
+    m_notices[int(Notice::Preview)] = Frame4;
+
+    auto* left = new QVBoxLayout;
+    left->setContentsMargins(0, 0, 0, 0);
+    left->setSpacing(6);
+    left->addLayout(grid);
+    left->addWidget(Frame4);
+    left->addStretch(1);
+
+    auto* right = new QVBoxLayout;
+    right->setContentsMargins(0, 0, 0, 0);
+    right->addWidget(warning);
+    right->addWidget(completion);
+    right->addStretch(1);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(6, 8, 6, 2);
+    layout->setSpacing(24);
+    layout->addLayout(left);
+    layout->addLayout(right, 1);
 }
 
 void StatusPanel::showCounters(const StatusTexts& texts) {
@@ -124,6 +207,10 @@ void StatusPanel::showResults(const QString& poss, const QString& def, const QSt
 
 void StatusPanel::setNoticeVisible(Notice notice, bool visible) {
     m_notices[int(notice)]->setVisible(visible);
+}
+
+bool StatusPanel::isNoticeVisible(Notice notice) const {
+    return m_notices[int(notice)]->isVisibleTo(this);
 }
 
 } // namespace quillfen::ui

@@ -1,15 +1,19 @@
 #pragma once
 
 // The counters of a run under the result list: nine captions, each with its
-// value label, and the notices that follow a run.
+// value label, and the notices that follow a run: the warning (with its
+// "Compare" link), the completion notice and the preview link.
 
 #include "core/frontend.h"
 #include "core/status.h"
 
+#include <QFrame>
 #include <QLabel>
 #include <QWidget>
 
 namespace quillfen::ui {
+
+class LinkLabel;
 
 class StatusPanel : public QWidget {
     Q_OBJECT
@@ -22,6 +26,7 @@ public:
     void showResults(const QString& labelposs1, const QString& labeldef1,
                      const QString& labelmbselected1);
     void setNoticeVisible(Notice notice, bool visible);
+    bool isNoticeVisible(Notice notice) const;
 
     QLabel* labelfound1 = nullptr;
     QLabel* labelskipped1 = nullptr;
@@ -32,9 +37,18 @@ public:
     QLabel* labelposs1 = nullptr;
     QLabel* labeldef1 = nullptr;
     QLabel* labelmbselected1 = nullptr;
+    // The sentence of the warning with the "Compare" link in its gap.
+    QLabel* warningLink = nullptr;
+    // The preview panel and its link.
+    QFrame* Frame4 = nullptr;
+    LinkLabel* Label21 = nullptr;
+
+signals:
+    void compareLinkActivated();
+    void previewLinkActivated();
 
 private:
-    QLabel* m_notices[3] = {nullptr, nullptr, nullptr};
+    QWidget* m_notices[3] = {nullptr, nullptr, nullptr};
 };
 
 } // namespace quillfen::ui

@@ -1,7 +1,10 @@
 #include "ui/workingpanel.h"
 
-#include <QFormLayout>
-#include <QVBoxLayout>
+#include "core/windowgeometry.h"
+#include "ui/pictures.h"
+#include "ui/workinganimation.h"
+
+#include <QPainter>
 
 namespace quillfen::ui {
 
@@ -24,6 +27,7 @@ QLineEdit* field(QWidget* parent, const QString& name, const QString& accessible
     edit->setObjectName(name);
     edit->setAccessibleName(accessible);
     edit->setToolTip(tip);
+    edit->setPlaceholderText(tip);
     edit->setReadOnly(true);
     edit->setFocusPolicy(Qt::ClickFocus);
     return edit;
@@ -47,45 +51,100 @@ int permille(qint64 done, qint64 total) {
     return int(qBound(qint64(0), done * 1000 / total, qint64(1000)));
 }
 
+int px(double twips) {
+    return twipsToPixels(twips);
+}
+
+constexpr int kHeading = 30; // height of the caption band, pixels
+constexpr int kMargin = 16;
+
 } // namespace
 
 WorkingPanel::WorkingPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(u"workingpanel"_s);
     setAccessibleName(u"The program is working..."_s);
 
-    auto* working = hint(this, u"workinglabel"_s, u"The program is working..."_s);
-    QFont font = working->font();
+    Label5 = hint(this, u"Label5"_s, u"Scan progress"_s);
+    Label5->setWordWrap(false);
+    Label5->setIndent(kMargin);
+    QFont headingFont = Label5->font();
+    headingFont.setBold(true);
+    Label5->setFont(headingFont);
+    QPalette white = Label5->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    Label5->setPalette(white);
+
+    animation = new WorkingAnimation(this);
+    animation->setObjectName(u"workinganimation"_s);
+    animation->setAccessibleName(u"The program is working..."_s);
+    animation->setToolTip(u"The program is working..."_s);
+
+    m_working = hint(this, u"workinglabel"_s, u"The program is working..."_s);
+    QFont font = m_working->font();
     font.setPointSizeF(font.pointSizeF() * 1.4);
     font.setBold(true);
-    working->setFont(font);
+    m_working->setFont(font);
+    QPalette ink = m_working->palette();
+    ink.setColor(QPalette::WindowText, colours::ink());
+    m_working->setPalette(ink);
 
-    Label5 = hint(this, u"Label5"_s, u"Scan progress"_s);
+    m_hintMenu = hint(this, u"hintmenu"_s,
+                      u"You can right-click on the list of duplicates to get a menu with various "
+                      "options. You may do this when the program is done working."_s);
+    m_hintTime =
+        hint(this, u"hinttime"_s,
+             u"The time it will take for the program to find and process your files depends on how "
+             "many files there are. And when you compare them, larger files may take significantly "
+             "longer to compare."_s);
+
     progressbar1 = bar(this, u"progressbar1"_s, u"Scan progress"_s);
     progressbar2 = bar(this, u"progressbar2"_s, u"Files of the size being compared"_s);
     curdir1 = field(this, u"curdir1"_s, u"Folder"_s, u"The folder being scanned"_s);
     Text1 = field(this, u"Text1"_s, u"First file"_s, u"A file being compared"_s);
     Text2 = field(this, u"Text2"_s, u"Second file"_s, u"The file it is compared with"_s);
+    m_text1Caption = hint(this, u"Text1label"_s, u"File 1:"_s);
+    m_text1Caption->setWordWrap(false);
+    m_text1Caption->setBuddy(Text1);
+    m_text2Caption = hint(this, u"Text2label"_s, u"File 2:"_s);
+    m_text2Caption->setWordWrap(false);
+    m_text2Caption->setBuddy(Text2);
+}
 
-    auto* fields = new QFormLayout;
-    fields->addRow(hint(this, u"curdir1label"_s, u"Folder:"_s), curdir1);
-    fields->addRow(hint(this, u"Text1label"_s, u"File:"_s), Text1);
-    fields->addRow(hint(this, u"Text2label"_s, u"Compared with:"_s), Text2);
+void WorkingPanel::placeParts(double windowTwips) {
+    const int width = this->width();
+    const double height = double(this->height()) * twipsPerPixel;
+    const double W = windowTwips;
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(working);
-    layout->addWidget(hint(this, u"hintmenu"_s,
-                           u"You can right-click on the list of duplicates to get a menu with "
-                           "various options. You may do this when the program is done working."_s));
-    layout->addWidget(
-        hint(this, u"hinttime"_s,
-             u"The time it will take for the program to find and process your files depends on how "
-             "many files there are. And when you compare them, larger files may take significantly "
-             "longer to compare."_s));
-    layout->addStretch(1);
-    layout->addLayout(fields);
-    layout->addWidget(Label5);
-    layout->addWidget(progressbar2);
-    layout->addWidget(progressbar1);
+    // The caption band across the top, the picture and the hints below it.
+    Label5->setGeometry(0, 0, px(W - 130), kHeading);
+    animation->move(kMargin, kHeading + 14);
+    const int textLeft = kMargin + animation->width() + 14;
+    const int textWidth = std::max(40, width - textLeft - kMargin);
+    int top = kHeading + 12;
+    for (QLabel* label : {m_working, m_hintMenu, m_hintTime}) {
+        const int textHeight = label->heightForWidth(textWidth);
+        label->setGeometry(textLeft, top, textWidth,
+                           textHeight > 0 ? textHeight : label->sizeHint().height());
+        top += label->height() + 6;
+    }
+
+    // The fields and bars keep their distance from the panel's bottom.
+    const int fieldHeight = px(300);
+    Text1->setGeometry(px(850), px(height - 1800), px(W - 1140), fieldHeight);
+    Text2->setGeometry(px(850), px(height - 1500), px(W - 1140), fieldHeight);
+    m_text1Caption->setGeometry(px(150), Text1->y(), px(850 - 150) - 4, fieldHeight);
+    m_text2Caption->setGeometry(px(150), Text2->y(), px(850 - 150) - 4, fieldHeight);
+    curdir1->setGeometry(px(190), px(height - 1140), px(W - 480), fieldHeight);
+    progressbar2->setGeometry(px(150), px(height - 700), px(W - 440), px(270));
+    progressbar1->setGeometry(px(150), px(height - 400), px(W - 440), px(270));
+}
+
+void WorkingPanel::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    painter.fillRect(QRect(0, 0, width(), kHeading), colours::accent());
+    painter.setPen(colours::line());
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
 void WorkingPanel::showProgress(bool visible, qint64 done, qint64 total, qint64 groupDone,
@@ -94,6 +153,11 @@ void WorkingPanel::showProgress(bool visible, qint64 done, qint64 total, qint64 
     progressbar2->setVisible(visible && groupTotal > 0);
     progressbar1->setValue(permille(done, total));
     progressbar2->setValue(permille(groupDone, groupTotal));
+}
+
+void WorkingPanel::fillBars() {
+    progressbar1->setValue(progressbar1->maximum());
+    progressbar2->setValue(progressbar2->maximum());
 }
 
 void WorkingPanel::showTexts(const QString& caption, const QString& folder, const QString& file1,

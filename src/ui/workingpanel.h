@@ -1,8 +1,9 @@
 #pragma once
 
 // The panel that covers the result list while a scan or comparison runs:
-// the hints, the progress caption and bars, the folder being walked and the
-// two files being compared.
+// the animated picture and the hints, the progress caption and bars, the
+// folder being walked and the two files being compared. The main window
+// sizes it; placeParts puts its parts where the window's width says.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,8 @@
 #include <QWidget>
 
 namespace quillfen::ui {
+
+class WorkingAnimation;
 
 class WorkingPanel : public QWidget {
     Q_OBJECT
@@ -20,6 +23,11 @@ public:
     void showProgress(bool visible, qint64 done, qint64 total, qint64 groupDone, qint64 groupTotal);
     void showTexts(const QString& caption, const QString& folder, const QString& file1,
                    const QString& file2);
+    // Both bars drawn full, as after a run.
+    void fillBars();
+    // Places the parts for a main window windowTwips wide, from the panel's
+    // own size.
+    void placeParts(double windowTwips);
 
     QLabel* Label5 = nullptr;
     QProgressBar* progressbar1 = nullptr;
@@ -27,6 +35,17 @@ public:
     QLineEdit* curdir1 = nullptr;
     QLineEdit* Text1 = nullptr;
     QLineEdit* Text2 = nullptr;
+    WorkingAnimation* animation = nullptr;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QLabel* m_working = nullptr;
+    QLabel* m_hintMenu = nullptr;
+    QLabel* m_hintTime = nullptr;
+    QLabel* m_text1Caption = nullptr;
+    QLabel* m_text2Caption = nullptr;
 };
 
 } // namespace quillfen::ui
