@@ -1,8 +1,6 @@
 #include "ui/resultmodel.h"
 
 #include <QFont>
-#include <QPainter>
-#include <QPixmap>
 
 namespace quillfen::ui {
 
@@ -143,28 +141,19 @@ QIcon ResultModel::groupIcon(quint8 icon) const {
         return {};
     QIcon& cached = m_icons[icon];
     if (cached.isNull()) {
-        QPixmap pixmap(16, 16);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setPen(QPen(QColor(0x45, 0x5C, 0xA3), 2));
-        const int x = 8;
         switch (icon) {
         case groupicon::First:
-            painter.drawLine(x, 8, x, 16);
-            painter.drawLine(x, 8, 14, 8);
+            cached = QIcon(u":/images/group-first.svg"_s);
             break;
         case groupicon::Middle:
-            painter.drawLine(x, 0, x, 16);
+            cached = QIcon(u":/images/group-middle.svg"_s);
             break;
         case groupicon::Last:
-            painter.drawLine(x, 0, x, 8);
-            painter.drawLine(x, 8, 14, 8);
+            cached = QIcon(u":/images/group-last.svg"_s);
             break;
         default:
             break;
         }
-        painter.end();
-        cached = QIcon(pixmap);
     }
     return cached;
 }
