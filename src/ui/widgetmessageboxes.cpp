@@ -28,22 +28,32 @@ MessageAnswer WidgetMessageBoxes::ask(const QString& text, MessageIcon icon, Mes
     }
     QString shown = text;
     shown.replace(u"\r\n"_s, u"\n"_s);
-    const QMessageBox::StandardButtons standard =
-        buttons == MessageButtons::YesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
+    QMessageBox::StandardButtons standard = QMessageBox::Ok;
+    if (buttons == MessageButtons::YesNo)
+        standard = QMessageBox::Yes | QMessageBox::No;
+    else if (buttons == MessageButtons::OkCancel)
+        standard = QMessageBox::Ok | QMessageBox::Cancel;
     QMessageBox box(boxIcon, title(), shown, standard, m_owner);
     box.setObjectName(u"messagebox"_s);
     box.setAccessibleName(title());
     box.setTextFormat(Qt::PlainText);
+    // Escape gives the answer that changes nothing.
     if (buttons == MessageButtons::YesNo) {
         box.setDefaultButton(defaultButton == MessageAnswer::No ? QMessageBox::No
                                                                 : QMessageBox::Yes);
         box.setEscapeButton(QMessageBox::No);
+    } else if (buttons == MessageButtons::OkCancel) {
+        box.setDefaultButton(defaultButton == MessageAnswer::Cancel ? QMessageBox::Cancel
+                                                                    : QMessageBox::Ok);
+        box.setEscapeButton(QMessageBox::Cancel);
     }
     switch (box.exec()) {
     case QMessageBox::Yes:
         return MessageAnswer::Yes;
     case QMessageBox::No:
         return MessageAnswer::No;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
     default:
         return MessageAnswer::Ok;
     }
