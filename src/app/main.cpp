@@ -1,18 +1,45 @@
 // quillfen: the desktop program. It takes no arguments.
+//
+// QUILLFEN_SCREENSHOT_SCAN=<folder> is for the screenshot script only: once
+// the window is up, the folder is added to the paths to scan and the Scan
+// command runs, as if the user had done both.
 
 #include "core/appstate.h"
 #include "core/systemfacts.h"
+#include "scan/scanoptions.h"
+#include "ui/dialoghost.h"
 #include "ui/mainwindow.h"
+#include "ui/pictures.h"
 
 #include <QApplication>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillfen"));
-    QApplication::setApplicationVersion(QStringLiteral("2.32"));
+    QApplication::setApplicationName(u"Quillfen"_s);
+    QApplication::setApplicationVersion(u"2.32"_s);
+    // The task bar finds the program's icon and name through its desktop file.
+    QGuiApplication::setDesktopFileName(u"quillfen"_s);
+    QApplication::setWindowIcon(quillfen::ui::applicationIcon());
+
     quillfen::AppState state;
     quillfen::ui::MainWindow window(state);
-    window.load(quillfen::SystemFacts::current());
+    const bool wizard = window.load(quillfen::SystemFacts::current());
     window.show();
+    if (wizard) {
+        // Shown once the event loop runs, modal over the main window.
+        QTimer::singleShot(0, &window, [&window] { window.dialogHost().showWizard(); });
+    }
+
+    const QString screenshotScan = qEnvironmentVariable("QUILLFEN_SCREENSHOT_SCAN");
+    if (!screenshotScan.isEmpty()) {
+        QTimer::singleShot(500, &window, [&window, &state, screenshotScan] {
+            state.scanpaths.pathtable.push_back(
+                quillfen::newpathentry(state, screenshotScan, u"*.*"_s));
+            window.runCommand(quillfen::ui::MainWindow::Scan);
+        });
+    }
     return QApplication::exec();
 }
