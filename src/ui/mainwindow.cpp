@@ -5,7 +5,6 @@
 #include "core/startup.h"
 #include "core/status.h"
 #include "platform/platform.h"
-#include "results/selection.h"
 #include "ui/commandbutton.h"
 #include "ui/dialogframe.h"
 #include "ui/helppage.h"
@@ -133,14 +132,6 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     m_view->setColumnWidth(ResultModel::SizeMb, 90);
     m_view->setColumnWidth(ResultModel::SizeByte, 110);
     m_view->setColumnWidth(ResultModel::FileDate, 150);
-    // A check box ticked by the user: a separator row cannot be checked,
-    // and the selected size follows.
-    connect(m_model, &ResultModel::checkToggled, this, [this](int row) {
-        const ResultEntry& entry = m_state.resultlist[std::size_t(row)];
-        setrowchecked(m_state, *this, row, entry.checked);
-    });
-    connect(m_view, &QTreeView::clicked, this,
-            [this](const QModelIndex& index) { m_state.clickeditem = index.row() + 1; });
 
     m_working = new WorkingPanel(this);
     m_working->hide();
