@@ -672,8 +672,10 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void MainWindow::mouseDoubleClickEvent(QMouseEvent* event) {
-    // The empty part of the title strip acts like the title itself.
-    if (event->button() == Qt::LeftButton && event->position().y() < px(kTitleHeight))
+    // The empty part of the title strip acts like the title itself; the
+    // title's own parts pass their double-clicks on after handling them.
+    const QPoint position = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && position.y() < px(kTitleHeight) && !childAt(position))
         toggleMaximised();
     event->accept();
 }

@@ -1,0 +1,301 @@
+// The frameless main window: title bar, layout on resize with its minimum,
+// the progress bars after a run, edge resizing and the pointer shapes.
+
+#include "core/busy.h"
+#include "core/windowgeometry.h"
+#include "ui/dialogframe.h"
+#include "ui/titlebutton.h"
+#include "windowfixture.h"
+
+#include <QProgressBar>
+#include <QtTest>
+
+using namespace quillfen;
+using namespace quillfen::ui;
+using namespace quillfen::testing;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+int px(double twips) {
+    return twipsToPixels(twips);
+}
+
+// A mouse event sent straight to the window body, as the window system
+// delivers it where no control takes the press.
+void sendMouse(QWidget* target, QEvent::Type type, QPoint position, Qt::MouseButton button,
+               Qt::MouseButtons buttons) {
+    QMouseEvent event(type, QPointF(position), target->mapToGlobal(QPointF(position)), button,
+                      buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+}
+
+} // namespace
+
+class WindowLayoutTest : public QObject {
+    Q_OBJECT
+private slots:
+    void framelessWithItsOwnTitleBar();
+    void layoutFollowsTheWindowSize();
+    void resizingBelowTheMinimumSnapsBack();
+    void minimisedWindowIsNotLaidOut();
+    void barsAreFullAfterARun();
+    void edgeBandsResizeOnlyTheirDimension_data();
+    void edgeBandsResizeOnlyTheirDimension();
+    void edgeDragIgnoresPositionsNearTheOrigin();
+    void pointerShapesNearTheEdges();
+    void maximiseAndRestore();
+};
+
+void WindowLayoutTest::framelessWithItsOwnTitleBar() {
+    Window w;
+    QVERIFY(w.window.windowFlags() & Qt::FramelessWindowHint);
+    QCOMPARE(w.window.windowTitle(), u"Quillfen v2.32"_s);
+    QCOMPARE(w.label(u"Label8"_s), w.state.appversion);
+    QVERIFY(!w.window.windowIcon().isNull());
+    QVERIFY(!w.child<QLabel>(u"titleimage"_s)->pixmap().isNull());
+    const QStringList buttons{u"minimise"_s, u"maximise"_s, u"close"_s};
+    const QStringList names{u"Minimise"_s, u"Maximise"_s, u"Close"_s};
+    for (int i = 0; i < 3; ++i) {
+        auto* button = w.child<TitleButton>(buttons[i]);
+        QVERIFY(button);
+        QCOMPARE(button->accessibleName(), names[i]);
+        QCOMPARE(button->toolTip(), names[i]);
+    }
+    // The main window's own border images.
+    for (const QString& edge : {u"leftedge"_s, u"rightedge"_s, u"bottomedge"_s})
+        QVERIFY2(w.child<QLabel>(edge), qPrintable(edge));
+    QCOMPARE(w.child(u"rightedge"_s)->geometry().right(), w.window.width() - 1);
+    QCOMPARE(w.child(u"bottomedge"_s)->geometry().bottom(), w.window.height() - 1);
+}
+
+void WindowLayoutTest::layoutFollowsTheWindowSize() {
+    Window w;
+    w.window.resize(1200, 800);
+    const double W = 1200 * 15.0;
+    const double H = 800 * 15.0;
+    const QRect list = w.child(u"ListView1"_s)->geometry();
+    QCOMPARE(list.width(), px(W - 130));
+    QCOMPARE(list.height(), px(H - 3540));
+    const QRect working = w.child(u"workingpanel"_s)->geometry();
+    QCOMPARE(working.topLeft(), list.topLeft());
+    QCOMPARE(working.width(), list.width());
+    QCOMPARE(working.height(), list.height() + px(100));
+    const QRect status = w.child(u"statuspanel"_s)->geometry();
+    QCOMPARE(status.top(), list.top() + list.height() + px(10));
+    QCOMPARE(status.width(), px(W - 140));
+    QVERIFY(status.bottom() < w.window.height());
+
+    auto* bar1 = w.child<QProgressBar>(u"progressbar1"_s);
+    auto* bar2 = w.child<QProgressBar>(u"progressbar2"_s);
+    QCOMPARE(bar1->width(), px(W - 440));
+    QCOMPARE(bar2->width(), px(W - 440));
+    const double panel = working.height() * 15.0;
+    QCOMPARE(bar1->y(), px(panel - 400));
+    QCOMPARE(bar2->y(), px(panel - 700));
+    QCOMPARE(w.child(u"curdir1"_s)->y(), px(panel - 1140));
+    QCOMPARE(w.child(u"curdir1"_s)->width(), px(W - 480));
+    QCOMPARE(w.child(u"Text1"_s)->y(), px(panel - 1800));
+    QCOMPARE(w.child(u"Text2"_s)->y(), px(panel - 1500));
+    QCOMPARE(w.child(u"Text2"_s)->width(), px(W - 1140));
+    QCOMPARE(w.child(u"Label5"_s)->width(), px(W - 130));
+    QCOMPARE(w.child(u"minimise"_s)->x(), px(W - 950));
+    QCOMPARE(w.child(u"maximise"_s)->x(), px(W - 650));
+    QCOMPARE(w.child(u"close"_s)->x(), px(W - 360));
+
+    // A second size moves everything with it; the top stays.
+    w.window.resize(1000, 700);
+    QCOMPARE(w.child(u"ListView1"_s)->y(), list.y());
+    QCOMPARE(w.child(u"ListView1"_s)->width(), px(1000 * 15.0 - 130));
+    QCOMPARE(w.child(u"close"_s)->x(), px(1000 * 15.0 - 360));
+}
+
+void WindowLayoutTest::resizingBelowTheMinimumSnapsBack() {
+    Window w;
+    const QSize minimum(px(14000), px(8000));
+    w.window.resize(300, 200);
+    QTRY_COMPARE(w.window.size(), minimum);
+    QCOMPARE(w.child(u"ListView1"_s)->width(), px(minimum.width() * 15.0 - 130));
+    // One dimension alone snaps back too, the other is kept.
+    w.window.resize(1100, 100);
+    QTRY_COMPARE(w.window.size(), QSize(1100, minimum.height()));
+}
+
+void WindowLayoutTest::minimisedWindowIsNotLaidOut() {
+    Window w;
+    w.window.resize(1000, 700);
+    const QRect laidOut = w.child(u"ListView1"_s)->geometry();
+    auto* bar = w.child<QProgressBar>(u"progressbar1"_s);
+    w.window.showMinimized();
+    QVERIFY(w.window.isMinimized());
+    // Parts out of place and a half-full bar, then the resize steps of a
+    // window manager that resizes the minimised window.
+    w.child(u"ListView1"_s)->setGeometry(0, 0, 10, 10);
+    bar->setValue(500);
+    w.window.resize(1300, 900);
+    QResizeEvent resize(QSize(1300, 900), QSize(1000, 700));
+    QApplication::sendEvent(&w.window, &resize);
+    w.window.layoutwindow();
+    QCOMPARE(w.child(u"ListView1"_s)->geometry(), QRect(0, 0, 10, 10));
+    QCOMPARE(bar->value(), 500);
+    // Shown again, it is laid out for the size it has then.
+    w.window.showNormal();
+    QTRY_COMPARE(w.child(u"ListView1"_s)->width(), px(w.window.width() * 15.0 - 130));
+    QCOMPARE(w.child(u"ListView1"_s)->y(), laidOut.y());
+    QCOMPARE(bar->value(), bar->maximum());
+}
+
+void WindowLayoutTest::barsAreFullAfterARun() {
+    Window w;
+    auto* bar1 = w.child<QProgressBar>(u"progressbar1"_s);
+    auto* bar2 = w.child<QProgressBar>(u"progressbar2"_s);
+    beginbusy(w.state, w.window);
+    w.state.progressvisible = true;
+    w.state.progressmax = 10;
+    w.state.progressdone = 3;
+    w.state.groupmax = 4;
+    w.state.groupdone = 1;
+    w.window.statusChanged();
+    QCOMPARE(bar1->value(), 300);
+    QCOMPARE(bar2->value(), 250);
+    // While the run goes on a resize keeps the fill in proportion.
+    w.window.resize(w.window.width() + 40, w.window.height());
+    QCOMPARE(bar1->value(), 300);
+    QCOMPARE(bar2->value(), 250);
+
+    w.state.progressdone = 5;
+    endbusy(w.state, w.window);
+    w.window.resize(w.window.width() + 40, w.window.height() + 20);
+    QCOMPARE(bar1->value(), bar1->maximum());
+    QCOMPARE(bar2->value(), bar2->maximum());
+}
+
+void WindowLayoutTest::edgeBandsResizeOnlyTheirDimension_data() {
+    QTest::addColumn<QPoint>("fromEdge"); // press position measured from the bottom-right corner
+    QTest::addColumn<bool>("width");
+    QTest::addColumn<bool>("height");
+    // 110 twips are 7 pixels, 200 twips 13.
+    QTest::newRow("corner") << QPoint(4, 4) << true << true;
+    QTest::newRow("right band") << QPoint(10, 300) << true << false;
+    QTest::newRow("right band at the bottom") << QPoint(12, 10) << true << false;
+    QTest::newRow("bottom band") << QPoint(300, 10) << false << true;
+    QTest::newRow("body") << QPoint(300, 300) << false << false;
+}
+
+void WindowLayoutTest::edgeBandsResizeOnlyTheirDimension() {
+    QFETCH(QPoint, fromEdge);
+    QFETCH(bool, width);
+    QFETCH(bool, height);
+    Window w;
+    w.window.resize(1100, 700);
+    const QSize before = w.window.size();
+    const QPoint press(before.width() - fromEdge.x(), before.height() - fromEdge.y());
+    sendMouse(&w.window, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+    const QPoint moved = press + QPoint(60, 40);
+    sendMouse(&w.window, QEvent::MouseMove, moved, Qt::NoButton, Qt::LeftButton);
+    // The new size is the pointer position plus 50 twips.
+    const int newWidth = px(moved.x() * 15.0 + 50);
+    const int newHeight = px(moved.y() * 15.0 + 50);
+    QTRY_COMPARE(w.window.size(),
+                 QSize(width ? newWidth : before.width(), height ? newHeight : before.height()));
+    sendMouse(&w.window, QEvent::MouseButtonRelease, moved, Qt::LeftButton, Qt::NoButton);
+
+    // After the release, moving the pointer resizes nothing.
+    const QSize released = w.window.size();
+    sendMouse(&w.window, QEvent::MouseMove, moved + QPoint(30, 30), Qt::NoButton, Qt::NoButton);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.window.size(), released);
+}
+
+void WindowLayoutTest::edgeDragIgnoresPositionsNearTheOrigin() {
+    Window w;
+    w.window.resize(1100, 700);
+    // Pressed in the right band, then dragged to 15 pixels (225 twips) from
+    // the left: below 300 twips the pointer is ignored, so the window keeps
+    // its size instead of shrinking.
+    sendMouse(&w.window, QEvent::MouseButtonPress, QPoint(1095, 300), Qt::LeftButton,
+              Qt::LeftButton);
+    sendMouse(&w.window, QEvent::MouseMove, QPoint(15, 300), Qt::NoButton, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    QCOMPARE(w.window.size(), QSize(1100, 700));
+    // A little further, the drag goes on, held at the minimum width.
+    sendMouse(&w.window, QEvent::MouseMove, QPoint(40, 300), Qt::NoButton, Qt::LeftButton);
+    QTRY_COMPARE(w.window.size(), QSize(px(14000), 700));
+    sendMouse(&w.window, QEvent::MouseButtonRelease, QPoint(40, 300), Qt::LeftButton, Qt::NoButton);
+}
+
+void WindowLayoutTest::pointerShapesNearTheEdges() {
+    Window w;
+    w.window.resize(1100, 700);
+    auto hoverAt = [&](QPoint position) {
+        sendMouse(&w.window, QEvent::MouseMove, position, Qt::NoButton, Qt::NoButton);
+        return w.window.cursor().shape();
+    };
+    QCOMPARE(hoverAt(QPoint(500, 690)), Qt::ArrowCursor);
+    // 100 twips are 6.7 pixels; the corner is 145 by 95 twips.
+    QCOMPARE(hoverAt(QPoint(1095, 300)), Qt::SizeHorCursor);
+    QCOMPARE(hoverAt(QPoint(500, 695)), Qt::SizeVerCursor);
+    QCOMPARE(hoverAt(QPoint(1092, 696)), Qt::SizeAllCursor);
+    QCOMPARE(hoverAt(QPoint(1085, 300)), Qt::ArrowCursor);
+
+    // Passive parts of the window show the same pointers: a caption label
+    // at the bottom of the status panel is seen through the window.
+    QLabel* caption = w.child<QLabel>(u"labelfound1caption"_s);
+    QMouseEvent hover(QEvent::MouseMove, QPointF(1, 1), caption->mapToGlobal(QPointF(1, 1)),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    hoverAt(QPoint(1095, 300));
+    QApplication::sendEvent(caption, &hover);
+    QCOMPARE(w.window.cursor().shape(), Qt::ArrowCursor);
+
+    // While the right edge is pulled, the corner does not change the pointer.
+    sendMouse(&w.window, QEvent::MouseButtonPress, QPoint(1095, 300), Qt::LeftButton,
+              Qt::LeftButton);
+    sendMouse(&w.window, QEvent::MouseButtonRelease, QPoint(1095, 300), Qt::LeftButton,
+              Qt::NoButton);
+    w.window.edgemousedown(QPoint(1095, 300), Qt::RightButton);
+    QCOMPARE(hoverAt(QPoint(w.window.width() - 3, w.window.height() - 3)), Qt::SizeHorCursor);
+    w.window.edgemouseup();
+}
+
+void WindowLayoutTest::maximiseAndRestore() {
+    Window w;
+    QVERIFY(!w.window.isMaximized());
+    QTest::mouseClick(w.child(u"maximise"_s), Qt::LeftButton);
+    QTRY_VERIFY(w.window.isMaximized());
+    QCOMPARE(w.child(u"maximise"_s)->accessibleName(), u"Restore"_s);
+    // A maximised window has no edges to pull.
+    QCOMPARE(w.window.cursor().shape(), Qt::ArrowCursor);
+    const QSize maximised = w.window.size();
+    sendMouse(&w.window, QEvent::MouseButtonPress,
+              QPoint(maximised.width() - 2, maximised.height() - 2), Qt::LeftButton,
+              Qt::LeftButton);
+    sendMouse(&w.window, QEvent::MouseMove, QPoint(maximised.width() - 50, 300), Qt::NoButton,
+              Qt::LeftButton);
+    QCOMPARE(w.window.size(), maximised);
+    sendMouse(&w.window, QEvent::MouseButtonRelease, QPoint(1, 1), Qt::LeftButton, Qt::NoButton);
+
+    // A double-click on the title label restores it.
+    QTest::mouseDClick(w.child(u"Label8"_s), Qt::LeftButton);
+
+    QTRY_VERIFY(!w.window.isMaximized());
+    QCOMPARE(w.child(u"maximise"_s)->accessibleName(), u"Maximise"_s);
+    // So does one on the empty part of the title strip, back and forth.
+    QTest::mouseDClick(&w.window, Qt::LeftButton, {}, QPoint(w.window.width() / 2, 5));
+    QTRY_VERIFY(w.window.isMaximized());
+    QTest::mouseDClick(&w.window, Qt::LeftButton, {}, QPoint(w.window.width() / 2, 5));
+    QTRY_VERIFY(!w.window.isMaximized());
+
+    // Maximise/restore leaves a minimised window as it is.
+    w.window.showMinimized();
+    w.window.toggleMaximised();
+    QVERIFY(w.window.isMinimized());
+    QVERIFY(!w.window.isMaximized());
+    w.window.showNormal();
+
+    // Minimise from the title bar.
+    QTest::mouseClick(w.child(u"minimise"_s), Qt::LeftButton);
+    QVERIFY(w.window.isMinimized());
+}
+
+QTEST_MAIN(WindowLayoutTest)
+#include "tst_windowlayout.moc"
