@@ -12,7 +12,9 @@ TitleButton::TitleButton(const QString& caption, const QString& picture, bool da
     setText(caption);
     setAccessibleName(caption);
     setToolTip(caption);
-    setFocusPolicy(Qt::TabFocus);
+    // Like the title bar of any window: for the mouse, while the keyboard
+    // reaches the window manager's own shortcuts.
+    setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_Hover);
 }
 
@@ -26,7 +28,7 @@ void TitleButton::setPicture(const QString& picture) {
 void TitleButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    const bool lit = underMouse() || isDown() || hasFocus();
+    const bool lit = underMouse() || isDown();
     if (lit) {
         QColor fill = m_danger ? QColor(0xC0, 0x39, 0x2B) : QColor(255, 255, 255, 60);
         if (isDown())

@@ -6,6 +6,7 @@
 #include "temptree.h"
 #include "ui/commandbutton.h"
 #include "ui/mainwindow.h"
+#include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
@@ -16,27 +17,6 @@ using namespace quillfen::ui;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// File dialogs answered from a script: each call takes the next answer
-// (an empty text, as Cancel gives, when none is left) and records its title.
-class ScriptedChoosers : public FileChoosers {
-public:
-    QString chooseFolder(QWidget*, const QString& title) override { return next(title); }
-    QString chooseOpenFile(QWidget*, const QString& title, const QString&) override {
-        return next(title);
-    }
-    QString chooseSaveFile(QWidget*, const QString& title, const QString&) override {
-        return next(title);
-    }
-    QStringList answers;
-    QStringList titles;
-
-private:
-    QString next(const QString& title) {
-        titles << title;
-        return answers.isEmpty() ? QString() : answers.takeFirst();
-    }
-};
 
 // A started main window with scripted message boxes, its settings file in
 // a folder of its own.
@@ -69,7 +49,7 @@ struct Window {
     testing::TempTree settings;
     AppState state;
     testing::ScriptedMessageBoxes boxes;
-    ScriptedChoosers choosers;
+    testing::ScriptedChoosers choosers;
     MainWindow window;
     bool wizard = false;
 };
