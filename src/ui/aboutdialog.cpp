@@ -1,8 +1,8 @@
 #include "ui/aboutdialog.h"
 
 #include "ui/helppage.h"
-#include "ui/linklabel.h"
 #include "ui/pictures.h"
+#include "ui/textlink.h"
 
 #include <QDate>
 #include <QGridLayout>
@@ -73,15 +73,15 @@ AboutDialog::AboutDialog(const QString& appversion, QWidget* owner)
     Label7 = caption(appversion, u"Label7"_s);
     Label7->setAccessibleName(u"Version "_s + appversion);
     QLabel* homepageCaption = caption(u"Homepage"_s, u"homepagecaption"_s);
-    homepageLink = new LinkLabel(u"Quillfen help page"_s, body());
+    homepageLink = new TextLink(u"Quillfen help page"_s, body());
     homepageLink->setObjectName(u"homepagelink"_s);
     homepageLink->setToolTip(helpPageUrl().toString());
     QLabel* mailCaption = caption(u"Support e-mail"_s, u"mailcaption"_s);
-    mailLink = new LinkLabel(supportMailAddress(), body());
+    mailLink = new TextLink(supportMailAddress(), body());
     mailLink->setObjectName(u"maillink"_s);
     mailLink->setToolTip(u"Write to "_s + supportMailAddress());
-    connect(homepageLink, &LinkLabel::activated, this, [] { openAddress(helpPageUrl()); });
-    connect(mailLink, &LinkLabel::activated, this, [] { openAddress(supportMailUrl()); });
+    connect(homepageLink, &TextLink::activated, this, [] { openAddress(helpPageUrl()); });
+    connect(mailLink, &TextLink::activated, this, [] { openAddress(supportMailUrl()); });
 
     QLabel* contact =
         caption(u"Feel free to contact us if you have any questions, comments or "

@@ -11,7 +11,7 @@
 
 namespace quillfen::ui {
 
-class LinkLabel;
+class TextLink;
 
 // The legal notice as the program keeps it: lines ending in CR LF.
 QString legalnotice();
@@ -30,8 +30,8 @@ public:
     QLabel* Label7 = nullptr; // the version text
     QLabel* creditLabel = nullptr;
     QPlainTextEdit* legalText = nullptr;
-    LinkLabel* homepageLink = nullptr;
-    LinkLabel* mailLink = nullptr;
+    TextLink* homepageLink = nullptr;
+    TextLink* mailLink = nullptr;
     QPushButton* doneButton = nullptr;
 };
 

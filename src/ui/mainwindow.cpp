@@ -8,8 +8,8 @@
 #include "ui/commandbutton.h"
 #include "ui/dialogframe.h"
 #include "ui/helppage.h"
-#include "ui/linklabel.h"
 #include "ui/pictures.h"
+#include "ui/textlink.h"
 #include "ui/titlebutton.h"
 
 #include <QAbstractScrollArea>
@@ -224,7 +224,7 @@ void MainWindow::buildCommandBar() {
 
 void MainWindow::buildLinks() {
     auto link = [this](const QString& caption, const QString& name, const QString& tip) {
-        auto* label = new LinkLabel(caption, this);
+        auto* label = new TextLink(caption, this);
         label->setObjectName(name);
         label->setToolTip(tip);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -234,9 +234,9 @@ void MainWindow::buildLinks() {
                         u"A guided set-up of a scan, step by step"_s);
     m_aboutLink = link(u"About..."_s, u"aboutlink"_s, u"Version, homepage and support address"_s);
     m_historyLink = link(u"Version history"_s, u"historylink"_s, u"What changed in each version"_s);
-    connect(m_wizardLink, &LinkLabel::activated, this, [this] { m_host->showWizard(); });
-    connect(m_aboutLink, &LinkLabel::activated, this, [this] { m_host->showAbout(); });
-    connect(m_historyLink, &LinkLabel::activated, this, [this] { m_host->showVersionHistory(); });
+    connect(m_wizardLink, &TextLink::activated, this, [this] { m_host->showWizard(); });
+    connect(m_aboutLink, &TextLink::activated, this, [this] { m_host->showAbout(); });
+    connect(m_historyLink, &TextLink::activated, this, [this] { m_host->showVersionHistory(); });
 }
 
 bool MainWindow::load(const SystemFacts& system) {
@@ -346,7 +346,7 @@ void MainWindow::showBusy(bool busy) {
     m_working->Label5->setVisible(busy);
     m_view->setEnabled(!busy);
     enablecommands(!busy);
-    for (LinkLabel* link : {m_historyLink, m_aboutLink, m_wizardLink})
+    for (TextLink* link : {m_historyLink, m_aboutLink, m_wizardLink})
         link->setEnabled(!busy);
     if (busy) {
         m_clockRunning = true;
@@ -467,7 +467,7 @@ void MainWindow::layoutwindow() {
     const int linkHeight = m_aboutLink->sizeHint().height();
     const int linkGap = std::max(0, (listTop - 8 - barTop - 3 * linkHeight) / 3);
     int linkTop = barTop;
-    for (LinkLabel* link : {m_wizardLink, m_aboutLink, m_historyLink}) {
+    for (TextLink* link : {m_wizardLink, m_aboutLink, m_historyLink}) {
         const int linkWidth = link->sizeHint().width();
         link->setGeometry(std::max(x + 10, linkRight - linkWidth), linkTop, linkWidth, linkHeight);
         linkTop += linkHeight + linkGap;
@@ -704,7 +704,7 @@ void MainWindow::pointerOverPart(QWidget* part, QPoint windowPosition) {
         unsetCursor();
         return;
     }
-    if (qobject_cast<QAbstractButton*>(part) || qobject_cast<LinkLabel*>(part) ||
+    if (qobject_cast<QAbstractButton*>(part) || qobject_cast<TextLink*>(part) ||
         qobject_cast<QLineEdit*>(part))
         return;
     showPointer(windowPosition);

@@ -32,7 +32,7 @@ class DragHandle;
 namespace quillfen::ui {
 
 class CommandButton;
-class LinkLabel;
+class TextLink;
 class TitleButton;
 
 class MainWindow : public QWidget, public Frontend {
@@ -157,9 +157,9 @@ private:
     TitleButton* m_close = nullptr;
 
     std::array<CommandButton*, CommandCount> m_imga{};
-    LinkLabel* m_wizardLink = nullptr;
-    LinkLabel* m_aboutLink = nullptr;
-    LinkLabel* m_historyLink = nullptr;
+    TextLink* m_wizardLink = nullptr;
+    TextLink* m_aboutLink = nullptr;
+    TextLink* m_historyLink = nullptr;
 
     QTimer m_statusTimer;
     QTimer m_comparisonTimer;

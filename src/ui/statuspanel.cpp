@@ -1,7 +1,7 @@
 #include "ui/statuspanel.h"
 
-#include "ui/linklabel.h"
 #include "ui/pictures.h"
+#include "ui/textlink.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -124,7 +124,7 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
     Frame4->setAccessibleName(u"Preview"_s);
     Frame4->setToolTip(u"Shows which files will be kept and which discarded"_s);
     Label21 =
-        new LinkLabel(u"Preview the files that will be affected (saved or discarded)"_s, Frame4);
+        new TextLink(u"Preview the files that will be affected (saved or discarded)"_s, Frame4);
     Label21->setObjectName(u"Label21"_s);
     Label21->setToolTip(u"Shows which files will be kept and which discarded"_s);
     auto* previewLayout = new QHBoxLayout(Frame4);
@@ -132,7 +132,7 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
     previewLayout->addWidget(Label21);
     previewLayout->addStretch(1);
     Frame4->hide();
-    connect(Label21, &LinkLabel::activated, this, &StatusPanel::previewLinkActivated);
+    connect(Label21, &TextLink::activated, this, &StatusPanel::previewLinkActivated);
 
     // The warning after a scan alone or a fuzzy comparison.
     QWidget* warning = noticeBox(this, u"warningnotice"_s, u"WARNING! Don't delete any files!"_s);

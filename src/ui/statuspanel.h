@@ -13,7 +13,7 @@
 
 namespace quillfen::ui {
 
-class LinkLabel;
+class TextLink;
 
 class StatusPanel : public QWidget {
     Q_OBJECT
@@ -41,7 +41,7 @@ public:
     QLabel* warningLink = nullptr;
     // The preview panel and its link.
     QFrame* Frame4 = nullptr;
-    LinkLabel* Label21 = nullptr;
+    TextLink* Label21 = nullptr;
 
 signals:
     void compareLinkActivated();

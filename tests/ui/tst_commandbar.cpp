@@ -2,7 +2,7 @@
 // Stop, the highlight, the links and the notices of the main window.
 
 #include "core/busy.h"
-#include "ui/linklabel.h"
+#include "ui/textlink.h"
 #include "windowfixture.h"
 
 #include <QDesktopServices>
@@ -169,7 +169,7 @@ void CommandBarTest::supportOpensTheHelpPage() {
 
 void CommandBarTest::busyStateLeavesStopAndSupport() {
     Window w;
-    auto link = [&](const QString& name) { return w.child<LinkLabel>(name); };
+    auto link = [&](const QString& name) { return w.child<TextLink>(name); };
     auto* working = w.child(u"workingpanel"_s);
     auto* list = w.child(u"ListView1"_s);
     w.window.highlightcommand(MainWindow::Scan);

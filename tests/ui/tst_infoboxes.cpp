@@ -3,7 +3,7 @@
 
 #include "ui/aboutdialog.h"
 #include "ui/helppage.h"
-#include "ui/linklabel.h"
+#include "ui/textlink.h"
 #include "ui/versionhistorydialog.h"
 #include "ui/widgetmessageboxes.h"
 #include "windowfixture.h"

@@ -8,10 +8,10 @@
 
 namespace quillfen::ui {
 
-class LinkLabel : public QLabel {
+class TextLink : public QLabel {
     Q_OBJECT
 public:
-    explicit LinkLabel(const QString& caption, QWidget* parent = nullptr);
+    explicit TextLink(const QString& caption, QWidget* parent = nullptr);
 
 signals:
     void activated();

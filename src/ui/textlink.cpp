@@ -1,4 +1,4 @@
-#include "ui/linklabel.h"
+#include "ui/textlink.h"
 
 #include "ui/pictures.h"
 
@@ -7,7 +7,7 @@
 
 namespace quillfen::ui {
 
-LinkLabel::LinkLabel(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
+TextLink::TextLink(const QString& caption, QWidget* parent) : QLabel(caption, parent) {
     setAccessibleName(caption);
     setTextFormat(Qt::PlainText);
     setFocusPolicy(Qt::StrongFocus);
@@ -15,7 +15,7 @@ LinkLabel::LinkLabel(const QString& caption, QWidget* parent) : QLabel(caption, 
     restyle();
 }
 
-void LinkLabel::mousePressEvent(QMouseEvent* event) {
+void TextLink::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QLabel::mousePressEvent(event);
         return;
@@ -24,7 +24,7 @@ void LinkLabel::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
+void TextLink::mouseReleaseEvent(QMouseEvent* event) {
     const bool wasPressed = m_pressed;
     m_pressed = false;
     if (event->button() != Qt::LeftButton) {
@@ -37,7 +37,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
         emit activated();
 }
 
-void LinkLabel::keyPressEvent(QKeyEvent* event) {
+void TextLink::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
@@ -50,35 +50,35 @@ void LinkLabel::keyPressEvent(QKeyEvent* event) {
     }
 }
 
-void LinkLabel::enterEvent(QEnterEvent* event) {
+void TextLink::enterEvent(QEnterEvent* event) {
     m_hovered = true;
     restyle();
     QLabel::enterEvent(event);
 }
 
-void LinkLabel::leaveEvent(QEvent* event) {
+void TextLink::leaveEvent(QEvent* event) {
     m_hovered = false;
     restyle();
     QLabel::leaveEvent(event);
 }
 
-void LinkLabel::focusInEvent(QFocusEvent* event) {
+void TextLink::focusInEvent(QFocusEvent* event) {
     restyle();
     QLabel::focusInEvent(event);
 }
 
-void LinkLabel::focusOutEvent(QFocusEvent* event) {
+void TextLink::focusOutEvent(QFocusEvent* event) {
     restyle();
     QLabel::focusOutEvent(event);
 }
 
-void LinkLabel::changeEvent(QEvent* event) {
+void TextLink::changeEvent(QEvent* event) {
     if (event->type() == QEvent::EnabledChange)
         restyle();
     QLabel::changeEvent(event);
 }
 
-void LinkLabel::restyle() {
+void TextLink::restyle() {
     QPalette shades = palette();
     shades.setColor(QPalette::WindowText, isEnabled() ? colours::accent() : colours::inkMuted());
     shades.setColor(QPalette::Disabled, QPalette::WindowText, colours::inkMuted());
