@@ -102,6 +102,7 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     m_jobs = std::make_unique<JobRunner>();
     m_host = std::make_unique<DialogHost>(DialogContext{
         m_state, *this, *m_choosers, this, m_jobs.get(), [this] { m_scan->starter(); }});
+    m_dialogs = m_host.get();
 
     m_scan = std::make_unique<ScanController>(m_state, *this);
     // The grouping step after a scan whose plan is "Do nothing".
@@ -138,7 +139,8 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
 
     m_status = new StatusPanel(this);
     connect(m_status, &StatusPanel::compareLinkActivated, this, [this] { runCommand(Compare); });
-    connect(m_status, &StatusPanel::previewLinkActivated, this, [this] { m_host->showPreview(); });
+    connect(m_status, &StatusPanel::previewLinkActivated, this,
+            [this] { m_dialogs->showPreview(); });
 
     // The border images, the same ones the dialogs borrow.
     addskinedges(this);
@@ -234,9 +236,9 @@ void MainWindow::buildLinks() {
                         u"A guided set-up of a scan, step by step"_s);
     m_aboutLink = link(u"About..."_s, u"aboutlink"_s, u"Version, homepage and support address"_s);
     m_historyLink = link(u"Version history"_s, u"historylink"_s, u"What changed in each version"_s);
-    connect(m_wizardLink, &TextLink::activated, this, [this] { m_host->showWizard(); });
-    connect(m_aboutLink, &TextLink::activated, this, [this] { m_host->showAbout(); });
-    connect(m_historyLink, &TextLink::activated, this, [this] { m_host->showVersionHistory(); });
+    connect(m_wizardLink, &TextLink::activated, this, [this] { m_dialogs->showWizard(); });
+    connect(m_aboutLink, &TextLink::activated, this, [this] { m_dialogs->showAbout(); });
+    connect(m_historyLink, &TextLink::activated, this, [this] { m_dialogs->showVersionHistory(); });
 }
 
 bool MainWindow::load(const SystemFacts& system) {
@@ -273,7 +275,7 @@ void MainWindow::runCommand(int command) {
     };
     switch (command) {
     case Paths:
-        m_host->showScanPaths();
+        m_dialogs->showScanPaths();
         break;
     case Scan:
         m_scan->starter();
@@ -282,27 +284,27 @@ void MainWindow::runCommand(int command) {
         stopcommand(m_state, messages());
         break;
     case Settings:
-        m_host->showSettings();
+        m_dialogs->showSettings();
         break;
     case Compare:
         if (!guarded(u"There are no files in the list to check for duplicates."_s))
-            m_host->showCompare();
+            m_dialogs->showCompare();
         break;
     case Select:
         if (!guarded(u"There are no files in the list to select."_s))
-            m_host->showSelectionAssistant();
+            m_dialogs->showSelectionAssistant();
         break;
     case Delete:
         if (!guarded(u"There are no files in the list to delete."_s))
-            m_host->showDeleteFiles();
+            m_dialogs->showDeleteFiles();
         break;
     case Move:
         if (!guarded(u"There are no files in the list to move."_s))
-            m_host->showMoveFiles();
+            m_dialogs->showMoveFiles();
         break;
     case Export:
         if (!guarded(u"There is nothing to export."_s))
-            m_host->showExportReport();
+            m_dialogs->showExportReport();
         break;
     case Support:
         opensupport();
@@ -392,23 +394,23 @@ void MainWindow::refreshStatus() {
 }
 
 void MainWindow::showSettingsPreview() {
-    m_host->showSettingsPreview();
+    m_dialogs->showSettingsPreview();
 }
 
 void MainWindow::showScanPaths() {
-    m_host->showScanPaths();
+    m_dialogs->showScanPaths();
 }
 
 void MainWindow::showCompareDialog() {
-    m_host->showCompare();
+    m_dialogs->showCompare();
 }
 
 void MainWindow::showSelectionAssistant() {
-    m_host->showSelectionAssistant();
+    m_dialogs->showSelectionAssistant();
 }
 
 void MainWindow::showErrorLog() {
-    m_host->showErrorLog();
+    m_dialogs->showErrorLog();
 }
 
 void MainWindow::enableComparisonTimer() {

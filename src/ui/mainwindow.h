@@ -12,6 +12,7 @@
 #include "core/jobrunner.h"
 #include "core/systemfacts.h"
 #include "scan/scancontroller.h"
+#include "ui/commandbutton.h"
 #include "ui/dialoghost.h"
 #include "ui/filechoosers.h"
 #include "ui/resultmodel.h"
@@ -31,7 +32,6 @@ class DragHandle;
 
 namespace quillfen::ui {
 
-class CommandButton;
 class TextLink;
 class TitleButton;
 
@@ -93,7 +93,10 @@ public:
     ScanController& scanController() { return *m_scan; }
     CompareController& compareController() { return *m_compare; }
     ResultModel& resultModel() { return *m_model; }
-    DialogHost& dialogHost() { return *m_host; }
+    DialogHost& dialogHost() { return *m_dialogs; }
+    // Replaces the window's own dialog host (tests pass one built with
+    // scripted parts); nullptr returns to the window's own.
+    void setDialogHost(DialogHost* dialogs) { m_dialogs = dialogs ? dialogs : m_host.get(); }
     StatusPanel& statusPanel() { return *m_status; }
     WorkingPanel& workingPanel() { return *m_working; }
 
@@ -141,6 +144,7 @@ private:
     // File operations and reports run here; the scan has a runner of its own.
     std::unique_ptr<JobRunner> m_jobs;
     std::unique_ptr<DialogHost> m_host;
+    DialogHost* m_dialogs = nullptr; // the host in use: m_host unless replaced
     std::unique_ptr<ScanController> m_scan;
     std::unique_ptr<CompareController> m_compare;
     ResultModel* m_model = nullptr;
