@@ -125,7 +125,7 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
     Frame4->setToolTip(u"Shows which files will be kept and which discarded"_s);
     Label21 =
         new TextLink(u"Preview the files that will be affected (saved or discarded)"_s, Frame4);
-    Label21->setObjectName(u"Label21"_s);
+    Label21->setObjectName(u"previewnotice"_s);
     Label21->setToolTip(u"Shows which files will be kept and which discarded"_s);
     auto* previewLayout = new QHBoxLayout(Frame4);
     previewLayout->setContentsMargins(0, 0, 0, 0);

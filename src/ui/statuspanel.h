@@ -39,7 +39,7 @@ public:
     QLabel* labelmbselected1 = nullptr;
     // The sentence of the warning with the "Compare" link in its gap.
     QLabel* warningLink = nullptr;
-    // The preview panel and its link.
+    // The preview panel and its link (object name "previewnotice").
     QFrame* Frame4 = nullptr;
     TextLink* Label21 = nullptr;
 
