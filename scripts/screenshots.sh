@@ -81,13 +81,14 @@ shot() {
     import -window "$1" "$repo/docs/screenshots/$2"
     echo "Saved docs/screenshots/$2"
 }
-# Waits for a visible window whose title is exactly $1 and sends it the key
-# $2 until it goes. Untitled windows (tooltips) carry the program's name too,
-# and a window closed by the key press makes the key release fail, so
-# failures of xdotool are not taken as failures of the answer.
+# Waits up to $3 tenths of a second for a visible window whose title is
+# exactly $1 and sends it the key $2 until it goes; true when it went.
+# Untitled windows (tooltips) carry the program's name too, and a window
+# closed by the key press makes the key release fail, so failures of
+# xdotool are not taken as failures of the answer.
 answer() {
     local seen=""
-    for _ in $(seq 600); do
+    for _ in $(seq "${3:-1200}"); do
         local ids
         ids=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null || true)
         if [ -z "$ids" ]; then
@@ -99,9 +100,8 @@ answer() {
                 xdotool key --window "$id" "$2" >/dev/null 2>&1 || true
             done
         fi
-        sleep 0.2
+        sleep 0.1
     done
-    echo "No window \"$1\" to answer" >&2
     return 1
 }
 
@@ -118,7 +118,9 @@ wait "${pids[-1]}" 2>/dev/null || true
 QUILLFEN_SCREENSHOT_SCAN="$tree" "$work/app/quillfen" &
 pids+=($!)
 window=$(main_window)
+# The Settings preview, where the program has one, is confirmed with Begin.
+answer "Settings preview" alt+b 30 || true
 # The question at the end of the scan offers the comparison; No keeps the list.
-answer Quillfen Escape
+answer Quillfen Escape || { echo "The scan did not end with its question" >&2; exit 1; }
 xdotool mousemove 1100 740
 shot "$window" groups.png
