@@ -186,9 +186,14 @@ void SettingsPreviewDialog::fill() {
 }
 
 void SettingsPreviewDialog::layOut() {
+    // Panels hidden or grown by the fill take effect now, not at the next
+    // event: the inner layouts first, so the outer ones see their new sizes.
+    for (QWidget* panel : {m_extensionsPanel, m_foldersPanel, m_afterSearchPanel})
+        panel->layout()->activate();
+    body()->layout()->activate();
     layout()->activate();
     resize(std::max(width(), minimumSizeHint().width()), sizeHint().height());
-    layout()->activate();
+    body()->layout()->activate();
     if (const QScreen* screen = this->screen()) {
         const QRect area = screen->availableGeometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
