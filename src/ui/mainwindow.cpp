@@ -196,11 +196,19 @@ void MainWindow::refreshStatus() {
 }
 
 void MainWindow::showSettingsPreview() {
+    if (m_dialogs) {
+        m_dialogs->showSettingsPreview();
+        return;
+    }
     // The run starts without a preview until the Settings preview dialog exists.
     m_state.scanconfirmed = true;
 }
 
 void MainWindow::showScanPaths() {
+    if (m_dialogs) {
+        m_dialogs->showScanPaths();
+        return;
+    }
     // Until the Scan paths dialog exists, a folder chooser adds one path
     // entry with the current filter settings.
     addFolderPath();
@@ -216,6 +224,8 @@ void MainWindow::addFolderPath() {
 }
 
 void MainWindow::showCompareDialog() {
+    if (m_dialogs)
+        m_dialogs->showCompare();
     // The Compare files dialog comes with the comparison.
 }
 

@@ -9,6 +9,7 @@
 #include "core/frontend.h"
 #include "core/systemfacts.h"
 #include "scan/scancontroller.h"
+#include "ui/dialoghost.h"
 #include "ui/resultmodel.h"
 #include "ui/statuspanel.h"
 #include "ui/widgetmessageboxes.h"
@@ -52,6 +53,10 @@ public:
     // The folder chooser the Paths command and the offer after an empty
     // path table open; returns an empty text when nothing was chosen.
     void setFolderChooser(std::function<QString()> chooser) { m_chooseFolder = std::move(chooser); }
+    // The dialogs the window opens (Scan paths, Settings preview, Compare
+    // files); without a host the Paths command only asks for a folder and a
+    // scan starts without a preview.
+    void setDialogHost(DialogHost* dialogs) { m_dialogs = dialogs; }
 
     // Frontend
     MessageBoxes& messages() override { return *m_messages; }
@@ -91,6 +96,7 @@ private:
     QTimer m_statusTimer;
     QTimer m_comparisonTimer;
     std::function<QString()> m_chooseFolder;
+    DialogHost* m_dialogs = nullptr;
     bool m_clockRunning = false;
 };
 
