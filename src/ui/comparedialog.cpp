@@ -184,9 +184,9 @@ QWidget* CompareDialog::buildTable() {
             {u"information", data.information}};
         for (int column = 1; column < 5; ++column) {
             const auto& [name, text] = texts[column - 1];
-            rowLayout->addWidget(cell(rowWidget,
-                                      QString::fromUtf16(name) + QString::number(row + 1),
-                                      QString::fromUtf16(text), column));
+            rowLayout->addWidget(
+                cell(rowWidget, u"table"_s + QString::fromUtf16(name) + QString::number(row + 1),
+                     QString::fromUtf16(text), column));
         }
         rowLayout->addStretch(1);
         layout->addWidget(rowWidget);

@@ -56,6 +56,13 @@ inline void clickIndicator(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
 }
 
+// Moves the pointer over a widget through its window, so that the widgets
+// under the pointer get their enter and move events.
+inline void hover(QWidget* widget) {
+    QWidget* top = widget->window();
+    QTest::mouseMove(top->windowHandle(), widget->mapTo(top, widget->rect().center()));
+}
+
 // Shows a window and waits until it is the active one, so focus can be tested.
 inline bool showActive(QWidget* window) {
     window->show();
