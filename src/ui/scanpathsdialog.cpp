@@ -73,13 +73,13 @@ ScanPathsDialog::ScanPathsDialog(AppState& state, MessageBoxes& messages, FileCh
     buttons->addWidget(doneButton);
 
     auto* columns = new QHBoxLayout;
-    columns->addWidget(m_pathFrame, 1);
-    columns->addLayout(right, 1);
+    columns->addWidget(m_pathFrame, 3);
+    columns->addLayout(right, 2);
     auto* layout = new QVBoxLayout(body());
     layout->addLayout(columns, 1);
     layout->addWidget(m_buttonPanel);
 
-    resize(820, 460);
+    resize(880, 460);
 }
 
 QGroupBox* ScanPathsDialog::buildPathFrame() {
@@ -179,7 +179,7 @@ QWidget* ScanPathsDialog::buildAdvancedPanel(QWidget* parent) {
     m_archiveBox =
         makeCheckBox(panel, u"Check6"_s, u"Archives"_s, u"Include files marked for archiving"_s);
     for (QLineEdit* box : {m_minSizeText, m_maxSizeText})
-        box->setMaximumWidth(90);
+        box->setFixedWidth(95);
 
     ScanPathsState& boxes = m_state.scanpaths;
     const std::pair<QCheckBox*, bool*> ticks[] = {

@@ -69,7 +69,7 @@ SettingsDialog::SettingsDialog(AppState& state, MessageBoxes& messages, FileChoo
     bottom->addWidget(m_ok);
     layout->addLayout(bottom);
 
-    resize(640, 480);
+    resize(660, 520);
     refresh();
 }
 
