@@ -2,6 +2,7 @@
 // the Scan paths dialog, the Scan command with its preview, the scan, and
 // the offer to compare.
 
+#include "compare/comparecontroller.h"
 #include "core/appstate.h"
 #include "dialogchecks.h"
 #include "scan/scancontroller.h"
@@ -84,15 +85,25 @@ void makeTree(testing::TempTree& tree) {
 }
 
 // Clears the skip folders (the test tree lies in /tmp, skipped by default)
-// and plans "Do nothing" after the search, in the Settings dialog.
-void setUpSettings(Program& p) {
-    testing::whenModal<SettingsDialog>([](SettingsDialog* dialog) {
+// and clicks the given after-search boxes ("Do nothing" by default), in the
+// Settings dialog.
+void setUpSettings(Program& p, const QStringList& boxes = {u"Check11"_s}) {
+    testing::whenModal<SettingsDialog>([boxes](SettingsDialog* dialog) {
         press(dialog, u"clearfoldersbutton"_s);
         dialog->setCurrentTab(SettingsDialog::Standard);
-        press(dialog, u"Check11"_s);
+        for (const QString& box : boxes)
+            press(dialog, box);
         press(dialog, u"okbutton"_s);
     });
     p.host->showSettings(SettingsDialog::FoldersToSkip);
+}
+
+// The names of the result list, separator rows as "".
+QStringList listedNames(const AppState& state) {
+    QStringList names;
+    for (const ResultEntry& entry : state.resultlist)
+        names << entry.filename;
+    return names;
 }
 
 // Adds the tree with the pattern *.dat and no lower size limit, in the Scan
@@ -120,6 +131,7 @@ class SetupFlowTest : public QObject {
     Q_OBJECT
 private slots:
     void scanSetUpInTheDialogsFindsThePossibleDuplicates();
+    void scanWithComparisonPassesEndsWithDefiniteDuplicates();
     void emptyPathTableAtScanOpensTheScanPathsDialog();
     void foundMessageOffersTheCompareDialog();
 };
@@ -168,6 +180,39 @@ void SetupFlowTest::scanSetUpInTheDialogsFindsThePossibleDuplicates() {
     QVERIFY(p.window.findChild<QWidget*>(u"warningnotice"_s)->isVisible());
 }
 
+void SetupFlowTest::scanWithComparisonPassesEndsWithDefiniteDuplicates() {
+    testing::TempTree tree;
+    makeTree(tree);
+    Program p;
+    // Fuzzy and CRC are ticked from the start; bytewise is added.
+    setUpSettings(p, {u"Check44"_s});
+    QCOMPARE(p.state.settings.donothing, 0);
+    QCOMPARE(p.state.settings.fuzzy + p.state.settings.crc + p.state.settings.bytewise, 3);
+    addTreePath(p, tree);
+
+    QString previewPlan;
+    testing::whenModal<SettingsPreviewDialog>([&](SettingsPreviewDialog* dialog) {
+        previewPlan = child<QLabel>(dialog, u"Label8"_s)->text();
+        press(dialog, u"Command1"_s);
+    });
+    QSignalSpy compared(&p.window.compareController(), &CompareController::finished);
+    QTest::mouseClick(p.window.commandButton(MainWindow::Scan), Qt::LeftButton);
+    QCOMPARE(previewPlan, u" \u2022 Perform a Fuzzy comparison\n \u2022 Perform a CRC comparison\n "
+                          u"\u2022 Perform a Bytewise comparison"_s);
+    // The scan hands over to the comparison, which runs the three passes.
+    QTRY_COMPARE_WITH_TIMEOUT(compared.size(), 1, 20000);
+    QCOMPARE(compared.first().first().toBool(), false);
+    QCOMPARE(p.boxes.shown.size(), 1);
+    QCOMPARE(p.boxes.shown[0].text,
+             u"Comparison successfully completed!\r\n\r\n2 definate duplicates found."_s);
+    // c.dat and d.dat share their size, not their contents.
+    const QStringList names = listedNames(p.state);
+    QCOMPARE(QSet<QString>(names.begin(), names.end()), (QSet<QString>{u"a.dat"_s, u"b.dat"_s}));
+    QCOMPARE(p.state.labeldef1, u"2"_s);
+    QCOMPARE(p.state.labelposs1, u"0"_s);
+    QVERIFY(p.window.findChild<QWidget*>(u"completionnotice"_s)->isVisible());
+}
+
 void SetupFlowTest::emptyPathTableAtScanOpensTheScanPathsDialog() {
     testing::TempTree tree;
     makeTree(tree);
@@ -207,27 +252,43 @@ void SetupFlowTest::foundMessageOffersTheCompareDialog() {
     // Yes to the offer opens the Compare files dialog, preselected with
     // "Let the program decide"; row 3 is chosen and started.
     QString preselected;
+    QSignalSpy compared(&p.window.compareController(), &CompareController::finished);
     testing::whenModal<SettingsPreviewDialog>(
         [](SettingsPreviewDialog* dialog) { press(dialog, u"Command1"_s); });
+    QString plan;
+    int steps = -1;
+    bool fromScan = true;
     testing::whenModal<CompareDialog>([&](CompareDialog* dialog) {
         preselected =
             child<QRadioButton>(dialog, u"Option5"_s)->isChecked() ? u"Option5"_s : QString();
         press(dialog, u"Option4"_s);
         press(dialog, u"Command2"_s);
+        // The run variables as Start left them, before the timer's tick.
+        plan = p.state.compareplan;
+        steps = p.state.totalsteps;
+        fromScan = p.state.scanstartscompare;
     });
     p.boxes.answer(MessageAnswer::Yes);
     p.window.runCommand(MainWindow::Scan);
     QTRY_VERIFY(!p.window.scanController().isScanning());
     QTRY_COMPARE(preselected, u"Option5"_s);
     QTRY_VERIFY(p.window.findChildren<CompareDialog*>().isEmpty());
-    QCOMPARE(p.state.compareplan, u"24"_s);
-    QCOMPARE(p.state.totalsteps, 2);
-    QVERIFY(!p.state.scanstartscompare);
+    QCOMPARE(plan, u"24"_s);
+    QCOMPARE(steps, 2);
+    QVERIFY(!fromScan);
     // The next scan plans fuzzy and bytewise passes after the search.
     QCOMPARE(p.state.settings.donothing, 0);
     QCOMPARE(p.state.settings.fuzzy, 1);
     QCOMPARE(p.state.settings.crc, 0);
     QCOMPARE(p.state.settings.bytewise, 1);
+
+    // The comparison runs after the dialog has gone: fuzzy, then bytewise.
+    QTRY_COMPARE_WITH_TIMEOUT(compared.size(), 1, 20000);
+    QCOMPARE(p.boxes.shown.size(), 2);
+    QCOMPARE(p.boxes.shown[1].text,
+             u"Comparison successfully completed!\r\n\r\n2 definate duplicates found."_s);
+    const QStringList names = listedNames(p.state);
+    QCOMPARE(QSet<QString>(names.begin(), names.end()), (QSet<QString>{u"a.dat"_s, u"b.dat"_s}));
 }
 
 QTEST_MAIN(SetupFlowTest)
