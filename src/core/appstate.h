@@ -38,6 +38,10 @@ struct SettingsDialogState {
     int gentle = 0;
     int autoselectbox = 1;
     QString editorprogram; // the editor field; viewerpath follows it only through Browse
+    // The pattern editor: the pattern-list row opened by Edit, and the
+    // pattern last chosen in its list (-1: none since opening, Remove or Clear).
+    int editingrow = -1;
+    int selectedpattern = -1;
 };
 
 // A row of the Scan paths dialog's drive list.
@@ -60,6 +64,10 @@ struct ScanPathsState {
     bool hiddenbox = true;
     bool systembox = false;
     bool archivebox = true;
+    // Pattern selector: 0 "Predefined filepatterns:", 1 "Specific filepatterns:";
+    // and the text of the specific patterns box.
+    int patternselector = 0;
+    QString specificpatterns = QStringLiteral("*.*");
 };
 
 struct AppState {

@@ -1,31 +1,56 @@
 // Scan set-up dialogs: Scan paths, Settings, Settings preview, Compare files.
 
-#include "scan/scanoptions.h"
+#include "ui/comparedialog.h"
 #include "ui/dialoghost.h"
+#include "ui/scanpathsdialog.h"
+#include "ui/settingsdialog.h"
+#include "ui/settingspreviewdialog.h"
 
 namespace quillfen {
 
 using namespace Qt::StringLiterals;
 
 void DialogHost::showScanPaths() {
-    // Until the Scan paths dialog exists, a folder chooser adds one path
-    // entry with the current filter settings.
-    const QString folder =
-        m_context.choosers.chooseFolder(m_context.owner, u"Select a path to scan"_s);
-    if (folder.isEmpty())
+    auto* dialog = qobject_cast<ui::ScanPathsDialog*>(m_scanPaths.data());
+    if (!dialog) {
+        dialog = new ui::ScanPathsDialog(m_context.state, m_context.frontend.messages(),
+                                         m_context.choosers, m_context.owner);
+        m_scanPaths = dialog;
+    }
+    if (dialog->isVisible()) {
+        dialog->raise();
         return;
-    const auto& lists = m_context.state.settings.patternlists;
-    const QString patterns = lists.empty() ? u"*.*"_s : lists.front().patterns;
-    m_context.state.scanpaths.pathtable.push_back(newpathentry(m_context.state, folder, patterns));
+    }
+    dialog->exec();
 }
 
-void DialogHost::showSettings(int) {}
+void DialogHost::showSettings(int tab) {
+    auto* dialog = qobject_cast<ui::SettingsDialog*>(m_settings.data());
+    if (!dialog) {
+        dialog = new ui::SettingsDialog(m_context.state, m_context.frontend.messages(),
+                                        m_context.choosers, m_context.owner);
+        m_settings = dialog;
+    }
+    dialog->setCurrentTab(tab);
+    if (dialog->isVisible()) {
+        dialog->raise();
+        return;
+    }
+    dialog->exec();
+}
 
 void DialogHost::showSettingsPreview() {
-    // A scan starts unconfirmed until the Settings preview exists.
-    m_context.state.scanconfirmed = true;
+    // Anything but "&Begin" with a path to scan leaves the scan unconfirmed.
+    m_context.state.scanconfirmed = false;
+    ui::SettingsPreviewDialog dialog(
+        m_context.state, m_context.frontend.messages(), [this] { showScanPaths(); },
+        [this](int tab) { showSettings(tab); }, m_context.owner);
+    dialog.exec();
 }
 
-void DialogHost::showCompare() {}
+void DialogHost::showCompare() {
+    ui::CompareDialog dialog(m_context.state, m_context.frontend, m_context.owner);
+    dialog.exec();
+}
 
 } // namespace quillfen
