@@ -64,6 +64,7 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, QWidget* parent)
     m_view->setColumnWidth(ResultModel::SizeMb, 90);
     m_view->setColumnWidth(ResultModel::SizeByte, 110);
     m_view->setColumnWidth(ResultModel::FileDate, 150);
+    m_listCommands = new ResultListCommands(m_state, *this, m_view, m_model);
 
     m_working = new WorkingPanel(central);
     m_stack = new QStackedWidget(central);

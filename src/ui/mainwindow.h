@@ -9,6 +9,7 @@
 #include "core/frontend.h"
 #include "core/systemfacts.h"
 #include "scan/scancontroller.h"
+#include "ui/resultlistcommands.h"
 #include "ui/resultmodel.h"
 #include "ui/statuspanel.h"
 #include "ui/widgetmessageboxes.h"
@@ -49,6 +50,8 @@ public:
     ScanController& scanController() { return *m_scan; }
     CompareController& compareController() { return *m_compare; }
     ResultModel& resultModel() { return *m_model; }
+    // The list's events and its context menu.
+    ResultListCommands& listCommands() { return *m_listCommands; }
     // The folder chooser the Paths command and the offer after an empty
     // path table open; returns an empty text when nothing was chosen.
     void setFolderChooser(std::function<QString()> chooser) { m_chooseFolder = std::move(chooser); }
@@ -83,6 +86,7 @@ private:
     std::unique_ptr<CompareController> m_compare;
     ResultModel* m_model = nullptr;
     QTreeView* m_view = nullptr;
+    ResultListCommands* m_listCommands = nullptr;
     QStackedWidget* m_stack = nullptr;
     WorkingPanel* m_working = nullptr;
     StatusPanel* m_status = nullptr;
