@@ -218,9 +218,11 @@ void SelectFilesDialog::hideEvent(QHideEvent* event) {
 
 void SelectFilesDialog::ok() {
     storeSettings();
-    const AssistantOutcome outcome = runassistant(m_state, m_frontend);
-    // A size text out of range was corrected in the box.
+    // A size text out of range is corrected in the box before the run, which
+    // may hide the dialog and store the box again.
+    normalisesizetext(m_state.assistant);
     m_sizeText->setText(m_state.assistant.sizetext);
+    const AssistantOutcome outcome = runassistant(m_state, m_frontend);
     if (outcome == AssistantOutcome::Selected && isVisible())
         accept();
 }
