@@ -134,9 +134,11 @@ void DialogHost::showExportReport() {
         if (!dialog->exportRunning())
             break;
         waitForRunner();
-        if (m_exportClosed || !m_exportReport)
+        if (!m_exportReport)
             break;
         dialog->exportEnded();
+        if (m_exportClosed)
+            break;
     }
 }
 
