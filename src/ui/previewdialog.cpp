@@ -67,6 +67,7 @@ PreviewDialog::PreviewDialog(AppState& state, Frontend& frontend, QWidget* paren
                                    QWidget*& headingRow, bool saved) {
         headingRow = new QWidget(body());
         headingRow->setObjectName(titleName + u"row"_s);
+        headingRow->setAccessibleName(title);
         auto* row = new QHBoxLayout(headingRow);
         row->setContentsMargins(0, 0, 0, 0);
         QLabel* caption = makeLabel(headingRow, title, titleName);

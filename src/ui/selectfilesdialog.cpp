@@ -82,6 +82,7 @@ SelectFilesDialog::SelectFilesDialog(AppState& state, Frontend& frontend, FileCh
     // The rules; hidden rules still apply.
     m_rules = new QWidget(body());
     m_rules->setObjectName(u"rules"_s);
+    m_rules->setAccessibleName(u"Advanced settings"_s);
     auto* rules = new QGridLayout(m_rules);
     rules->setContentsMargins(0, 0, 0, 0);
     m_sizeOn = makeCheckBox(m_rules, u"Size must be"_s, u"Check1"_s,
