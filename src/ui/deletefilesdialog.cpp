@@ -33,12 +33,22 @@ DeleteFilesDialog::DeleteFilesDialog(AppState& state, Frontend& frontend, JobRun
     layout->addWidget(
         makeLabel(body(), u"(the selected ones from the main window)"_s, u"Label3"_s));
 
-    // The list is filled once, when the dialog opens.
-    m_rows = deletedialogrows(m_state.resultlist);
+    // The list is filled once, when the dialog opens: the checked entries,
+    // whose texts are made when a row is painted, so that a million checked
+    // files open at once. The dialog is modal: the list stays as it is.
+    const ResultList& list = m_state.resultlist;
+    for (size_t row = 0; row < list.size(); ++row) {
+        if (list[row].checked && !list[row].isSeparator())
+            m_rows.push_back(qsizetype(row));
+    }
     m_model = new RowTableModel({u"File"_s, u"Size (MBytes)"_s}, false, this);
     m_model->setRows(qsizetype(m_rows.size()), [this](qsizetype row, int column) {
-        const DeleteDialogRow& shown = m_rows[size_t(row)];
-        return column == 0 ? shown.file : shown.sizemb;
+        const ResultList& entries = m_state.resultlist;
+        const qsizetype at = m_rows[size_t(row)];
+        if (at >= qsizetype(entries.size()))
+            return QString();
+        const ResultEntry& entry = entries[size_t(at)];
+        return column == 0 ? entry.fullPath() : entry.sizembText();
     });
     m_list = makeListView(body(), u"These are the files that will be deleted"_s, u"ListView1"_s,
                           u"The checked files of the list of duplicates"_s);

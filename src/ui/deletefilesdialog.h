@@ -35,7 +35,7 @@ private:
     AppState& m_state;
     Frontend& m_frontend;
     JobRunner* m_runner;
-    std::vector<DeleteDialogRow> m_rows;
+    std::vector<qsizetype> m_rows; // the result-list rows shown
     RowTableModel* m_model;
     QTreeView* m_list;
     QLabel* m_count;

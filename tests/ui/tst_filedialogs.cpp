@@ -89,6 +89,12 @@ void FileDialogsTest::deleteDialogListsTheCheckedFiles() {
     QCOMPARE(model->index(1, 0).data().toString(), u"/c/tiny"_s);
     QCOMPARE(model->index(1, 1).data().toString(), u"0.01"_s);
     QCOMPARE(dialog.findChild<QLabel*>(u"Label5"_s)->text(), u"2 files"_s);
+    const std::vector<DeleteDialogRow> engineRows = deletedialogrows(state.resultlist);
+    QCOMPARE(qsizetype(engineRows.size()), qsizetype(model->rowCount()));
+    for (int row = 0; row < model->rowCount(); ++row) {
+        QCOMPARE(model->index(row, 0).data().toString(), engineRows[size_t(row)].file);
+        QCOMPARE(model->index(row, 1).data().toString(), engineRows[size_t(row)].sizemb);
+    }
     for (const QString& name : {u"Command1"_s, u"Command2"_s, u"Command3"_s})
         QVERIFY(button(&dialog, name));
     QCOMPARE(button(&dialog, u"Command1"_s)->text(), u"Move to &recycle bin"_s);
