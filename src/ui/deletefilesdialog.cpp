@@ -81,6 +81,11 @@ DeleteFilesDialog::DeleteFilesDialog(AppState& state, Frontend& frontend, JobRun
     resize(640, 440);
 }
 
+DeleteFilesDialog::~DeleteFilesDialog() {
+    // The views outlive the members their texts come from; they must not ask for them.
+    m_model->setRows(0, {});
+}
+
 void DeleteFilesDialog::run(FileOperation operation) {
     if (m_runner) {
         // The files go on the worker thread; the dialog closes at once so

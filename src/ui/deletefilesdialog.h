@@ -25,6 +25,7 @@ public:
     // runner: the worker thread for the file work (nullptr: on this thread).
     DeleteFilesDialog(AppState& state, Frontend& frontend, JobRunner* runner,
                       QWidget* parent = nullptr);
+    ~DeleteFilesDialog() override;
 
     QTreeView* fileList() const { return m_list; }
     RowTableModel* fileModel() const { return m_model; }

@@ -34,4 +34,9 @@ ErrorLogDialog::ErrorLogDialog(AppState& state, QWidget* parent)
     resize(680, 360);
 }
 
+ErrorLogDialog::~ErrorLogDialog() {
+    // The views outlive the members their texts come from; they must not ask for them.
+    m_model->setRows(0, {});
+}
+
 } // namespace quillfen::ui

@@ -16,6 +16,7 @@ class ErrorLogDialog : public FramedDialog {
     Q_OBJECT
 public:
     explicit ErrorLogDialog(AppState& state, QWidget* parent = nullptr);
+    ~ErrorLogDialog() override;
 
     QTreeView* errorList() const { return m_list; }
     RowTableModel* errorModel() const { return m_model; }

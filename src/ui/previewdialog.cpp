@@ -129,6 +129,12 @@ PreviewDialog::PreviewDialog(AppState& state, Frontend& frontend, QWidget* paren
     resize(820, 600);
 }
 
+PreviewDialog::~PreviewDialog() {
+    // The views outlive the members their texts come from; they must not ask for them.
+    m_savedModel->setRows(0, {});
+    m_discardedModel->setRows(0, {});
+}
+
 void PreviewDialog::rebuild(DiscardPreview preview) {
     // An empty result list leaves the lists as they are.
     if (m_state.resultlist.empty())

@@ -21,6 +21,7 @@ class PreviewDialog : public FramedDialog {
     Q_OBJECT
 public:
     PreviewDialog(AppState& state, Frontend& frontend, QWidget* parent = nullptr);
+    ~PreviewDialog() override;
 
     RowTableModel* savedModel() const { return m_savedModel; }
     RowTableModel* discardedModel() const { return m_discardedModel; }

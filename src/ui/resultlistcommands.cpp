@@ -92,6 +92,12 @@ bool ResultListCommands::showMenu(const QPoint& globalPosition) {
 }
 
 bool ResultListCommands::eventFilter(QObject* watched, QEvent* event) {
+    // Only these events matter; the others also come while the view is
+    // being destroyed, when it must not be touched.
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonRelease && type != QEvent::MouseMove &&
+        type != QEvent::ContextMenu)
+        return false;
     if (!m_list)
         return false;
     if (watched == m_list->viewport()) {
@@ -106,7 +112,7 @@ bool ResultListCommands::eventFilter(QObject* watched, QEvent* event) {
             if (index.isValid())
                 m_state.clickeditem = index.row() + 1;
             showMenu(mouse->globalPosition().toPoint());
-            return true;
+            break; // the view ends its own press as usual
         }
         case QEvent::MouseMove:
             m_list->viewport()->unsetCursor();

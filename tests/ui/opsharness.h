@@ -124,8 +124,14 @@ template <typename T> void whenShown(std::function<void(T*)> action, int attempt
                 return;
             }
         }
-        if (attempts > 0)
+        if (attempts > 0) {
             whenShown<T>(action, attempts - 1);
+            return;
+        }
+        // Nothing came: close what is open so the test fails instead of hanging.
+        qWarning("whenShown: the expected dialog was not shown");
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
     });
 }
 
