@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QHashFunctions>
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace quillfen::platform {
@@ -38,6 +39,9 @@ struct FileInfo {
     FileIdentity id;
     quint32 attributes = 0;
     quint64 links = 0; // names the file has (hard links)
+    qint64 atime = 0;  // last access, seconds since the epoch
+    quint32 owner = 0; // user id
+    quint32 mode = 0;  // permission bits (07777)
     int error = 0;     // errno of a failed query
     bool exists() const { return type != FileType::Missing; }
     bool isRegular() const { return type == FileType::Regular; }
@@ -129,6 +133,14 @@ QString environmentVariable(const char* name);
 bool hasEnvironmentVariable(const char* name);
 // The real user id of the process.
 quint32 userId();
+// The login name of a user id; the number as text when the system knows none.
+QString userName(quint32 uid);
+
+// Starts a program detached from this one, without a shell: program is
+// looked up on PATH unless it holds a "/", every argument reaches it as one
+// argument with the exact bytes of its name (also names that are not valid
+// UTF-8). False when the program could not be started.
+bool startProgram(const QString& program, const QStringList& arguments);
 
 // A mounted local file system.
 struct Drive {

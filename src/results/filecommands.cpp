@@ -44,10 +44,14 @@ std::optional<FileProperties> filepropertiesof(const AppState& state) {
     const std::optional<QString> path = clickedfile(state);
     if (!path)
         return std::nullopt;
+    return filepropertiesofpath(*path);
+}
+
+FileProperties filepropertiesofpath(const QString& path) {
     FileProperties properties;
-    properties.name = nameOf(*path);
-    properties.folder = folderOf(*path);
-    const platform::FileInfo info = platform::fileInfo(*path);
+    properties.name = nameOf(path);
+    properties.folder = folderOf(path);
+    const platform::FileInfo info = platform::fileInfo(path);
     properties.exists = info.exists();
     if (!properties.exists)
         return properties;
@@ -68,7 +72,32 @@ std::optional<FileProperties> filepropertiesof(const AppState& state) {
     properties.size = info.size;
     properties.modified = scanDateText(info.mtime);
     properties.readonly = info.attributes & platform::attribute::ReadOnly;
+    properties.accessed = scanDateText(info.atime);
+    properties.owner = platform::userName(info.owner);
+    properties.permissions = permissionstext(info.mode);
     return properties;
+}
+
+QString permissionstext(quint32 mode) {
+    QString text(9, u'-');
+    const char16_t letters[3] = {u'r', u'w', u'x'};
+    for (int bit = 0; bit < 9; ++bit) {
+        if (mode & (0400u >> bit))
+            text[bit] = letters[bit % 3];
+    }
+    // Set-user-id, set-group-id and sticky take the place of an x.
+    const struct {
+        quint32 flag;
+        int at;
+        char16_t withExecute;
+        char16_t withoutExecute;
+    } specials[] = {{04000, 2, u's', u'S'}, {02000, 5, u's', u'S'}, {01000, 8, u't', u'T'}};
+    for (const auto& special : specials) {
+        if (mode & special.flag)
+            text[special.at] =
+                text[special.at] == u'x' ? special.withExecute : special.withoutExecute;
+    }
+    return text + u" ("_s + QString::number(mode & 07777, 8) + u')';
 }
 
 QUrl fileUrl(const QString& path) {

@@ -40,8 +40,15 @@ struct FileProperties {
     qint64 size = -1; // bytes
     QString modified; // "dd/mm/yyyy hh:mm:ss"
     bool readonly = false;
+    QString accessed;    // "dd/mm/yyyy hh:mm:ss"
+    QString owner;       // login name, or the user id
+    QString permissions; // "rw-r--r--" and the octal form, e.g. "rw-r--r-- (644)"
 };
 std::optional<FileProperties> filepropertiesof(const AppState& state);
+// The same for any path.
+FileProperties filepropertiesofpath(const QString& path);
+// Permission bits as "rwxr-x--- (750)"; set-id and sticky bits as ls shows them.
+QString permissionstext(quint32 mode);
 
 // A file: URL that keeps every byte of the name, also for names that are
 // not valid UTF-8 (each byte of the encoded path is percent-encoded).

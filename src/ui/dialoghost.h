@@ -16,6 +16,7 @@
 
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -53,6 +54,9 @@ public:
     void showExportReport();
     void showPreview();
     void showWizard();
+    // The engine's flows close these dialogs when they are done; the main
+    // window forwards Frontend::closeDialog here.
+    void closeDialog(Dialog dialog);
 
     // Information boxes
     void showAbout();
@@ -69,6 +73,16 @@ private:
     QPointer<QWidget> m_exportReport;
     QPointer<QWidget> m_about;
     QPointer<QWidget> m_wizard;
+
+    // Result and file dialogs (opsdialoghost.cpp): the Frontend their engine
+    // calls go through (it closes the dialogs and shows the error log
+    // itself), the Delete files dialog while it is open, and whether the
+    // last export ended by closing its dialog.
+    Frontend& opsFrontend();
+    void waitForRunner();
+    std::shared_ptr<Frontend> m_opsFrontend;
+    QPointer<QWidget> m_deleteFiles;
+    bool m_exportClosed = false;
 };
 
 } // namespace quillfen

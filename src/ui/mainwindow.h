@@ -15,6 +15,7 @@
 #include "ui/commandbutton.h"
 #include "ui/dialoghost.h"
 #include "ui/filechoosers.h"
+#include "ui/resultlistcommands.h"
 #include "ui/resultmodel.h"
 #include "ui/statuspanel.h"
 #include "ui/widgetmessageboxes.h"
@@ -93,6 +94,8 @@ public:
     ScanController& scanController() { return *m_scan; }
     CompareController& compareController() { return *m_compare; }
     ResultModel& resultModel() { return *m_model; }
+    // The list's events and its context menu.
+    ResultListCommands& listCommands() { return *m_listCommands; }
     DialogHost& dialogHost() { return *m_dialogs; }
     // Replaces the window's own dialog host (tests pass one built with
     // scripted parts); nullptr returns to the window's own.
@@ -112,6 +115,7 @@ public:
     void showCompareDialog() override;
     void showSelectionAssistant() override;
     void showErrorLog() override;
+    void closeDialog(Dialog d) override { m_dialogs->closeDialog(d); }
     void enableComparisonTimer() override;
 
 protected:
@@ -149,6 +153,7 @@ private:
     std::unique_ptr<CompareController> m_compare;
     ResultModel* m_model = nullptr;
     QTreeView* m_view = nullptr;
+    ResultListCommands* m_listCommands = nullptr;
     WorkingPanel* m_working = nullptr;
     StatusPanel* m_status = nullptr;
 

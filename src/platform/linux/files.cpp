@@ -30,6 +30,9 @@ FileInfo infoFromStat(const struct stat& st, const char* name) {
     info.mtime = static_cast<qint64>(st.st_mtim.tv_sec);
     info.id = {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
     info.links = static_cast<quint64>(st.st_nlink);
+    info.atime = static_cast<qint64>(st.st_atim.tv_sec);
+    info.owner = static_cast<quint32>(st.st_uid);
+    info.mode = static_cast<quint32>(st.st_mode & 07777);
     quint32 word = 0;
     if (info.type == FileType::Folder)
         word |= attribute::Folder;

@@ -8,11 +8,17 @@
 #include <QFileInfo>
 #include <QHash>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <pwd.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+
+extern char** environ;
 
 namespace quillfen::platform {
 
@@ -44,6 +50,55 @@ void cacheLocalTimeZone() {
 
 quint32 userId() {
     return quint32(getuid());
+}
+
+QString userName(quint32 uid) {
+    std::vector<char> buffer(4096);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    while (getpwuid_r(uid_t(uid), &entry, buffer.data(), buffer.size(), &found) == ERANGE &&
+           buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    if (!found || !found->pw_name)
+        return QString::number(uid);
+    return decodeFileName(found->pw_name, qsizetype(std::strlen(found->pw_name)));
+}
+
+bool startProgram(const QString& program, const QStringList& arguments) {
+    if (program.isEmpty())
+        return false;
+    // Everything is encoded before the spawn, so that the child gets the
+    // exact bytes and nothing but the spawn runs between fork and exec.
+    std::vector<QByteArray> encoded;
+    encoded.reserve(size_t(arguments.size()) + 1);
+    encoded.push_back(encodeFileName(program));
+    for (const QString& argument : arguments)
+        encoded.push_back(encodeFileName(argument));
+    std::vector<char*> argv;
+    argv.reserve(encoded.size() + 1);
+    for (QByteArray& bytes : encoded)
+        argv.push_back(bytes.data());
+    argv.push_back(nullptr);
+
+    posix_spawnattr_t attributes;
+    if (posix_spawnattr_init(&attributes) != 0)
+        return false;
+    // A session of its own: the program outlives this one and a closed
+    // terminal does not take it along.
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);
+    pid_t pid = -1;
+    const int error = posix_spawnp(&pid, argv[0], nullptr, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0)
+        return false;
+    // Reaped in the background so that no zombie is left behind; the
+    // program itself runs on unaffected.
+    std::thread([pid] {
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+    return true;
 }
 
 namespace {

@@ -1,0 +1,42 @@
+#include "ui/errorlogdialog.h"
+
+#include "fileops/operations.h"
+#include "ui/dialogwidgets.h"
+#include "ui/rowtablemodel.h"
+
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace quillfen::ui {
+
+using namespace Qt::StringLiterals;
+
+ErrorLogDialog::ErrorLogDialog(AppState& state, QWidget* parent)
+    : FramedDialog(u"Errorlog"_s, parent), m_messages(takeerrorlog(state)) {
+    setObjectName(u"Form10"_s);
+    auto* layout = new QVBoxLayout(body());
+    m_model = new RowTableModel({u"Error"_s}, false, this);
+    m_model->setRows(m_messages.size(), [this](qsizetype row, int) { return m_messages[row]; });
+    m_list = makeListView(body(), u"Error"_s, u"ListView1"_s,
+                          u"The files that could not be handled, and why"_s);
+    m_list->setModel(m_model);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    layout->addWidget(m_list, 1);
+    auto* buttons = new QHBoxLayout;
+    QPushButton* close = makeButton(body(), u"&Close"_s, u"Command1"_s, u"Close the error log"_s);
+    close->setDefault(true);
+    buttons->addStretch(1);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    resize(680, 360);
+}
+
+ErrorLogDialog::~ErrorLogDialog() {
+    // The views outlive the members their texts come from; they must not ask for them.
+    m_model->setRows(0, {});
+}
+
+} // namespace quillfen::ui
