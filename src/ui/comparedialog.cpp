@@ -1,13 +1,16 @@
 #include "ui/comparedialog.h"
 
-#include "ui/setupwidgets.h"
+#include "ui/controls.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -64,7 +67,7 @@ const HelpText helpTexts[] = {
 };
 
 QLabel* cell(QWidget* parent, const QString& name, const QString& text, int column) {
-    QLabel* label = makeLabel(parent, name, text);
+    QLabel* label = makeLabel(parent, text, name, true);
     label->setFixedWidth(columnWidths[column]);
     return label;
 }
@@ -78,17 +81,18 @@ CompareDialog::CompareDialog(AppState& state, Frontend& frontend, QWidget* paren
     titleImage()->setObjectName(u"Image3"_s);
 
     auto* layout = new QVBoxLayout(body());
-    layout->addWidget(makeHeading(body(), u"heading"_s, u"Comparing the files"_s));
+    layout->addWidget(makeHeading(body(), u"Comparing the files"_s, u"heading"_s));
     layout->addWidget(makeLabel(
-        body(), u"introduction"_s,
+        body(),
         u"Here you can decide which algorithm(s) to use when comparing the files. Each "
         u"combination has it's advantages as well as drawbacks. Simply select \"Let the program "
-        u"decide\" if you don't know what to chose."_s));
+        u"decide\" if you don't know what to chose."_s,
+        u"introduction"_s, true));
 
     auto* group = new QButtonGroup(this);
-    m_programDecides = named(new QRadioButton(u"Let the program decide"_s, body()), u"Option5"_s,
-                             u"Let the program decide"_s,
-                             u"Fuzzy and CRC comparison, good for files of all sizes"_s);
+    m_programDecides =
+        named(new QRadioButton(u"Let the program decide"_s, body()), u"Let the program decide"_s,
+              u"Option5"_s, u"Fuzzy and CRC comparison, good for files of all sizes"_s);
     group->addButton(m_programDecides);
     connect(m_programDecides, &QRadioButton::clicked, this,
             [this] { selectOption(CompareOption::ProgramDecides); });
@@ -103,8 +107,8 @@ CompareDialog::CompareDialog(AppState& state, Frontend& frontend, QWidget* paren
                                u"Compare the files' CRC-32 checksums"_s,
                                u"Compare the files byte for byte"_s};
     for (int i = 0; i < 3; ++i) {
-        m_boxes[size_t(i)] = makeCheckBox(body(), u"Check%1"_s.arg(i + 1),
-                                          QString::fromUtf16(helpTexts[i].caption), boxTips[i]);
+        m_boxes[size_t(i)] = makeCheckBox(body(), QString::fromUtf16(helpTexts[i].caption),
+                                          u"Check%1"_s.arg(i + 1), boxTips[i]);
         m_boxes[size_t(i)]->setMouseTracking(true);
         m_boxes[size_t(i)]->installEventFilter(this);
         boxes->addWidget(m_boxes[size_t(i)]);
@@ -114,9 +118,9 @@ CompareDialog::CompareDialog(AppState& state, Frontend& frontend, QWidget* paren
     lower->addWidget(buildHelpPanel(), 1);
     layout->addLayout(lower);
 
-    auto* start = makeButton(body(), u"Command2"_s, u"&Start"_s,
+    auto* start = makeButton(body(), u"&Start"_s, u"Command2"_s,
                              u"Compare the files of the list with the ticked algorithms"_s);
-    auto* cancel = makeButton(body(), u"Command1"_s, u"&Cancel"_s, u"Close without comparing"_s);
+    auto* cancel = makeButton(body(), u"&Cancel"_s, u"Command1"_s, u"Close without comparing"_s);
     start->setDefault(true);
     connect(start, &QPushButton::clicked, this, &CompareDialog::start);
     connect(cancel, &QPushButton::clicked, this, &CompareDialog::reject);
@@ -171,7 +175,7 @@ QWidget* CompareDialog::buildTable() {
         rowLayout->setContentsMargins(4, 3, 4, 3);
         const QString algorithms = QString::fromUtf16(data.algorithms);
         auto* option = named(new QRadioButton(QString::fromUtf16(data.fileSizes), rowWidget),
-                             QString::fromUtf16(data.name), QString::fromUtf16(data.fileSizes),
+                             QString::fromUtf16(data.fileSizes), QString::fromUtf16(data.name),
                              u"Compare with "_s + algorithms);
         option->setFixedWidth(columnWidths[0]);
         connect(option, &QRadioButton::clicked, this,
@@ -198,17 +202,17 @@ QWidget* CompareDialog::buildTable() {
 }
 
 QGroupBox* CompareDialog::buildHelpPanel() {
-    m_help = named(new QGroupBox(u"N/A"_s, body()), u"helppanel"_s, u"Algorithm help"_s,
+    m_help = named(new QGroupBox(u"N/A"_s, body()), u"Algorithm help"_s, u"helppanel"_s,
                    u"Move the pointer over an algorithm to read about it"_s);
     auto* grid = new QGridLayout(m_help);
     const QString captions[] = {u"Speed"_s, u"Perks"_s, u"Accuracy"_s, u"When?"_s};
     const QString names[] = {u"speed1"_s, u"perks1"_s, u"accuracy1"_s, u"when1"_s};
     QLabel** values[] = {&m_speed, &m_perks, &m_accuracy, &m_when};
     for (int row = 0; row < 4; ++row) {
-        QLabel* caption = makeHeading(m_help, names[row] + u"caption"_s, captions[row]);
+        QLabel* caption = makeHeading(m_help, captions[row], names[row] + u"caption"_s);
         caption->setWordWrap(false);
         caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        *values[row] = makeLabel(m_help, names[row], u"N/A"_s, captions[row]);
+        *values[row] = makeLabel(m_help, u"N/A"_s, names[row], true, captions[row]);
         (*values[row])->setMinimumWidth(300);
         grid->addWidget(caption, row, 0);
         grid->addWidget(*values[row], row, 1);

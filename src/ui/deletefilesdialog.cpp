@@ -1,6 +1,6 @@
 #include "ui/deletefilesdialog.h"
 
-#include "ui/dialogwidgets.h"
+#include "ui/controls.h"
 #include "ui/rowtablemodel.h"
 
 #include <QHBoxLayout>

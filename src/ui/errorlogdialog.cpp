@@ -1,7 +1,7 @@
 #include "ui/errorlogdialog.h"
 
 #include "fileops/operations.h"
-#include "ui/dialogwidgets.h"
+#include "ui/controls.h"
 #include "ui/rowtablemodel.h"
 
 #include <QHBoxLayout>

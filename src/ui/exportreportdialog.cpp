@@ -1,7 +1,7 @@
 #include "ui/exportreportdialog.h"
 
 #include "report/report.h"
-#include "ui/dialogwidgets.h"
+#include "ui/controls.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "ui/filepropertiesdialog.h"
 
-#include "ui/dialogwidgets.h"
+#include "ui/controls.h"
 
 #include <QFormLayout>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "ui/movefilesdialog.h"
 
 #include "fileops/operations.h"
-#include "ui/dialogwidgets.h"
+#include "ui/controls.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>

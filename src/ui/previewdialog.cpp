@@ -1,6 +1,6 @@
 #include "ui/previewdialog.h"
 
-#include "ui/dialogwidgets.h"
+#include "ui/controls.h"
 #include "ui/rowtablemodel.h"
 
 #include <QHBoxLayout>
@@ -54,12 +54,7 @@ PreviewDialog::PreviewDialog(AppState& state, Frontend& frontend, QWidget* paren
       m_frontend(frontend) {
     setObjectName(u"Form13"_s);
     auto* layout = new QVBoxLayout(body());
-    QLabel* heading = makeLabel(body(), u"Files to save and discard"_s, u"Label1"_s);
-    QFont big = heading->font();
-    big.setBold(true);
-    big.setPointSizeF(big.pointSizeF() * 1.3);
-    heading->setFont(big);
-    layout->addWidget(heading);
+    layout->addWidget(makeHeading(body(), u"Files to save and discard"_s, u"Label1"_s, 1.3));
 
     auto makeSide = [this, layout](const QString& title, const QString& titleName,
                                    const QString& maximizeName, const QString& listName,

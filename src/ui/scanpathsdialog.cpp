@@ -1,13 +1,17 @@
 #include "ui/scanpathsdialog.h"
 
 #include "scan/scanpaths.h"
-#include "ui/setupwidgets.h"
+#include "ui/controls.h"
 #include "ui/twips.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace quillfen::ui {
@@ -33,9 +37,9 @@ ScanPathsDialog::ScanPathsDialog(AppState& state, MessageBoxes& messages, FileCh
 
     m_pathFrame = buildPathFrame();
 
-    m_pathList = makeListView(body(), u"ListView1"_s, {u"Path"_s}, u"Paths to scan"_s,
+    m_pathList = makeItemList(body(), {u"Path"_s}, u"Paths to scan"_s, u"ListView1"_s,
                               u"The drives and folders the next scan covers"_s);
-    m_settingsView = makeListView(body(), u"ListView4"_s, {u"Path settings"_s}, u"Path settings"_s,
+    m_settingsView = makeItemList(body(), {u"Path settings"_s}, u"Path settings"_s, u"ListView4"_s,
                                   u"The settings of the path clicked"_s);
     m_settingsView->setSelectionMode(QAbstractItemView::NoSelection);
     connect(m_pathList, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
@@ -47,19 +51,20 @@ ScanPathsDialog::ScanPathsDialog(AppState& state, MessageBoxes& messages, FileCh
     });
 
     auto* right = new QVBoxLayout;
-    right->addWidget(makeLabel(body(), u"pathlisthint"_s,
+    right->addWidget(makeLabel(body(),
                                u"These are the added drives and folders that will be scanned for "
-                               u"duplicates, click on one to view the settings."_s));
+                               u"duplicates, click on one to view the settings."_s,
+                               u"pathlisthint"_s, true));
     right->addWidget(m_pathList, 3);
     right->addWidget(m_settingsView, 2);
 
     m_buttonPanel = new QWidget(body());
     m_buttonPanel->setObjectName(u"buttonpanel"_s);
-    auto* remove = makeButton(m_buttonPanel, u"removebutton"_s, u"&Remove"_s,
+    auto* remove = makeButton(m_buttonPanel, u"&Remove"_s, u"removebutton"_s,
                               u"Remove the selected path from the list"_s);
-    auto* clear = makeButton(m_buttonPanel, u"clearbutton"_s, u"&Clear"_s, u"Remove every path"_s);
+    auto* clear = makeButton(m_buttonPanel, u"&Clear"_s, u"clearbutton"_s, u"Remove every path"_s);
     auto* doneButton =
-        makeButton(m_buttonPanel, u"donebutton"_s, u"&Done"_s, u"Close this dialog"_s);
+        makeButton(m_buttonPanel, u"&Done"_s, u"donebutton"_s, u"Close this dialog"_s);
     for (QPushButton* button : {remove, clear, doneButton})
         button->setAutoDefault(false);
     connect(remove, &QPushButton::clicked, this, &ScanPathsDialog::removePath);
@@ -83,16 +88,17 @@ ScanPathsDialog::ScanPathsDialog(AppState& state, MessageBoxes& messages, FileCh
 }
 
 QGroupBox* ScanPathsDialog::buildPathFrame() {
-    auto* frame = named(new QGroupBox(u"Select path(s) to scan"_s, body()), u"Frame1"_s,
-                        u"Select path(s) to scan"_s, u"Choose what to add to the paths to scan"_s);
+    auto* frame =
+        named(new QGroupBox(u"Select path(s) to scan"_s, body()), u"Select path(s) to scan"_s,
+              u"Frame1"_s, u"Choose what to add to the paths to scan"_s);
     auto* layout = new QVBoxLayout(frame);
 
-    m_patternSelector = named(new QComboBox(frame), u"Combo1"_s, u"File patterns"_s,
+    m_patternSelector = named(new QComboBox(frame), u"File patterns"_s, u"Combo1"_s,
                               u"Take the patterns from a list, or type them"_s);
     m_patternSelector->addItems(patternSelectorItems());
-    m_listChooser = named(new QComboBox(frame), u"Combo2"_s, u"Predefined filepatterns"_s,
+    m_listChooser = named(new QComboBox(frame), u"Predefined filepatterns"_s, u"Combo2"_s,
                           u"The list of patterns the added paths are scanned with"_s);
-    m_specificPatterns = named(new QComboBox(frame), u"Text5"_s, u"Specific filepatterns"_s,
+    m_specificPatterns = named(new QComboBox(frame), u"Specific filepatterns"_s, u"Text5"_s,
                                u"Patterns separated by \";\", such as *.mp3; *.wav"_s);
     m_specificPatterns->setEditable(true);
     m_specificPatterns->setInsertPolicy(QComboBox::NoInsert);
@@ -114,11 +120,12 @@ QGroupBox* ScanPathsDialog::buildPathFrame() {
     patternRow->addWidget(m_specificPatterns, 1);
     layout->addLayout(patternRow);
 
-    layout->addWidget(makeLabel(frame, u"settingshint"_s,
+    layout->addWidget(makeLabel(frame,
                                 u"These settings will be applied to any folder or drive that you "
-                                u"add."_s));
+                                u"add."_s,
+                                u"settingshint"_s, true));
 
-    m_drives = makeListView(frame, u"ListView2"_s, {u"Drives"_s}, u"Drives"_s,
+    m_drives = makeItemList(frame, {u"Drives"_s}, u"Drives"_s, u"ListView2"_s,
                             u"Tick the drives to add, then click Add selected drive(s)"_s);
     connect(m_drives, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
         const int row = m_drives->indexOfTopLevelItem(item);
@@ -128,11 +135,11 @@ QGroupBox* ScanPathsDialog::buildPathFrame() {
     });
     layout->addWidget(m_drives, 1);
 
-    auto* addFolderButton = makeButton(frame, u"addfolderbutton"_s, u"&Add folder.."_s,
+    auto* addFolderButton = makeButton(frame, u"&Add folder.."_s, u"addfolderbutton"_s,
                                        u"Choose a folder to add to the paths to scan"_s);
-    auto* addDrivesButton = makeButton(frame, u"adddrivesbutton"_s, u"&Add selected drive(s)"_s,
+    auto* addDrivesButton = makeButton(frame, u"&Add selected drive(s)"_s, u"adddrivesbutton"_s,
                                        u"Add the ticked drives to the paths to scan"_s);
-    m_advancedToggle = makeButton(frame, u"Command5"_s, showAdvancedCaption,
+    m_advancedToggle = makeButton(frame, showAdvancedCaption, u"Command5"_s,
                                   u"Show or hide the size, subfolder and attribute settings"_s);
     for (QPushButton* button : {addFolderButton, addDrivesButton, m_advancedToggle})
         button->setAutoDefault(false);
@@ -159,25 +166,25 @@ QWidget* ScanPathsDialog::buildAdvancedPanel(QWidget* parent) {
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setVerticalSpacing(2);
 
-    m_minSizeBox = makeCheckBox(panel, u"Check1"_s, u"Ignore files smaller than"_s,
+    m_minSizeBox = makeCheckBox(panel, u"Ignore files smaller than"_s, u"Check1"_s,
                                 u"Leave out files below this size"_s);
-    m_minSizeText = makeLineEdit(panel, u"Text2"_s, u"Smallest size in kB"_s,
-                                 u"1 to 1000000000 kB (1 kB = 1000 bytes)"_s);
-    m_maxSizeBox = makeCheckBox(panel, u"Check2"_s, u"Ignore files larger than"_s,
+    m_minSizeText = makeTextBox(panel, u"Smallest size in kB"_s, u"Text2"_s,
+                                u"1 to 1000000000 kB (1 kB = 1000 bytes)"_s);
+    m_maxSizeBox = makeCheckBox(panel, u"Ignore files larger than"_s, u"Check2"_s,
                                 u"Leave out files of this size or more"_s);
-    m_maxSizeText = makeLineEdit(panel, u"Text4"_s, u"Largest size in kB"_s,
-                                 u"1 to 1000000000 kB (1 kB = 1000 bytes)"_s);
-    m_subdirsBox = makeCheckBox(panel, u"Check4"_s, u"Check all subdirectories"_s,
+    m_maxSizeText = makeTextBox(panel, u"Largest size in kB"_s, u"Text4"_s,
+                                u"1 to 1000000000 kB (1 kB = 1000 bytes)"_s);
+    m_subdirsBox = makeCheckBox(panel, u"Check all subdirectories"_s, u"Check4"_s,
                                 u"Scan the folders below each path too"_s);
     m_ignoreZeroBox =
-        makeCheckBox(panel, u"Check5"_s, u"Ignore 0 Byte files"_s, u"Leave out empty files"_s);
+        makeCheckBox(panel, u"Ignore 0 Byte files"_s, u"Check5"_s, u"Leave out empty files"_s);
     m_readOnlyBox =
-        makeCheckBox(panel, u"Check7"_s, u"Read-only"_s, u"Include files that cannot be written"_s);
-    m_hiddenBox = makeCheckBox(panel, u"Check9"_s, u"Hidden"_s,
+        makeCheckBox(panel, u"Read-only"_s, u"Check7"_s, u"Include files that cannot be written"_s);
+    m_hiddenBox = makeCheckBox(panel, u"Hidden"_s, u"Check9"_s,
                                u"Include files whose name begins with a dot"_s);
-    m_systemBox = makeCheckBox(panel, u"Check8"_s, u"System"_s, u"Include system files"_s);
+    m_systemBox = makeCheckBox(panel, u"System"_s, u"Check8"_s, u"Include system files"_s);
     m_archiveBox =
-        makeCheckBox(panel, u"Check6"_s, u"Archives"_s, u"Include files marked for archiving"_s);
+        makeCheckBox(panel, u"Archives"_s, u"Check6"_s, u"Include files marked for archiving"_s);
     for (QLineEdit* box : {m_minSizeText, m_maxSizeText})
         box->setFixedWidth(95);
 
@@ -200,15 +207,15 @@ QWidget* ScanPathsDialog::buildAdvancedPanel(QWidget* parent) {
 
     grid->addWidget(m_minSizeBox, 0, 0);
     grid->addWidget(m_minSizeText, 0, 1);
-    grid->addWidget(makeLabel(panel, u"minsizeunit"_s, u"kB"_s), 0, 2);
+    grid->addWidget(makeLabel(panel, u"kB"_s, u"minsizeunit"_s, true), 0, 2);
     grid->addWidget(m_subdirsBox, 0, 3);
     grid->addWidget(m_maxSizeBox, 1, 0);
     grid->addWidget(m_maxSizeText, 1, 1);
-    grid->addWidget(makeLabel(panel, u"maxsizeunit"_s, u"kB"_s), 1, 2);
+    grid->addWidget(makeLabel(panel, u"kB"_s, u"maxsizeunit"_s, true), 1, 2);
     grid->addWidget(m_ignoreZeroBox, 1, 3);
     grid->addWidget(
-        makeLabel(panel, u"attributesheading"_s, u"Include files with these attributes"_s), 2, 0, 1,
-        4);
+        makeLabel(panel, u"Include files with these attributes"_s, u"attributesheading"_s, true), 2,
+        0, 1, 4);
     auto* attributes = new QHBoxLayout;
     for (QCheckBox* box : {m_readOnlyBox, m_hiddenBox, m_systemBox, m_archiveBox})
         attributes->addWidget(box);

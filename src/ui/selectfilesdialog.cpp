@@ -1,7 +1,7 @@
 #include "ui/selectfilesdialog.h"
 
 #include "results/assistant.h"
-#include "ui/dialogwidgets.h"
+#include "ui/controls.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

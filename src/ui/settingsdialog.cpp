@@ -1,14 +1,18 @@
 #include "ui/settingsdialog.h"
 
 #include "core/defaultlists.h"
-#include "ui/setupwidgets.h"
+#include "ui/controls.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace quillfen::ui {
@@ -50,14 +54,14 @@ SettingsDialog::SettingsDialog(AppState& state, MessageBoxes& messages, FileChoo
       m_choosers(choosers) {
     setObjectName(u"Form5"_s);
 
-    m_tabs = named(new QTabWidget(body()), u"SSTab1"_s, u"Settings"_s,
+    m_tabs = named(new QTabWidget(body()), u"Settings"_s, u"SSTab1"_s,
                    u"The program's lasting preferences"_s);
     m_tabs->addTab(buildStandardTab(), u"  Standard  "_s);
     m_tabs->addTab(buildFoldersTab(), u"  Folders to skip  "_s);
     m_tabs->addTab(buildExtensionsTab(), u"  Extensions to skip  "_s);
     m_tabs->addTab(buildPatternsTab(), u"Predefined filepatterns"_s);
 
-    m_ok = makeButton(body(), u"okbutton"_s, u"&OK"_s, u"Close the settings"_s);
+    m_ok = makeButton(body(), u"&OK"_s, u"okbutton"_s, u"Close the settings"_s);
     m_ok->setDefault(false);
     m_ok->setAutoDefault(false);
     connect(m_ok, &QPushButton::clicked, this, &SettingsDialog::accept);
@@ -74,17 +78,17 @@ SettingsDialog::SettingsDialog(AppState& state, MessageBoxes& messages, FileChoo
 }
 
 QWidget* SettingsDialog::buildStandardTab() {
-    auto* page = named(new QWidget, u"standardtab"_s, u"Standard"_s, QString());
+    auto* page = named(new QWidget, u"Standard"_s, u"standardtab"_s, QString());
     auto* layout = new QVBoxLayout(page);
 
-    layout->addWidget(makeHeading(page, u"aftersearchheading"_s, u"After the search is done..."_s));
-    m_donothing = makeCheckBox(page, u"Check11"_s, u"Do nothing"_s,
+    layout->addWidget(makeHeading(page, u"After the search is done..."_s, u"aftersearchheading"_s));
+    m_donothing = makeCheckBox(page, u"Do nothing"_s, u"Check11"_s,
                                u"Only list the files of equal size after a scan"_s);
-    m_fuzzy = makeCheckBox(page, u"Check22"_s, u"Fuzzy comparison"_s,
+    m_fuzzy = makeCheckBox(page, u"Fuzzy comparison"_s, u"Check22"_s,
                            u"Compare samples of the files after a scan"_s);
-    m_crc = makeCheckBox(page, u"Check33"_s, u"CRC comparison"_s,
+    m_crc = makeCheckBox(page, u"CRC comparison"_s, u"Check33"_s,
                          u"Compare the files' checksums after a scan"_s);
-    m_bytewise = makeCheckBox(page, u"Check44"_s, u"Bytewise comparison"_s,
+    m_bytewise = makeCheckBox(page, u"Bytewise comparison"_s, u"Check44"_s,
                               u"Compare the files byte for byte after a scan"_s);
     const std::pair<QCheckBox*, AfterSearchBox> boxes[] = {{m_donothing, AfterSearchBox::DoNothing},
                                                            {m_fuzzy, AfterSearchBox::Fuzzy},
@@ -97,7 +101,7 @@ QWidget* SettingsDialog::buildStandardTab() {
         });
     }
 
-    m_gentle = makeCheckBox(page, u"Check10"_s, u"Use CPU-gentle comparing (slower)"_s,
+    m_gentle = makeCheckBox(page, u"Use CPU-gentle comparing (slower)"_s, u"Check10"_s,
                             u"Leave processor time to other programs while comparing"_s);
     connect(m_gentle, &QCheckBox::clicked, this,
             [this] { m_state.settings.gentle = m_gentle->checkState() == Qt::Checked ? 1 : 0; });
@@ -105,12 +109,12 @@ QWidget* SettingsDialog::buildStandardTab() {
     layout->addWidget(m_gentle);
 
     layout->addSpacing(8);
-    layout->addWidget(makeHeading(page, u"editorheading"_s, u"Editor"_s));
+    layout->addWidget(makeHeading(page, u"Editor"_s, u"editorheading"_s));
     m_editorProgram =
-        makeLineEdit(page, u"Text2"_s, u"Editor"_s, u"The program that opens a file to edit"_s);
+        makeTextBox(page, u"Editor"_s, u"Text2"_s, u"The program that opens a file to edit"_s);
     connect(m_editorProgram, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_state.settings.editorprogram = text; });
-    auto* browse = makeButton(page, u"browsebutton"_s, u"&Browse.."_s,
+    auto* browse = makeButton(page, u"&Browse.."_s, u"browsebutton"_s,
                               u"Choose the program that opens a file to edit"_s);
     connect(browse, &QPushButton::clicked, this, &SettingsDialog::browseEditor);
     auto* editorRow = new QHBoxLayout;
@@ -118,12 +122,13 @@ QWidget* SettingsDialog::buildStandardTab() {
     editorRow->addWidget(browse);
     layout->addLayout(editorRow);
     layout->addWidget(makeLabel(
-        page, u"editorhint"_s,
+        page,
         u"This is the program that will attempt to open a file that you select to edit. You can "
-        u"edit a file by right-clicking on it and clicking on 'Edit' in the list of duplicates."_s));
+        u"edit a file by right-clicking on it and clicking on 'Edit' in the list of duplicates."_s,
+        u"editorhint"_s, true));
 
     // Kept for the settings file; the program has no visible use for it.
-    m_autoselect = makeCheckBox(page, u"Check1"_s, u"Autoselect the duplicates"_s,
+    m_autoselect = makeCheckBox(page, u"Autoselect the duplicates"_s, u"Check1"_s,
                                 u"Select the duplicates after a comparison"_s);
     m_autoselect->setVisible(false);
     layout->addWidget(m_autoselect);
@@ -132,15 +137,16 @@ QWidget* SettingsDialog::buildStandardTab() {
 }
 
 QWidget* SettingsDialog::buildFoldersTab() {
-    auto* page = named(new QWidget, u"folderstab"_s, u"Folders to skip"_s, QString());
+    auto* page = named(new QWidget, u"Folders to skip"_s, u"folderstab"_s, QString());
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(makeHeading(page, u"foldersheading"_s, u"Skip these folders"_s));
+    layout->addWidget(makeHeading(page, u"Skip these folders"_s, u"foldersheading"_s));
     layout->addWidget(makeLabel(
-        page, u"foldershint"_s,
+        page,
         u"Any path that you add to this list and select will be skipped by the program when "
-        u"searching for duplicates. That includes each subdirectory of that path."_s));
+        u"searching for duplicates. That includes each subdirectory of that path."_s,
+        u"foldershint"_s, true));
 
-    m_folders = makeListView(page, u"ListView4"_s, {u"Folder"_s}, u"Folders to skip"_s,
+    m_folders = makeItemList(page, {u"Folder"_s}, u"Folders to skip"_s, u"ListView4"_s,
                              u"Ticked folders and everything below them are not scanned"_s);
     connect(m_folders, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
         const int row = m_folders->indexOfTopLevelItem(item);
@@ -149,11 +155,11 @@ QWidget* SettingsDialog::buildFoldersTab() {
                 item->checkState(0) == Qt::Checked;
     });
 
-    auto* add = makeButton(page, u"addfolderbutton"_s, u"&Add"_s, u"Add a folder to skip"_s);
+    auto* add = makeButton(page, u"&Add"_s, u"addfolderbutton"_s, u"Add a folder to skip"_s);
     auto* remove =
-        makeButton(page, u"removefolderbutton"_s, u"&Remove"_s, u"Remove the selected folder"_s);
-    auto* clear = makeButton(page, u"clearfoldersbutton"_s, u"&Clear"_s, u"Remove every folder"_s);
-    auto* restore = makeButton(page, u"restorefoldersbutton"_s, u"Restore default"_s,
+        makeButton(page, u"&Remove"_s, u"removefolderbutton"_s, u"Remove the selected folder"_s);
+    auto* clear = makeButton(page, u"&Clear"_s, u"clearfoldersbutton"_s, u"Remove every folder"_s);
+    auto* restore = makeButton(page, u"Restore default"_s, u"restorefoldersbutton"_s,
                                u"Put back the folders skipped by default"_s);
     connect(add, &QPushButton::clicked, this, &SettingsDialog::addFolder);
     connect(remove, &QPushButton::clicked, this, [this] {
@@ -177,25 +183,26 @@ QWidget* SettingsDialog::buildFoldersTab() {
 }
 
 QWidget* SettingsDialog::buildExtensionsTab() {
-    auto* page = named(new QWidget, u"extensionstab"_s, u"Extensions to skip"_s, QString());
+    auto* page = named(new QWidget, u"Extensions to skip"_s, u"extensionstab"_s, QString());
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(
-        makeHeading(page, u"extensionsheading"_s, u"Skip files with these extensions"_s));
-    layout->addWidget(makeLabel(page, u"extensionshint"_s,
+        makeHeading(page, u"Skip files with these extensions"_s, u"extensionsheading"_s));
+    layout->addWidget(makeLabel(page,
                                 u"Any file extension that you add to this list and select will be "
-                                u"skipped by the program when searching for duplicates."_s));
+                                u"skipped by the program when searching for duplicates."_s,
+                                u"extensionshint"_s, true));
 
     auto* boxRow = new QHBoxLayout;
-    auto* label = makeLabel(page, u"extensionlabel"_s, u"Extension"_s);
+    auto* label = makeLabel(page, u"Extension"_s, u"extensionlabel"_s, true);
     label->setWordWrap(false);
-    m_extensionBox = makeLineEdit(page, u"extensionbox"_s, u"Extension"_s,
-                                  u"An extension to skip, such as mp3"_s);
+    m_extensionBox = makeTextBox(page, u"Extension"_s, u"extensionbox"_s,
+                                 u"An extension to skip, such as mp3"_s);
     label->setBuddy(m_extensionBox);
     boxRow->addWidget(label);
     boxRow->addWidget(m_extensionBox, 1);
     layout->addLayout(boxRow);
 
-    m_extensions = makeListView(page, u"ListView1"_s, {u"Extension"_s}, u"Extensions to skip"_s,
+    m_extensions = makeItemList(page, {u"Extension"_s}, u"Extensions to skip"_s, u"ListView1"_s,
                                 u"Files with a ticked extension are not scanned"_s);
     connect(m_extensions, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
         const int row = m_extensions->indexOfTopLevelItem(item);
@@ -203,12 +210,12 @@ QWidget* SettingsDialog::buildExtensionsTab() {
             m_state.settings.skipextlist[size_t(row)].checked = item->checkState(0) == Qt::Checked;
     });
 
-    auto* add = makeButton(page, u"addextensionbutton"_s, u"A&dd"_s, u"Add the extension typed"_s);
-    auto* remove = makeButton(page, u"removeextensionbutton"_s, u"Re&move"_s,
+    auto* add = makeButton(page, u"A&dd"_s, u"addextensionbutton"_s, u"Add the extension typed"_s);
+    auto* remove = makeButton(page, u"Re&move"_s, u"removeextensionbutton"_s,
                               u"Remove the selected extension"_s);
     auto* clear =
-        makeButton(page, u"clearextensionsbutton"_s, u"C&lear"_s, u"Remove every extension"_s);
-    auto* restore = makeButton(page, u"restoreextensionsbutton"_s, u"Restore default"_s,
+        makeButton(page, u"C&lear"_s, u"clearextensionsbutton"_s, u"Remove every extension"_s);
+    auto* restore = makeButton(page, u"Restore default"_s, u"restoreextensionsbutton"_s,
                                u"Put back the extensions skipped by default"_s);
     connect(add, &QPushButton::clicked, this, &SettingsDialog::addExtension);
     connect(m_extensionBox, &QLineEdit::returnPressed, this, &SettingsDialog::addExtension);
@@ -233,26 +240,26 @@ QWidget* SettingsDialog::buildExtensionsTab() {
 }
 
 QWidget* SettingsDialog::buildPatternsTab() {
-    auto* page = named(new QWidget, u"patternstab"_s, u"Predefined filepatterns"_s, QString());
+    auto* page = named(new QWidget, u"Predefined filepatterns"_s, u"patternstab"_s, QString());
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(makeHeading(page, u"patternsheading"_s, u"File patterns"_s));
-    layout->addWidget(makeLabel(page, u"currentpatternslabel"_s, u"Current patterns"_s));
+    layout->addWidget(makeHeading(page, u"File patterns"_s, u"patternsheading"_s));
+    layout->addWidget(makeLabel(page, u"Current patterns"_s, u"currentpatternslabel"_s, true));
 
     m_patternLists =
-        makeListView(page, u"ListView2"_s, {u"Name"_s, u"Pattern(s)"_s}, u"Current patterns"_s,
+        makeItemList(page, {u"Name"_s, u"Pattern(s)"_s}, u"Current patterns"_s, u"ListView2"_s,
                      u"The named pattern lists offered in the scan paths dialog"_s);
     m_patternLists->setColumnWidth(0, 150);
 
-    m_listNameBox = makeLineEdit(page, u"listnamebox"_s, u"Name of a new list"_s,
-                                 u"The name of a new list of patterns"_s);
-    auto* add = makeButton(page, u"addlistbutton"_s, u"A&dd"_s,
+    m_listNameBox = makeTextBox(page, u"Name of a new list"_s, u"listnamebox"_s,
+                                u"The name of a new list of patterns"_s);
+    auto* add = makeButton(page, u"A&dd"_s, u"addlistbutton"_s,
                            u"Add a list of patterns with the name typed"_s);
-    auto* edit = makeButton(page, u"editlistbutton"_s, u"Edit"_s,
+    auto* edit = makeButton(page, u"Edit"_s, u"editlistbutton"_s,
                             u"Edit the name and patterns of the selected list"_s);
     auto* remove =
-        makeButton(page, u"removelistbutton"_s, u"Re&move"_s, u"Remove the selected list"_s);
-    auto* clear = makeButton(page, u"clearlistsbutton"_s, u"C&lear"_s, u"Remove every list"_s);
-    auto* restore = makeButton(page, u"restorelistsbutton"_s, u"Restore default"_s,
+        makeButton(page, u"Re&move"_s, u"removelistbutton"_s, u"Remove the selected list"_s);
+    auto* clear = makeButton(page, u"C&lear"_s, u"clearlistsbutton"_s, u"Remove every list"_s);
+    auto* restore = makeButton(page, u"Restore default"_s, u"restorelistsbutton"_s,
                                u"Replace the lists by the built-in ones"_s);
     connect(add, &QPushButton::clicked, this, &SettingsDialog::addPatternList);
     connect(m_listNameBox, &QLineEdit::returnPressed, this, &SettingsDialog::addPatternList);
@@ -283,40 +290,39 @@ QWidget* SettingsDialog::buildPatternsTab() {
     }
 
     // The editor of one list, shown between Edit and Save or Cancel.
-    m_editorFrame = named(new QGroupBox(u"Edit pattern"_s, page), u"editorframe"_s,
-                          u"Edit pattern"_s, u"The name and patterns of the list being edited"_s);
+    m_editorFrame = named(new QGroupBox(u"Edit pattern"_s, page), u"Edit pattern"_s,
+                          u"editorframe"_s, u"The name and patterns of the list being edited"_s);
     auto* grid = new QGridLayout(m_editorFrame);
-    m_editorName = makeLineEdit(m_editorFrame, u"Text5"_s, u"Pattern name"_s,
-                                u"The name of the list being edited"_s);
-    m_editorPatterns = named(new QListWidget(m_editorFrame), u"List1"_s, u"Patterns"_s,
+    m_editorName = makeTextBox(m_editorFrame, u"Pattern name"_s, u"Text5"_s,
+                               u"The name of the list being edited"_s);
+    m_editorPatterns = named(new QListWidget(m_editorFrame), u"Patterns"_s, u"List1"_s,
                              u"The patterns of the list being edited"_s);
     m_newPattern =
-        makeLineEdit(m_editorFrame, u"Text6"_s, u"Pattern"_s, u"A pattern to add, such as *.mp3"_s);
-    m_changePattern =
-        makeLineEdit(m_editorFrame, u"Text7"_s,
-                     u"Select a pattern in the list then use this box to change it:"_s,
-                     u"The selected pattern's new text; Update puts it in the list"_s);
-    auto* nameLabel = makeLabel(m_editorFrame, u"patternnamelabel"_s, u"Pattern name"_s);
-    auto* newLabel = makeLabel(m_editorFrame, u"patternlabel"_s, u"Pattern"_s);
+        makeTextBox(m_editorFrame, u"Pattern"_s, u"Text6"_s, u"A pattern to add, such as *.mp3"_s);
+    m_changePattern = makeTextBox(
+        m_editorFrame, u"Select a pattern in the list then use this box to change it:"_s,
+        u"Text7"_s, u"The selected pattern's new text; Update puts it in the list"_s);
+    auto* nameLabel = makeLabel(m_editorFrame, u"Pattern name"_s, u"patternnamelabel"_s, true);
+    auto* newLabel = makeLabel(m_editorFrame, u"Pattern"_s, u"patternlabel"_s, true);
     auto* changeLabel =
-        makeLabel(m_editorFrame, u"changepatternlabel"_s,
-                  u"Select a pattern in the list then use this box to change it: "_s);
+        makeLabel(m_editorFrame, u"Select a pattern in the list then use this box to change it: "_s,
+                  u"changepatternlabel"_s, true);
     nameLabel->setBuddy(m_editorName);
     newLabel->setBuddy(m_newPattern);
     changeLabel->setBuddy(m_changePattern);
 
     auto* editorAdd =
-        makeButton(m_editorFrame, u"editoraddbutton"_s, u"A&dd"_s, u"Add the pattern typed"_s);
-    auto* editorRemove = makeButton(m_editorFrame, u"editorremovebutton"_s, u"Re&move"_s,
+        makeButton(m_editorFrame, u"A&dd"_s, u"editoraddbutton"_s, u"Add the pattern typed"_s);
+    auto* editorRemove = makeButton(m_editorFrame, u"Re&move"_s, u"editorremovebutton"_s,
                                     u"Remove the selected pattern"_s);
     auto* editorClear =
-        makeButton(m_editorFrame, u"editorclearbutton"_s, u"C&lear"_s, u"Remove every pattern"_s);
-    auto* update = makeButton(m_editorFrame, u"updatebutton"_s, u"&Update"_s,
+        makeButton(m_editorFrame, u"C&lear"_s, u"editorclearbutton"_s, u"Remove every pattern"_s);
+    auto* update = makeButton(m_editorFrame, u"&Update"_s, u"updatebutton"_s,
                               u"Replace the selected pattern by the text of the box"_s);
     auto* save =
-        makeButton(m_editorFrame, u"savebutton"_s, u"&Save"_s, u"Keep the name and patterns"_s);
+        makeButton(m_editorFrame, u"&Save"_s, u"savebutton"_s, u"Keep the name and patterns"_s);
     auto* cancel =
-        makeButton(m_editorFrame, u"cancelbutton"_s, u"&Cancel"_s, u"Leave the list unchanged"_s);
+        makeButton(m_editorFrame, u"&Cancel"_s, u"cancelbutton"_s, u"Leave the list unchanged"_s);
     connect(editorAdd, &QPushButton::clicked, this, &SettingsDialog::editorAdd);
     connect(m_newPattern, &QLineEdit::returnPressed, this, &SettingsDialog::editorAdd);
     connect(editorRemove, &QPushButton::clicked, this, &SettingsDialog::editorRemove);

@@ -3,15 +3,18 @@
 #include "scan/scancontroller.h"
 #include "scan/scanpaths.h"
 #include "scan/settingspreview.h"
+#include "ui/controls.h"
 #include "ui/settingsdialog.h"
-#include "ui/setupwidgets.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 
 namespace quillfen::ui {
@@ -57,13 +60,14 @@ SettingsPreviewDialog::SettingsPreviewDialog(AppState& state, MessageBoxes& mess
     auto* pathsPanel = makePanel(u"pathspanel"_s, u"Paths that will be scanned"_s, u"Label9"_s,
                                  u"Change the paths to scan"_s);
     auto* pathsLayout = static_cast<QVBoxLayout*>(pathsPanel->layout());
-    pathsLayout->addWidget(makeLabel(pathsPanel, u"pathshint"_s,
+    pathsLayout->addWidget(makeLabel(pathsPanel,
                                      u"Click on a path to see the detailed settings for it in the "
-                                     u"list to the right."_s));
-    m_paths = makeListView(pathsPanel, u"ListView1"_s, {u"Path"_s}, u"Paths that will be scanned"_s,
+                                     u"list to the right."_s,
+                                     u"pathshint"_s, true));
+    m_paths = makeItemList(pathsPanel, {u"Path"_s}, u"Paths that will be scanned"_s, u"ListView1"_s,
                            u"Click on a path to see its settings"_s);
-    m_pathSettings = makeListView(pathsPanel, u"ListView4"_s, {u"Path settings"_s},
-                                  u"Path settings"_s, u"The settings of the path clicked"_s);
+    m_pathSettings = makeItemList(pathsPanel, {u"Path settings"_s}, u"Path settings"_s,
+                                  u"ListView4"_s, u"The settings of the path clicked"_s);
     m_pathSettings->setSelectionMode(QAbstractItemView::NoSelection);
     for (QTreeWidget* view : {m_paths, m_pathSettings})
         view->setMaximumHeight(130);
@@ -78,10 +82,12 @@ SettingsPreviewDialog::SettingsPreviewDialog(AppState& state, MessageBoxes& mess
     m_extensionsPanel = makePanel(u"Frame1"_s, u"File extensions that will be skipped"_s,
                                   u"Label10"_s, u"Change the extensions to skip"_s);
     m_extensionsPanel->layout()->addWidget(
-        makeLabel(m_extensionsPanel, u"extensionshint"_s,
-                  u"Files with the following extensions will be excluded from the search."_s));
-    m_extensions = named(new QPlainTextEdit(m_extensionsPanel), u"Text1"_s,
-                         u"Extensions that will be skipped"_s, u"The ticked extensions to skip"_s);
+        makeLabel(m_extensionsPanel,
+                  u"Files with the following extensions will be excluded from the search."_s,
+                  u"extensionshint"_s, true));
+    m_extensions =
+        named(new QPlainTextEdit(m_extensionsPanel), u"Extensions that will be skipped"_s,
+              u"Text1"_s, u"The ticked extensions to skip"_s);
     m_extensions->setReadOnly(true);
     m_extensions->setMaximumHeight(56);
     m_extensionsPanel->layout()->addWidget(m_extensions);
@@ -89,18 +95,19 @@ SettingsPreviewDialog::SettingsPreviewDialog(AppState& state, MessageBoxes& mess
     m_foldersPanel = makePanel(u"Frame2"_s, u"Folders that will be skipped"_s, u"Label11"_s,
                                u"Change the folders to skip"_s);
     m_foldersPanel->layout()->addWidget(makeLabel(
-        m_foldersPanel, u"foldershint"_s,
-        u"All these directories and their subdirectories will be excluded from the search."_s));
-    m_folders = makeListView(m_foldersPanel, u"ListView2"_s, {u"Path"_s},
-                             u"Folders that will be skipped"_s, u"The ticked folders to skip"_s);
+        m_foldersPanel,
+        u"All these directories and their subdirectories will be excluded from the search."_s,
+        u"foldershint"_s, true));
+    m_folders = makeItemList(m_foldersPanel, {u"Path"_s}, u"Folders that will be skipped"_s,
+                             u"ListView2"_s, u"The ticked folders to skip"_s);
     m_folders->setSelectionMode(QAbstractItemView::NoSelection);
     m_folders->setMaximumHeight(110);
     m_foldersPanel->layout()->addWidget(m_folders);
 
     m_afterSearchPanel = makePanel(u"Frame3"_s, u"After the search is done.."_s, u"Label13"_s,
                                    u"Change what happens after the search"_s);
-    m_afterSearch =
-        makeLabel(m_afterSearchPanel, u"Label8"_s, QString(), u"What happens after the search"_s);
+    m_afterSearch = makeLabel(m_afterSearchPanel, QString(), u"Label8"_s, true,
+                              u"What happens after the search"_s);
     m_afterSearchPanel->layout()->addWidget(m_afterSearch);
 
     connect(findChild<LinkLabel*>(u"Label9"_s), &LinkLabel::clicked, this, [this] {
@@ -122,9 +129,9 @@ SettingsPreviewDialog::SettingsPreviewDialog(AppState& state, MessageBoxes& mess
     }
 
     auto* beginButton =
-        makeButton(body(), u"Command1"_s, u"&Begin"_s, u"Start the scan with these settings"_s);
+        makeButton(body(), u"&Begin"_s, u"Command1"_s, u"Start the scan with these settings"_s);
     auto* cancelButton =
-        makeButton(body(), u"Command3"_s, u"&Cancel"_s, u"Go back without scanning"_s);
+        makeButton(body(), u"&Cancel"_s, u"Command3"_s, u"Go back without scanning"_s);
     beginButton->setDefault(true);
     connect(beginButton, &QPushButton::clicked, this, &SettingsPreviewDialog::begin);
     connect(cancelButton, &QPushButton::clicked, this, &SettingsPreviewDialog::reject);
@@ -147,11 +154,11 @@ SettingsPreviewDialog::SettingsPreviewDialog(AppState& state, MessageBoxes& mess
 
 QGroupBox* SettingsPreviewDialog::makePanel(const QString& name, const QString& caption,
                                             const QString& linkName, const QString& linkTip) {
-    auto* panel = named(new QGroupBox(body()), name, caption, caption);
+    auto* panel = named(new QGroupBox(body()), caption, name, caption);
     auto* layout = new QVBoxLayout(panel);
     auto* header = new QHBoxLayout;
-    header->addWidget(makeHeading(panel, name + u"caption"_s, caption), 1);
-    auto* link = named(new LinkLabel(u"Change"_s, panel), linkName, u"Change"_s, linkTip);
+    header->addWidget(makeHeading(panel, caption, name + u"caption"_s), 1);
+    auto* link = named(new LinkLabel(u"Change"_s, panel), u"Change"_s, linkName, linkTip);
     header->addWidget(link);
     layout->addLayout(header);
     return panel;

@@ -1,7 +1,7 @@
 #include "ui/wizarddialog.h"
 
 #include "scan/quickstart.h"
-#include "ui/dialogwidgets.h"
+#include "ui/controls.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -18,15 +18,6 @@ namespace quillfen::ui {
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QLabel* makeHeading(QWidget* parent, const QString& text, const QString& name, double scale) {
-    QLabel* heading = makeLabel(parent, text, name);
-    QFont font = heading->font();
-    font.setBold(true);
-    font.setPointSizeF(font.pointSizeF() * scale);
-    heading->setFont(font);
-    return heading;
-}
 
 QWidget* makePage(QStackedWidget* pages, const QString& name) {
     auto* page = new QWidget(pages);

@@ -1,4 +1,4 @@
-#include "ui/dialogwidgets.h"
+#include "ui/controls.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
+#include <QTreeWidget>
 
 namespace quillfen::ui {
 
@@ -19,18 +20,22 @@ QString plainCaption(const QString& caption) {
             ++i;
         plain += caption[i];
     }
-    return plain;
+    return plain.trimmed();
 }
 
 namespace {
 
-template <typename Widget>
-Widget* named(Widget* widget, const QString& accessibleName, const QString& name,
-              const QString& tip) {
-    widget->setObjectName(name);
-    widget->setAccessibleName(accessibleName);
-    widget->setToolTip(tip);
-    return widget;
+// The common look of the program's lists.
+template <typename View> View* flatList(View* view) {
+    view->setRootIsDecorated(false);
+    view->setUniformRowHeights(true);
+    view->setItemsExpandable(false);
+    view->setSortingEnabled(false);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->header()->setSectionsMovable(false);
+    view->header()->setStretchLastSection(true);
+    return view;
 }
 
 } // namespace
@@ -50,13 +55,26 @@ QRadioButton* makeOption(QWidget* parent, const QString& caption, const QString&
     return named(new QRadioButton(caption, parent), plainCaption(caption), name, tip);
 }
 
-QLabel* makeLabel(QWidget* parent, const QString& text, const QString& name, bool wrap) {
+QLabel* makeLabel(QWidget* parent, const QString& text, const QString& name, bool wrap,
+                  const QString& tip) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setAccessibleName(plainCaption(text));
+    label->setAccessibleName(text); // a label without a buddy shows its "&" as it is
     label->setWordWrap(wrap);
     label->setTextFormat(Qt::PlainText);
+    if (!tip.isEmpty())
+        label->setToolTip(tip);
     return label;
+}
+
+QLabel* makeHeading(QWidget* parent, const QString& text, const QString& name, double scale) {
+    QLabel* heading = makeLabel(parent, text, name);
+    QFont font = heading->font();
+    font.setBold(true);
+    if (scale != 1.0)
+        font.setPointSizeF(font.pointSizeF() * scale);
+    heading->setFont(font);
+    return heading;
 }
 
 QLineEdit* makeTextBox(QWidget* parent, const QString& accessibleName, const QString& name,
@@ -73,15 +91,14 @@ QComboBox* makeDropDown(QWidget* parent, const QStringList& items, const QString
 
 QTreeView* makeListView(QWidget* parent, const QString& accessibleName, const QString& name,
                         const QString& tip) {
-    auto* view = named(new QTreeView(parent), accessibleName, name, tip);
-    view->setRootIsDecorated(false);
-    view->setUniformRowHeights(true);
-    view->setItemsExpandable(false);
-    view->setSortingEnabled(false);
-    view->setAllColumnsShowFocus(true);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->header()->setSectionsMovable(false);
-    view->header()->setStretchLastSection(true);
+    return flatList(named(new QTreeView(parent), accessibleName, name, tip));
+}
+
+QTreeWidget* makeItemList(QWidget* parent, const QStringList& headers,
+                          const QString& accessibleName, const QString& name, const QString& tip) {
+    auto* view = flatList(named(new QTreeWidget(parent), accessibleName, name, tip));
+    view->setHeaderLabels(headers);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
     return view;
 }
 
