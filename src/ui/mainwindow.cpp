@@ -11,6 +11,7 @@
 #include "ui/pictures.h"
 #include "ui/textlink.h"
 #include "ui/titlebutton.h"
+#include "ui/twips.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -33,7 +34,7 @@ int px(double twips) {
 }
 
 double tw(int pixels) {
-    return double(pixels) * twipsPerPixel;
+    return pixelsToTwips(pixels);
 }
 
 // Fixed places of the window, in twips.

@@ -1,17 +1,16 @@
 #pragma once
 
-#include <cmath>
+// Window measures are given in twips: 15 to a device-independent pixel.
+// The conversion to pixels lives with the window geometry in core (halves
+// to even, clamped), so the settings file, the main window and the dialogs
+// all round alike.
+
+#include "core/windowgeometry.h"
 
 namespace quillfen {
 
-// Window measures are given in twips: 15 twips per device-independent pixel.
-constexpr double kTwipsPerPixel = 15.0;
-
-inline int twipsToPixels(double twips) {
-    return int(std::nearbyint(twips / kTwipsPerPixel));
-}
 inline double pixelsToTwips(int pixels) {
-    return pixels * kTwipsPerPixel;
+    return double(pixels) * twipsPerPixel;
 }
 
 } // namespace quillfen
