@@ -1,16 +1,27 @@
 #pragma once
 
-// Checks shared by the dialog tests.
+// Helpers shared by the window and dialog tests: finding and pressing
+// controls, the name-and-tooltip check, and answering modal dialogs, which
+// in an offscreen test must always be answered or closed so that no test
+// hangs.
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
+#include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
+#include <functional>
 
 namespace quillfen::testing {
 
@@ -55,6 +66,98 @@ inline void verifyNamesAndTips(QWidget* dialog) {
 inline void clickIndicator(QAbstractButton* button) {
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
 }
+
+// The control of `parent` with the object name; a missing one ends the test
+// program with its name (a null pointer would only crash it later).
+template <typename T = QWidget> T* child(const QObject* parent, const QString& name) {
+    T* found = parent->findChild<T*>(name);
+    if (!found)
+        qFatal("no control %s", qPrintable(name));
+    return found;
+}
+
+// Clicks the button with the object name: check boxes and option buttons
+// on their indicator, other buttons in their middle.
+inline void press(const QObject* parent, const QString& name) {
+    auto* button = child<QAbstractButton>(parent, name);
+    if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
+        clickIndicator(button);
+    else
+        QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// The first-column texts of a list's rows.
+inline QStringList rowsOf(const QTreeWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        texts << list->topLevelItem(i)->text(0);
+    return texts;
+}
+
+// Runs action on the first visible top-level widget of type T as soon as
+// one is shown; schedule it before the call that shows the dialog with
+// exec(). When none comes within timeoutMs the active modal window is
+// closed, so the test fails instead of hanging.
+template <typename T> void whenShown(std::function<void(T*)> action, int timeoutMs = 20000) {
+    auto* poll = new QTimer(qApp);
+    poll->setInterval(10);
+    const QDeadlineTimer deadline(timeoutMs);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, action, deadline] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) {
+                poll->stop();
+                poll->deleteLater();
+                action(found);
+                return;
+            }
+        }
+        if (!deadline.hasExpired())
+            return;
+        poll->stop();
+        poll->deleteLater();
+        qWarning("whenShown: the expected %s was not shown", T::staticMetaObject.className());
+        if (QWidget* modal = QApplication::activeModalWidget())
+            modal->close();
+    });
+    poll->start();
+}
+
+// Answers every modal window shown while it lives, once per showing:
+// records its title and hands it to the answer (the default closes it as
+// Escape would). The answer runs once the window's own event loop runs.
+class ModalWatch : public QObject {
+public:
+    using Answer = std::function<void(QWidget*)>;
+    explicit ModalWatch(Answer answer = {}) : m_answer(std::move(answer)) {
+        qApp->installEventFilter(this);
+    }
+    ~ModalWatch() override { qApp->removeEventFilter(this); }
+
+    QStringList titles;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto* widget = static_cast<QWidget*>(watched);
+            if (widget->isWindow() && widget->isModal()) {
+                titles << widget->windowTitle();
+                QPointer<QWidget> shown = widget;
+                QTimer::singleShot(0, this, [this, shown] {
+                    if (!shown || !shown->isVisible())
+                        return;
+                    if (m_answer)
+                        m_answer(shown);
+                    else
+                        shown->close();
+                });
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    Answer m_answer;
+};
 
 // Moves the pointer over a widget through its window, so that the widgets
 // under the pointer get their enter and move events.

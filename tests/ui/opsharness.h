@@ -1,12 +1,14 @@
 #pragma once
 
-// Test stand-ins for the dialogs of the result list: file choosers answered
-// from a script, a window that hosts the dialogs over a real result view, and
-// a helper that acts on a modal dialog once it is shown.
+// A stand-in main window for the dialogs of the result list: it hosts the
+// dialogs over a real result view and forwards to its DialogHost what the
+// main window forwards.
 
 #include "core/appstate.h"
 #include "core/frontend.h"
 #include "core/jobrunner.h"
+#include "dialogchecks.h"
+#include "scriptedchoosers.h"
 #include "scriptedmessages.h"
 #include "ui/dialoghost.h"
 #include "ui/filechoosers.h"
@@ -22,33 +24,6 @@
 #include <functional>
 
 namespace quillfen::testing {
-
-// Answers each chooser from a queue (empty: cancelled) and records its title and filter.
-class ScriptedChoosers : public FileChoosers {
-public:
-    struct Asked {
-        QString kind; // "folder", "open", "save"
-        QString title;
-        QString filter;
-    };
-    QString chooseFolder(QWidget*, const QString& title) override {
-        return next(QStringLiteral("folder"), title, {});
-    }
-    QString chooseOpenFile(QWidget*, const QString& title, const QString& filter) override {
-        return next(QStringLiteral("open"), title, filter);
-    }
-    QString chooseSaveFile(QWidget*, const QString& title, const QString& filter) override {
-        return next(QStringLiteral("save"), title, filter);
-    }
-    QList<Asked> asked;
-    QStringList answers;
-
-private:
-    QString next(const QString& kind, const QString& title, const QString& filter) {
-        asked.append({kind, title, filter});
-        return answers.isEmpty() ? QString() : answers.takeFirst();
-    }
-};
 
 // A window with the result list, its commands and the dialog host, which
 // forwards to the host what the main window forwards.
@@ -113,26 +88,5 @@ public:
     std::function<void()> onStart;
     std::function<void()> onComparison;
 };
-
-// Runs action on the first visible top-level widget of type T as soon as
-// one is shown (polling, so it also works for a dialog opened with exec()).
-template <typename T> void whenShown(std::function<void(T*)> action, int attempts = 500) {
-    QTimer::singleShot(10, qApp, [action, attempts] {
-        for (QWidget* widget : QApplication::topLevelWidgets()) {
-            if (auto* found = qobject_cast<T*>(widget); found && found->isVisible()) {
-                action(found);
-                return;
-            }
-        }
-        if (attempts > 0) {
-            whenShown<T>(action, attempts - 1);
-            return;
-        }
-        // Nothing came: close what is open so the test fails instead of hanging.
-        qWarning("whenShown: the expected dialog was not shown");
-        if (QWidget* modal = QApplication::activeModalWidget())
-            modal->close();
-    });
-}
 
 } // namespace quillfen::testing

@@ -1,21 +1,17 @@
 #pragma once
 
 // File choosers for tests: each question is recorded and answered from a
-// script (an empty answer, as if cancelled, when the script is empty), and
-// modal dialogs are driven by actions that run once they are on screen.
+// script, one answer a question whatever its kind (an empty answer, as
+// Cancel gives, when the script is empty).
 
 #include "ui/filechoosers.h"
 
-#include <QApplication>
 #include <QList>
 #include <QStringList>
-#include <QTimer>
-#include <QWidget>
-#include <functional>
 
 namespace quillfen::testing {
 
-class ScriptedFileChoosers : public FileChoosers {
+class ScriptedChoosers : public FileChoosers {
 public:
     struct Asked {
         QString kind; // "folder", "open" or "save"
@@ -24,42 +20,23 @@ public:
     };
 
     QString chooseFolder(QWidget*, const QString& title) override {
-        return answer(QStringLiteral("folder"), title, QString(), folders);
+        return next(QStringLiteral("folder"), title, QString());
     }
     QString chooseOpenFile(QWidget*, const QString& title, const QString& filter) override {
-        return answer(QStringLiteral("open"), title, filter, openFiles);
+        return next(QStringLiteral("open"), title, filter);
     }
     QString chooseSaveFile(QWidget*, const QString& title, const QString& filter) override {
-        return answer(QStringLiteral("save"), title, filter, saveFiles);
+        return next(QStringLiteral("save"), title, filter);
     }
 
     QList<Asked> asked;
-    QStringList folders;
-    QStringList openFiles;
-    QStringList saveFiles;
+    QStringList answers;
 
 private:
-    QString answer(const QString& kind, const QString& title, const QString& filter,
-                   QStringList& script) {
+    QString next(const QString& kind, const QString& title, const QString& filter) {
         asked.append({kind, title, filter});
-        return script.isEmpty() ? QString() : script.takeFirst();
+        return answers.isEmpty() ? QString() : answers.takeFirst();
     }
 };
-
-// Runs action once a modal dialog of type Dialog is the active modal widget;
-// use it before the call that shows the dialog with exec().
-template <typename Dialog> void whenModal(std::function<void(Dialog*)> action) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, action] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog || !dialog->isVisible())
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(dialog);
-    });
-    timer->start();
-}
 
 } // namespace quillfen::testing

@@ -270,11 +270,11 @@ void CompareDialogTest::cancelChangesNothing() {
 void CompareDialogTest::hostOpensAFreshDialogEachTime() {
     AppState state;
     testing::FakeFrontend frontend;
-    testing::ScriptedFileChoosers choosers;
+    testing::ScriptedChoosers choosers;
     QWidget owner;
     DialogHost host({state, frontend, choosers, &owner, nullptr, [] {}});
     // First opening: choose row 4 and cancel.
-    testing::whenModal<CompareDialog>([](CompareDialog* dialog) {
+    testing::whenShown<CompareDialog>([](CompareDialog* dialog) {
         testing::clickIndicator(dialog->findChild<QRadioButton*>(u"Option3"_s));
         QTest::mouseClick(dialog->findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
     });
@@ -283,7 +283,7 @@ void CompareDialogTest::hostOpensAFreshDialogEachTime() {
     QCOMPARE(owner.findChildren<CompareDialog*>().size(), 0);
     // Next opening starts from the settings again, not from the last choice.
     QString shown;
-    testing::whenModal<CompareDialog>([&](CompareDialog* dialog) {
+    testing::whenShown<CompareDialog>([&](CompareDialog* dialog) {
         shown =
             dialog->findChild<QRadioButton*>(u"Option2"_s)->isChecked() ? u"Option2"_s : QString();
         QTest::mouseClick(dialog->findChild<QPushButton*>(u"Command2"_s), Qt::LeftButton);

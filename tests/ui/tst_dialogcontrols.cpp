@@ -1,7 +1,7 @@
 #include "opsharness.h"
 #include "results/filecommands.h"
-#include "ui/deletefilesdialog.h"
 #include "ui/controls.h"
+#include "ui/deletefilesdialog.h"
 #include "ui/errorlogdialog.h"
 #include "ui/exportreportdialog.h"
 #include "ui/filepropertiesdialog.h"

@@ -14,6 +14,7 @@
 using namespace quillfen;
 using namespace quillfen::ui;
 using namespace Qt::StringLiterals;
+using testing::child;
 
 namespace {
 
@@ -32,18 +33,6 @@ ResultList rows() {
     return {file(u"/a/"_s, u"x.txt"_s, 2500000, true), file(u"/b/"_s, u"x.txt"_s, 2500000, false),
             ResultEntry::separator(), file(u"/a/"_s, u"<y>&.txt"_s, 10, true),
             file(u"/b/"_s, u"<y>&.txt"_s, 10, false)};
-}
-
-template <typename T> T* child(QWidget* dialog, const QString& name) {
-    T* found = dialog->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
-// A click on the box itself: the caption is shorter than the control.
-void tick(QCheckBox* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
 }
 
 QPushButton* exportButton(QWidget* dialog) {
@@ -168,7 +157,7 @@ void ExportReportDialogTest::textReportWithTheChosenSeparator() {
     child<QLineEdit>(&dialog, u"Text1"_s)->setText(tree.path(u"report.txt"_s));
     QTest::mouseClick(child<QRadioButton>(&dialog, u"Option1"_s), Qt::LeftButton);
     child<QComboBox>(&dialog, u"Combo1"_s)->setCurrentIndex(1);
-    tick(child<QCheckBox>(&dialog, u"Check2"_s));
+    testing::clickIndicator(child<QCheckBox>(&dialog, u"Check2"_s));
     QTest::mouseClick(exportButton(&dialog), Qt::LeftButton);
     const QByteArray date = state.resultlist[0].filedateText().toUtf8();
     QCOMPARE(fixtures::readAll(tree.path(u"report.txt"_s)),
@@ -188,7 +177,7 @@ void ExportReportDialogTest::hostKeepsTheSettingsAndWritesOnTheWorkerThread() {
     bool hiddenWhileWriting = false;
     testing::whenShown<ExportReportDialog>([&](ExportReportDialog* dialog) {
         child<QLineEdit>(dialog, u"Text1"_s)->setText(tree.path(u"paths.html"_s));
-        tick(child<QCheckBox>(dialog, u"Check1"_s));
+        testing::clickIndicator(child<QCheckBox>(dialog, u"Check1"_s));
         QTest::mouseClick(exportButton(dialog), Qt::LeftButton);
         hiddenWhileWriting = !dialog->isVisible();
     });

@@ -6,6 +6,9 @@
 #include "temptree.h"
 #include "ui/commandbutton.h"
 #include "ui/mainwindow.h"
+#include "ui/scanpathsdialog.h"
+#include "ui/selectfilesdialog.h"
+#include "ui/settingspreviewdialog.h"
 #include "windowfixture.h"
 
 #include <QAbstractItemModelTester>
@@ -15,44 +18,11 @@
 using namespace quillfen;
 using namespace quillfen::ui;
 using namespace Qt::StringLiterals;
+using testing::press;
 
 namespace {
 
-// A started main window with scripted message boxes, its settings file in
-// a folder of its own.
-struct Window {
-    Window() : window(state, &boxes, &choosers) {
-        SystemFacts system;
-        system.programFolder = settings.root();
-        wizard = window.load(system);
-        window.show();
-        // The default skip folders hold /tmp/, where the test trees live.
-        state.settings.skipfolderlist.clear();
-        state.scanpaths.minsizebox = false;
-    }
-    void planScanOnly() {
-        state.settings.donothing = 1;
-        state.settings.fuzzy = state.settings.crc = state.settings.bytewise = 0;
-    }
-    void addPath(const QString& folder) {
-        state.scanpaths.pathtable.push_back(newpathentry(state, folder, u"*.*"_s));
-    }
-    CommandButton* button(int command) { return window.commandButton(command); }
-    bool idle() const {
-        return state.stopflag && !window.findChild<QWidget*>(u"workingpanel"_s)->isVisible() &&
-               window.findChild<QWidget*>(u"ListView1"_s)->isEnabled();
-    }
-    QString label(const char16_t* name) {
-        return window.findChild<QLabel*>(QString::fromUtf16(name))->text();
-    }
-
-    testing::TempTree settings;
-    AppState state;
-    testing::ScriptedMessageBoxes boxes;
-    testing::ScriptedChoosers choosers;
-    MainWindow window;
-    bool wizard = false;
-};
+using testing::Window;
 
 } // namespace
 
@@ -81,14 +51,14 @@ void MainWindowTest::startUpSetsTitleAndState() {
     QVERIFY(!w.state.settings.patternlists.empty());
     QVERIFY(!w.state.settings.skipextlist.empty());
     QVERIFY(w.idle());
-    for (const char16_t* name : {u"labelfound1", u"labelskipped1", u"labelunreadable1",
-                                 u"labelfilescomp1", u"labelposs1", u"labeldef1"})
+    for (const QString& name : {u"labelfound1"_s, u"labelskipped1"_s, u"labelunreadable1"_s,
+                                u"labelfilescomp1"_s, u"labelposs1"_s, u"labeldef1"_s})
         QCOMPARE(w.label(name), u"0"_s);
-    QCOMPARE(w.label(u"labeltime1"), u"00:00:00"_s);
-    QCOMPARE(w.label(u"labelmbnow1"), u"0 KB"_s);
-    QCOMPARE(w.label(u"labelmbselected1"), u"0 MB"_s);
-    QCOMPARE(w.label(u"labeldef1caption"), u"Definate duplicates"_s);
-    QCOMPARE(w.label(u"labelmbselected1caption"), u"Selected files (size)"_s);
+    QCOMPARE(w.label(u"labeltime1"_s), u"00:00:00"_s);
+    QCOMPARE(w.label(u"labelmbnow1"_s), u"0 KB"_s);
+    QCOMPARE(w.label(u"labelmbselected1"_s), u"0 MB"_s);
+    QCOMPARE(w.label(u"labeldef1caption"_s), u"Definate duplicates"_s);
+    QCOMPARE(w.label(u"labelmbselected1caption"_s), u"Selected files (size)"_s);
 }
 
 void MainWindowTest::everyControlHasANameAndATip() {
@@ -117,23 +87,49 @@ void MainWindowTest::everyControlHasANameAndATip() {
 
 void MainWindowTest::emptyPathTableAsksToAddAPath() {
     Window w;
+    w.planScanOnly();
+    // Begin in the Settings preview with no path asks for one; No keeps
+    // the preview, whose Cancel leaves the window as it was.
     w.boxes.answer(MessageAnswer::No);
+    testing::whenShown<SettingsPreviewDialog>([](SettingsPreviewDialog* preview) {
+        press(preview, u"Command1"_s);
+        press(preview, u"Command3"_s);
+    });
     QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
     QCOMPARE(w.boxes.shown.size(), 1);
     QCOMPARE(w.boxes.shown[0].text, noPathsMessage());
     QCOMPARE(w.boxes.shown[0].icon, MessageIcon::Exclamation);
+    QVERIFY(!w.state.scanconfirmed);
     QVERIFY(w.state.scanpaths.pathtable.empty());
+    QVERIFY(w.idle());
 
-    // Yes opens the Scan paths dialog; until it exists, a folder chooser
-    // adds a path entry with the dialog's filter options.
+    // Yes opens the Scan paths dialog, where a folder is added with the
+    // dialog's filter options; the preview then lists it and Begin scans it.
     testing::TempTree tree;
+    tree.writeFile(u"music/a.mp3"_s, 10, 'x');
+    tree.writeFile(u"music/b.mp3"_s, 10, 'x');
     w.choosers.answers << tree.path(u"music"_s);
     w.boxes.answer(MessageAnswer::Yes);
+    w.boxes.answer(MessageAnswer::No); // not now to the comparison
+    QStringList listed;
+    testing::whenShown<SettingsPreviewDialog>([&listed](SettingsPreviewDialog* preview) {
+        testing::whenShown<ScanPathsDialog>([](ScanPathsDialog* paths) {
+            press(paths, u"addfolderbutton"_s);
+            press(paths, u"donebutton"_s);
+        });
+        press(preview, u"Command1"_s);
+        listed = testing::rowsOf(testing::child<QTreeWidget>(preview, u"ListView1"_s));
+        press(preview, u"Command1"_s);
+    });
     QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
     QCOMPARE(w.state.scanpaths.pathtable.size(), 1u);
     QCOMPARE(w.state.scanpaths.pathtable[0].text, tree.path(u"music/*.*"_s));
     QCOMPARE(w.state.scanpaths.pathtable[0].options[PathEntry::Attributes], u"RHA"_s);
-    QVERIFY(w.idle());
+    QCOMPARE(listed, QStringList{tree.path(u"music/*.*"_s)});
+    QTRY_VERIFY(w.idle() && !w.window.scanController().isScanning());
+    QTRY_COMPARE(w.boxes.shown.size(), 3);
+    QVERIFY(w.boxes.shown[2].text.contains(u"It has found 2 possible duplicates."_s));
+    QCOMPARE(w.label(u"labelposs1"_s), u"2"_s);
 }
 
 void MainWindowTest::scanFillsTheListLargestFirst() {
@@ -151,7 +147,7 @@ void MainWindowTest::scanFillsTheListLargestFirst() {
     QAbstractItemModelTester tester(&w.window.resultModel());
     QSignalSpy resets(&w.window.resultModel(), &QAbstractItemModel::modelReset);
     w.boxes.answer(MessageAnswer::No);
-    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    w.scan();
     QTRY_VERIFY(w.idle() && !w.window.scanController().isScanning());
     QTRY_COMPARE(w.boxes.shown.size(), 1);
     QVERIFY(w.boxes.shown[0].text.contains(u"It has found 4 possible duplicates."_s));
@@ -191,8 +187,8 @@ void MainWindowTest::scanFillsTheListLargestFirst() {
     QCOMPARE(model.index(0, 4).data(Qt::TextAlignmentRole).toInt(),
              int(Qt::AlignLeft | Qt::AlignVCenter));
     QCOMPARE(model.index(0, 0).data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
-    QCOMPARE(w.label(u"labelposs1"), u"4"_s);
-    QCOMPARE(w.label(u"labelfound1"), u"5"_s);
+    QCOMPARE(w.label(u"labelposs1"_s), u"4"_s);
+    QCOMPARE(w.label(u"labelfound1"_s), u"5"_s);
 
     // The header never re-sorts the list.
     auto* view = w.window.findChild<QTreeView*>(u"ListView1"_s);
@@ -210,7 +206,7 @@ void MainWindowTest::busyStateLeavesOnlyStop() {
     QVERIFY(w.button(MainWindow::Stop)->isEnabled());
     QVERIFY(!w.window.findChild<QWidget*>(u"ListView1"_s)->isEnabled());
     QVERIFY(w.window.findChild<QWidget*>(u"workingpanel"_s)->isVisible());
-    QCOMPARE(w.label(u"Label5"), u"Scan progress"_s);
+    QCOMPARE(w.label(u"Label5"_s), u"Scan progress"_s);
     w.window.showBusy(false);
     QVERIFY(w.button(MainWindow::Scan)->isEnabled());
     QVERIFY(w.window.findChild<QWidget*>(u"ListView1"_s)->isEnabled());
@@ -226,13 +222,13 @@ void MainWindowTest::stopDuringALongWalkEmptiesTheList() {
         w.addPath(tree.root());
     w.state.resultlist.resize(3); // left from an earlier run
     w.window.resultListReset();
-    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    w.scan();
     QVERIFY(!w.idle());
     QCOMPARE(w.window.resultModel().rowCount(), 0);
     // The status panel follows the walk while it runs.
-    QTRY_VERIFY_WITH_TIMEOUT(w.label(u"labelskipped1").toLongLong() > 1000, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(w.label(u"labelskipped1"_s).toLongLong() > 1000, 20000);
     QVERIFY(!w.window.findChild<QLineEdit*>(u"curdir1"_s)->text().isEmpty());
-    QCOMPARE(w.label(u"Label5"), u"Step 1/1 - Scanning for files"_s);
+    QCOMPARE(w.label(u"Label5"_s), u"Step 1/1 - Scanning for files"_s);
 
     w.boxes.answer(MessageAnswer::Yes);
     QElapsedTimer timer;
@@ -254,7 +250,7 @@ void MainWindowTest::closingWhileBusyIsRefused() {
     w.planScanOnly();
     for (int i = 0; i < 20000; ++i)
         w.addPath(tree.root());
-    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    w.scan();
     QVERIFY(!w.idle());
     QVERIFY(!w.window.close());
     QVERIFY(w.window.isVisible());
@@ -278,15 +274,22 @@ void MainWindowTest::comparisonAfterTheScanKeepsTheDuplicates() {
     tree.writeFile(u"two/d"_s, 20, 'z');
     Window w; // the Settings dialog's start values plan fuzzy and CRC passes
     w.addPath(tree.root());
-    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    // The completed comparison offers the selection assistant; Cancel leaves it.
+    bool assistant = false;
+    testing::whenShown<SelectFilesDialog>([&assistant](SelectFilesDialog* dialog) {
+        assistant = true;
+        press(dialog, u"Command2"_s);
+    });
+    w.scan();
     QTRY_VERIFY(!w.window.scanController().isScanning());
     QTRY_VERIFY(!w.window.compareController().isRunning());
     QTRY_VERIFY(w.idle());
+    QVERIFY(assistant);
     QCOMPARE(w.window.resultModel().rowCount(), 2);
     QCOMPARE(w.state.resultlist[0].fullPath(), tree.path(u"one/c"_s));
     QCOMPARE(w.state.resultlist[1].fullPath(), tree.path(u"two/d"_s));
-    QCOMPARE(w.label(u"labeldef1"), u"2"_s);
-    QCOMPARE(w.label(u"labelposs1"), u"0"_s);
+    QCOMPARE(w.label(u"labeldef1"_s), u"2"_s);
+    QCOMPARE(w.label(u"labelposs1"_s), u"0"_s);
     QCOMPARE(w.boxes.shown.size(), 1);
     QCOMPARE(w.boxes.shown[0].text,
              u"Comparison successfully completed!\r\n\r\n2 definate duplicates found."_s);
@@ -305,7 +308,7 @@ void MainWindowTest::stopDuringAComparisonEmptiesTheList() {
     w.state.settings.fuzzy = w.state.settings.crc = 0;
     w.state.settings.bytewise = 1;
     w.addPath(tree.root());
-    QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
+    w.scan();
     QTRY_VERIFY(w.window.compareController().isRunning());
     QTRY_VERIFY(w.state.kbdoneValue() > 0); // reading
     w.boxes.answer(MessageAnswer::Yes);

@@ -23,6 +23,7 @@
 using namespace quillfen;
 using namespace quillfen::ui;
 using namespace Qt::StringLiterals;
+using testing::rowsOf;
 
 namespace {
 
@@ -32,13 +33,6 @@ platform::Drive drive(const QString& root, const QString& label) {
     d.label = label;
     d.text = root + u" ["_s + label + u']';
     return d;
-}
-
-QStringList rowsOf(QTreeWidget* tree) {
-    QStringList texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        texts << tree->topLevelItem(i)->text(0);
-    return texts;
 }
 
 void clickRow(QTreeWidget* tree, int row) {
@@ -56,19 +50,8 @@ struct Fixture {
         });
         testing::showActive(&dialog);
     }
-    template <typename T> T* find(const QString& name) {
-        T* widget = dialog.findChild<T*>(name);
-        if (!widget)
-            qFatal("no control %s", qPrintable(name));
-        return widget;
-    }
-    void click(const QString& name) {
-        auto* button = find<QAbstractButton>(name);
-        if (qobject_cast<QCheckBox*>(button))
-            testing::clickIndicator(button);
-        else
-            QTest::mouseClick(button, Qt::LeftButton);
-    }
+    template <typename T> T* find(const QString& name) { return testing::child<T>(&dialog, name); }
+    void click(const QString& name) { testing::press(&dialog, name); }
     void type(const QString& box, const QString& text) {
         auto* edit = find<QLineEdit>(box);
         edit->selectAll();
@@ -84,7 +67,7 @@ struct Fixture {
 
     AppState state;
     testing::ScriptedMessageBoxes boxes;
-    testing::ScriptedFileChoosers choosers;
+    testing::ScriptedChoosers choosers;
     ScanPathsDialog dialog;
 };
 
@@ -183,7 +166,7 @@ void ScanPathsDialogTest::advancedValuesReachTheColumnsAndTheScan() {
     f.click(u"Check9"_s);
     f.chooseSpecific();
     f.type(u"Text5edit"_s, u"*.bin"_s);
-    f.choosers.folders = {tree.root().chopped(1)};
+    f.choosers.answers = {tree.root().chopped(1)};
     f.click(u"addfolderbutton"_s);
 
     QCOMPARE(f.choosers.asked.size(), 1);
@@ -220,7 +203,7 @@ void ScanPathsDialogTest::specificPatternsDropSeparatorsAsTyped() {
     QCOMPARE(f.find<QComboBox>(u"Text5"_s)->currentText(), u"*.mp3; *.wav"_s);
     QCOMPARE(f.state.scanpaths.specificpatterns, u"*.mp3; *.wav"_s);
 
-    f.choosers.folders = {u"/music"_s};
+    f.choosers.answers = {u"/music"_s};
     f.click(u"addfolderbutton"_s);
     QCOMPARE(f.table().back().text, u"/music/*.mp3; *.wav"_s);
 
@@ -229,7 +212,7 @@ void ScanPathsDialogTest::specificPatternsDropSeparatorsAsTyped() {
     QTest::keyClick(selector, Qt::Key_Up);
     QVERIFY(f.find<QComboBox>(u"Combo2"_s)->isVisible());
     f.find<QComboBox>(u"Combo2"_s)->setCurrentIndex(1);
-    f.choosers.folders = {u"/"_s};
+    f.choosers.answers = {u"/"_s};
     f.click(u"addfolderbutton"_s);
     QCOMPARE(f.table().back().text, u"/*.mp3; *.wav"_s);
 
@@ -244,7 +227,7 @@ void ScanPathsDialogTest::limitBoxesAreCorrectedWhenAPathIsAdded() {
     f.type(u"Text2"_s, u"abc"_s);
     f.click(u"Check2"_s);
     f.type(u"Text4"_s, u"5000000000"_s);
-    f.choosers.folders = {u"/a"_s};
+    f.choosers.answers = {u"/a"_s};
     f.click(u"addfolderbutton"_s);
     QCOMPARE(f.find<QLineEdit>(u"Text2"_s)->text(), u"1"_s);
     QCOMPARE(f.find<QLineEdit>(u"Text4"_s)->text(), u"1000000000"_s);
@@ -256,7 +239,7 @@ void ScanPathsDialogTest::limitBoxesAreCorrectedWhenAPathIsAdded() {
         f.click(QString::fromUtf16(name));
     f.click(u"Command5"_s);
     QVERIFY(!f.find<QWidget>(u"advancedpanel"_s)->isVisible());
-    f.choosers.folders = {u"/b"_s};
+    f.choosers.answers = {u"/b"_s};
     f.click(u"addfolderbutton"_s);
     QCOMPARE(f.table()[1].options[PathEntry::Attributes], u"Only normal"_s);
     QCOMPARE(f.table()[1].options[PathEntry::MaxSizeOn], u"True"_s);
@@ -289,7 +272,7 @@ void ScanPathsDialogTest::tickedDrivesAreAddedByTheirRoots() {
 
 void ScanPathsDialogTest::removeAndClearKeepListAndTableAligned() {
     Fixture f;
-    f.choosers.folders = {u"/a"_s, u"/b"_s, u"/c"_s};
+    f.choosers.answers = {u"/a"_s, u"/b"_s, u"/c"_s};
     for (int i = 0; i < 3; ++i)
         f.click(u"addfolderbutton"_s);
     f.state.scanpaths.pathtable[0].options[PathEntry::Subdirs] = u"False"_s;
@@ -331,7 +314,7 @@ void ScanPathsDialogTest::removeAndClearKeepListAndTableAligned() {
     QVERIFY(f.state.scanpaths.drivelist[0].ticked);
 
     // Removing the last path empties the settings view.
-    f.choosers.folders = {u"/z"_s};
+    f.choosers.answers = {u"/z"_s};
     f.click(u"addfolderbutton"_s);
     QVERIFY(view->topLevelItemCount() > 0);
     clickRow(paths, 0);
@@ -351,7 +334,7 @@ void ScanPathsDialogTest::doneRemindsAndHides() {
     QVERIFY(!f.dialog.isVisible());
 
     f.dialog.show();
-    f.choosers.folders = {u"/a"_s};
+    f.choosers.answers = {u"/a"_s};
     f.click(u"addfolderbutton"_s);
     f.click(u"donebutton"_s);
     QCOMPARE(f.boxes.shown.size(), 1);
@@ -504,7 +487,7 @@ void ScanPathsDialogTest::previewChangeLinksOpenTheRightDialog() {
 void ScanPathsDialogTest::previewBeginAsksForAPathThenConfirms() {
     AppState state;
     testing::ScriptedMessageBoxes boxes;
-    testing::ScriptedFileChoosers choosers;
+    testing::ScriptedChoosers choosers;
     QWidget owner;
     ScanPathsDialog scanPaths(state, boxes, choosers, &owner);
     scanPaths.setDriveSource([] { return std::vector<platform::Drive>{}; });
@@ -517,8 +500,8 @@ void ScanPathsDialogTest::previewBeginAsksForAPathThenConfirms() {
     // Begin with an empty table asks; Yes opens the Scan paths dialog, where
     // a folder is added.
     boxes.answer(MessageAnswer::Yes);
-    choosers.folders = {u"/data"_s};
-    testing::whenModal<ScanPathsDialog>([](ScanPathsDialog* dialog) {
+    choosers.answers = {u"/data"_s};
+    testing::whenShown<ScanPathsDialog>([](ScanPathsDialog* dialog) {
         QTest::mouseClick(dialog->findChild<QPushButton*>(u"addfolderbutton"_s), Qt::LeftButton);
         QTest::mouseClick(dialog->findChild<QPushButton*>(u"donebutton"_s), Qt::LeftButton);
     });

@@ -13,6 +13,7 @@
 using namespace quillfen;
 using namespace quillfen::ui;
 using namespace Qt::StringLiterals;
+using testing::child;
 
 namespace {
 
@@ -44,13 +45,6 @@ QString checks(const ResultList& list) {
     for (const ResultEntry& entry : list)
         text += entry.isSeparator() ? u'-' : (entry.checked ? u'x' : u'.');
     return text;
-}
-
-template <typename T> T* child(QWidget* dialog, const QString& name) {
-    T* found = dialog->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
 }
 
 // Opens the assistant through the host and runs act on it while it is shown.
@@ -285,7 +279,7 @@ void SelectFilesDialogTest::cancelChangesNothingInTheList() {
         QTest::mouseClick(child<QPushButton>(dialog, u"Command2"_s), Qt::LeftButton);
     });
     QCOMPARE(checks(state.resultlist), u"...-x."_s); // as it was
-    QVERIFY(state.assistant.keeplongestname);                // the choice is kept
+    QVERIFY(state.assistant.keeplongestname);        // the choice is kept
     QVERIFY(window.boxes.shown.isEmpty());
 }
 

@@ -31,26 +31,9 @@ struct Fixture {
         if (!testing::showActive(&dialog))
             qWarning("the Settings dialog did not become active");
     }
-    template <typename T> T* find(const QString& name) {
-        T* widget = dialog.findChild<T*>(name);
-        if (!widget)
-            qFatal("no control %s", qPrintable(name));
-        return widget;
-    }
-    void click(const QString& name) {
-        auto* button = find<QAbstractButton>(name);
-        if (qobject_cast<QCheckBox*>(button))
-            testing::clickIndicator(button);
-        else
-            QTest::mouseClick(button, Qt::LeftButton);
-    }
-    QStringList rows(const QString& view) {
-        QStringList texts;
-        auto* tree = find<QTreeWidget>(view);
-        for (int i = 0; i < tree->topLevelItemCount(); ++i)
-            texts << tree->topLevelItem(i)->text(0);
-        return texts;
-    }
+    template <typename T> T* find(const QString& name) { return testing::child<T>(&dialog, name); }
+    void click(const QString& name) { testing::press(&dialog, name); }
+    QStringList rows(const QString& view) { return testing::rowsOf(find<QTreeWidget>(view)); }
     void select(const QString& view, int row) {
         auto* tree = find<QTreeWidget>(view);
         tree->setCurrentItem(tree->topLevelItem(row));
@@ -70,7 +53,7 @@ struct Fixture {
 
     AppState state;
     testing::ScriptedMessageBoxes boxes;
-    testing::ScriptedFileChoosers choosers;
+    testing::ScriptedChoosers choosers;
     SettingsDialog dialog;
 };
 
@@ -177,7 +160,7 @@ void SettingsDialogTest::afterSearchBoxesKeepTheirRulesUnderEveryClickOrder() {
 void SettingsDialogTest::browseSetsTheViewerPath() {
     Fixture f;
     f.state.viewerpath = u"/old/viewer"_s;
-    f.choosers.openFiles = {u"/usr/bin/kate"_s};
+    f.choosers.answers = {u"/usr/bin/kate"_s};
     f.click(u"browsebutton"_s);
     QCOMPARE(f.choosers.asked.size(), 1);
     QCOMPARE(f.choosers.asked[0].kind, u"open"_s);
@@ -201,7 +184,7 @@ void SettingsDialogTest::browseSetsTheViewerPath() {
 void SettingsDialogTest::foldersTabAddsRemovesClearsAndRestores() {
     Fixture f;
     f.dialog.setCurrentTab(SettingsDialog::FoldersToSkip);
-    f.choosers.folders = {u"/home/u/cache"_s, u"/home/u/cache"_s, QString(), u"/tmp"_s};
+    f.choosers.answers = {u"/home/u/cache"_s, u"/home/u/cache"_s, QString(), u"/tmp"_s};
     for (int i = 0; i < 4; ++i)
         f.click(u"addfolderbutton"_s);
     QCOMPARE(f.choosers.asked.size(), 4);
@@ -405,7 +388,7 @@ void SettingsDialogTest::patternEditorCancelAndEscape() {
 void SettingsDialogTest::okHidesTheDialog() {
     AppState state;
     testing::ScriptedMessageBoxes boxes;
-    testing::ScriptedFileChoosers choosers;
+    testing::ScriptedChoosers choosers;
     QPointer<SettingsDialog> dialog = new SettingsDialog(state, boxes, choosers);
     dialog->show();
     QTest::mouseClick(dialog->findChild<QPushButton*>(u"okbutton"_s), Qt::LeftButton);

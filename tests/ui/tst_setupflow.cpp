@@ -13,6 +13,7 @@
 #include "ui/dialoghost.h"
 #include "ui/mainwindow.h"
 #include "ui/scanpathsdialog.h"
+#include "ui/selectfilesdialog.h"
 #include "ui/settingsdialog.h"
 #include "ui/settingspreviewdialog.h"
 
@@ -27,52 +28,39 @@
 using namespace quillfen;
 using namespace quillfen::ui;
 using namespace Qt::StringLiterals;
+using testing::child;
+using testing::press;
+using testing::rowsOf;
 
 namespace {
 
-template <typename T> T* child(QWidget* dialog, const QString& name) {
-    T* widget = dialog->findChild<T*>(name);
-    if (!widget)
-        qFatal("no control %s", qPrintable(name));
-    return widget;
-}
-
-void press(QWidget* dialog, const QString& name) {
-    auto* button = child<QAbstractButton>(dialog, name);
-    if (qobject_cast<QCheckBox*>(button) || qobject_cast<QRadioButton*>(button))
-        testing::clickIndicator(button);
-    else
-        QTest::mouseClick(button, Qt::LeftButton);
-}
-
-QStringList rowsOf(QTreeWidget* tree) {
-    QStringList texts;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i)
-        texts << tree->topLevelItem(i)->text(0);
-    return texts;
-}
-
-// The started program: main window, dialog host, scripted boxes and choosers.
+// The started program: the main window, with scripted message boxes and
+// file choosers, and its own dialog host.
 struct Program {
-    Program() : window(state, &boxes) {
+    Program() : window(state, &boxes, &choosers) {
         SystemFacts system;
         system.programFolder = settingsFolder.root();
         window.load(system);
-        host = std::make_unique<DialogHost>(
-            DialogContext{state, window, choosers, &window, nullptr,
-                          [this] { window.runCommand(MainWindow::Scan); }});
-        window.setDialogHost(host.get());
         window.show();
     }
     ~Program() { window.scanController().waitForScan(); }
+    DialogHost& host() { return window.dialogHost(); }
 
     testing::TempTree settingsFolder;
     AppState state;
     testing::ScriptedMessageBoxes boxes;
-    testing::ScriptedFileChoosers choosers;
+    testing::ScriptedChoosers choosers;
     MainWindow window;
-    std::unique_ptr<DialogHost> host;
 };
+
+// A completed comparison opens the selection assistant: it is left with
+// Cancel, and `shown` tells that it came.
+void leaveTheSelectionAssistant(bool& shown) {
+    testing::whenShown<SelectFilesDialog>([&shown](SelectFilesDialog* assistant) {
+        shown = true;
+        press(assistant, u"Command2"_s);
+    });
+}
 
 // Files of equal size in pairs, a single one and one of another pattern.
 void makeTree(testing::TempTree& tree) {
@@ -88,14 +76,14 @@ void makeTree(testing::TempTree& tree) {
 // and clicks the given after-search boxes ("Do nothing" by default), in the
 // Settings dialog.
 void setUpSettings(Program& p, const QStringList& boxes = {u"Check11"_s}) {
-    testing::whenModal<SettingsDialog>([boxes](SettingsDialog* dialog) {
+    testing::whenShown<SettingsDialog>([boxes](SettingsDialog* dialog) {
         press(dialog, u"clearfoldersbutton"_s);
         dialog->setCurrentTab(SettingsDialog::Standard);
         for (const QString& box : boxes)
             press(dialog, box);
         press(dialog, u"okbutton"_s);
     });
-    p.host->showSettings(SettingsDialog::FoldersToSkip);
+    p.host().showSettings(SettingsDialog::FoldersToSkip);
 }
 
 // The names of the result list, separator rows as "".
@@ -109,8 +97,8 @@ QStringList listedNames(const AppState& state) {
 // Adds the tree with the pattern *.dat and no lower size limit, in the Scan
 // paths dialog opened by the Paths command.
 void addTreePath(Program& p, const testing::TempTree& tree) {
-    p.choosers.folders = {tree.root()};
-    testing::whenModal<ScanPathsDialog>([](ScanPathsDialog* dialog) {
+    p.choosers.answers = {tree.root()};
+    testing::whenShown<ScanPathsDialog>([](ScanPathsDialog* dialog) {
         press(dialog, u"Command5"_s);
         press(dialog, u"Check1"_s);
         auto* selector = child<QComboBox>(dialog, u"Combo1"_s);
@@ -152,7 +140,7 @@ void SetupFlowTest::scanSetUpInTheDialogsFindsThePossibleDuplicates() {
     // Scan: the preview shows the path and the plan, and Begin confirms it.
     QStringList previewPaths;
     QString previewPlan;
-    testing::whenModal<SettingsPreviewDialog>([&](SettingsPreviewDialog* dialog) {
+    testing::whenShown<SettingsPreviewDialog>([&](SettingsPreviewDialog* dialog) {
         previewPaths = rowsOf(child<QTreeWidget>(dialog, u"ListView1"_s));
         previewPlan = child<QLabel>(dialog, u"Label8"_s)->text();
         press(dialog, u"Command1"_s);
@@ -191,16 +179,20 @@ void SetupFlowTest::scanWithComparisonPassesEndsWithDefiniteDuplicates() {
     addTreePath(p, tree);
 
     QString previewPlan;
-    testing::whenModal<SettingsPreviewDialog>([&](SettingsPreviewDialog* dialog) {
+    testing::whenShown<SettingsPreviewDialog>([&](SettingsPreviewDialog* dialog) {
         previewPlan = child<QLabel>(dialog, u"Label8"_s)->text();
         press(dialog, u"Command1"_s);
     });
     QSignalSpy compared(&p.window.compareController(), &CompareController::finished);
+    bool assistant = false;
+    leaveTheSelectionAssistant(assistant);
     QTest::mouseClick(p.window.commandButton(MainWindow::Scan), Qt::LeftButton);
     QCOMPARE(previewPlan, u" \u2022 Perform a Fuzzy comparison\n \u2022 Perform a CRC comparison\n "
                           u"\u2022 Perform a Bytewise comparison"_s);
-    // The scan hands over to the comparison, which runs the three passes.
+    // The scan hands over to the comparison, which runs the three passes
+    // and offers the selection assistant.
     QTRY_COMPARE_WITH_TIMEOUT(compared.size(), 1, 20000);
+    QVERIFY(assistant);
     QCOMPARE(compared.first().first().toBool(), false);
     QCOMPARE(p.boxes.shown.size(), 1);
     QCOMPARE(p.boxes.shown[0].text,
@@ -221,9 +213,9 @@ void SetupFlowTest::emptyPathTableAtScanOpensTheScanPathsDialog() {
 
     // Begin with no path asks; Yes opens the Scan paths dialog, where the
     // tree is added; the second Begin starts the scan.
-    p.choosers.folders = {tree.root()};
-    testing::whenModal<SettingsPreviewDialog>([&](SettingsPreviewDialog* dialog) {
-        testing::whenModal<ScanPathsDialog>([](ScanPathsDialog* paths) {
+    p.choosers.answers = {tree.root()};
+    testing::whenShown<SettingsPreviewDialog>([&](SettingsPreviewDialog* dialog) {
+        testing::whenShown<ScanPathsDialog>([](ScanPathsDialog* paths) {
             press(paths, u"Command5"_s);
             press(paths, u"Check1"_s);
             press(paths, u"addfolderbutton"_s);
@@ -253,12 +245,12 @@ void SetupFlowTest::foundMessageOffersTheCompareDialog() {
     // "Let the program decide"; row 3 is chosen and started.
     QString preselected;
     QSignalSpy compared(&p.window.compareController(), &CompareController::finished);
-    testing::whenModal<SettingsPreviewDialog>(
+    testing::whenShown<SettingsPreviewDialog>(
         [](SettingsPreviewDialog* dialog) { press(dialog, u"Command1"_s); });
     QString plan;
     int steps = -1;
     bool fromScan = true;
-    testing::whenModal<CompareDialog>([&](CompareDialog* dialog) {
+    testing::whenShown<CompareDialog>([&](CompareDialog* dialog) {
         preselected =
             child<QRadioButton>(dialog, u"Option5"_s)->isChecked() ? u"Option5"_s : QString();
         press(dialog, u"Option4"_s);
@@ -268,6 +260,8 @@ void SetupFlowTest::foundMessageOffersTheCompareDialog() {
         steps = p.state.totalsteps;
         fromScan = p.state.scanstartscompare;
     });
+    bool assistant = false;
+    leaveTheSelectionAssistant(assistant);
     p.boxes.answer(MessageAnswer::Yes);
     p.window.runCommand(MainWindow::Scan);
     QTRY_VERIFY(!p.window.scanController().isScanning());
@@ -282,8 +276,10 @@ void SetupFlowTest::foundMessageOffersTheCompareDialog() {
     QCOMPARE(p.state.settings.crc, 0);
     QCOMPARE(p.state.settings.bytewise, 1);
 
-    // The comparison runs after the dialog has gone: fuzzy, then bytewise.
+    // The comparison runs after the dialog has gone: fuzzy, then bytewise,
+    // and offers the selection assistant.
     QTRY_COMPARE_WITH_TIMEOUT(compared.size(), 1, 20000);
+    QVERIFY(assistant);
     QCOMPARE(p.boxes.shown.size(), 2);
     QCOMPARE(p.boxes.shown[1].text,
              u"Comparison successfully completed!\r\n\r\n2 definate duplicates found."_s);

@@ -1,6 +1,8 @@
 #include "core/settingsfile.h"
 #include "opsharness.h"
 #include "temptree.h"
+#include "ui/scanpathsdialog.h"
+#include "ui/settingsdialog.h"
 #include "ui/wizarddialog.h"
 
 #include <QCheckBox>
@@ -14,6 +16,8 @@
 using namespace quillfen;
 using namespace quillfen::ui;
 using namespace Qt::StringLiterals;
+using testing::child;
+using testing::press;
 
 namespace {
 
@@ -23,22 +27,6 @@ DriveRow drive(const QString& root, bool fixed) {
     row.drive.fixed = fixed;
     row.drive.text = root;
     return row;
-}
-
-template <typename T> T* child(QWidget* dialog, const QString& name) {
-    T* found = dialog->findChild<T*>(name);
-    if (!found)
-        qFatal("no control %s", qPrintable(name));
-    return found;
-}
-
-// A click on the box or the option's circle: the caption is shorter than the control.
-void tick(QAbstractButton* box) {
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(8, box->height() / 2));
-}
-
-void press(QWidget* dialog, const QString& name) {
-    QTest::mouseClick(child<QPushButton>(dialog, name), Qt::LeftButton);
 }
 
 // Two fixed file systems and a removable one.
@@ -64,6 +52,7 @@ private slots:
     void dontShowAgainTakesEffectAtOnceAndPersists();
     void finishHidesAndStartsTheScanCloseUnloads();
     void shownBeforeTheWindowIs();
+    void settingsDialogShowsTheChosenAccuracy();
 };
 
 void WizardTest::startState() {
@@ -141,7 +130,7 @@ void WizardTest::summaryByteForByteAndBackRebuildsIt() {
     press(&wizard, u"back1"_s);
     QCOMPARE(wizard.page(), WizardDialog::Step2);
     QCOMPARE(child<QPushButton>(&wizard, u"next1"_s)->text(), u"Next >"_s);
-    tick(child<QRadioButton>(&wizard, u"Option4"_s));
+    testing::clickIndicator(child<QRadioButton>(&wizard, u"Option4"_s));
     press(&wizard, u"next1"_s);
     QVERIFY(wizard.summary().endsWith(u"\r\n\r\n"_s + kExactSentence));
     QCOMPARE(state.settings.crc, 0);
@@ -161,15 +150,26 @@ void WizardTest::experiencedUserAddsPathsUntilOneExists() {
     twoFixedDrives(state);
     testing::HostWindow window(state);
     window.show();
-    // The Scan paths dialog is closed twice without a path, then a folder is added.
-    window.choosers.answers = {QString(), QString(), u"/home/u/Music"_s};
+    // The Scan paths dialog is left twice with Done and no path; the third
+    // time a folder is added before Done.
+    window.choosers.answers = {u"/home/u/Music"_s};
+    int showings = 0;
+    testing::ModalWatch watch([&](QWidget* shown) {
+        auto* paths = qobject_cast<ScanPathsDialog*>(shown);
+        if (!paths)
+            return; // the wizard itself
+        if (++showings == 3)
+            press(paths, u"addfolderbutton"_s);
+        press(paths, u"donebutton"_s);
+    });
     WizardDialog wizard(
         state, [&] { window.host.showScanPaths(); }, &window);
     wizard.show();
     press(&wizard, u"next1"_s);
-    tick(child<QRadioButton>(&wizard, u"Option2"_s));
+    testing::clickIndicator(child<QRadioButton>(&wizard, u"Option2"_s));
     press(&wizard, u"next1"_s);
-    QCOMPARE(window.choosers.asked.size(), 3);
+    QCOMPARE(showings, 3);
+    QCOMPARE(window.choosers.asked.size(), 1);
     QCOMPARE(wizard.page(), WizardDialog::Step2);
     QCOMPARE(state.scanpaths.pathtable.size(), size_t(1));
     QVERIFY(state.scanpaths.pathtable[0].text.startsWith(u"/home/u/Music/"_s));
@@ -177,7 +177,8 @@ void WizardTest::experiencedUserAddsPathsUntilOneExists() {
     // With a path in the table the dialog is still shown once.
     press(&wizard, u"back1"_s);
     press(&wizard, u"next1"_s);
-    QCOMPARE(window.choosers.asked.size(), 4);
+    QCOMPARE(showings, 4);
+    QCOMPARE(window.choosers.asked.size(), 1);
     QCOMPARE(state.scanpaths.pathtable.size(), size_t(1));
 }
 
@@ -187,7 +188,7 @@ void WizardTest::dontShowAgainTakesEffectAtOnceAndPersists() {
     testing::HostWindow window(state);
     window.show();
     testing::whenShown<WizardDialog>([&](WizardDialog* wizard) {
-        tick(child<QCheckBox>(wizard, u"Check1"_s));
+        testing::clickIndicator(child<QCheckBox>(wizard, u"Check1"_s));
         QVERIFY(state.nowizard);
         press(wizard, u"Command3"_s); // Close
     });
@@ -203,7 +204,7 @@ void WizardTest::dontShowAgainTakesEffectAtOnceAndPersists() {
     testing::whenShown<WizardDialog>([&](WizardDialog* wizard) {
         auto* box = child<QCheckBox>(wizard, u"Check1"_s);
         QVERIFY(box->isChecked());
-        tick(box);
+        testing::clickIndicator(box);
         press(wizard, u"Command3"_s);
     });
     window.host.showWizard();
@@ -267,6 +268,39 @@ void WizardTest::shownBeforeTheWindowIs() {
     QTRY_VERIFY(shownModal);
     QVERIFY(windowVisible);
     QTRY_VERIFY(!window.findChild<WizardDialog*>());
+}
+
+void WizardTest::settingsDialogShowsTheChosenAccuracy() {
+    AppState state;
+    twoFixedDrives(state);
+    state.settings.donothing = 1;
+    state.settings.fuzzy = state.settings.crc = state.settings.bytewise = 0;
+    testing::HostWindow window(state);
+    window.show();
+    // The Settings dialog is loaded, then only hidden, before the wizard runs.
+    testing::whenShown<SettingsDialog>(
+        [](SettingsDialog* settings) { press(settings, u"okbutton"_s); });
+    window.host.showSettings();
+
+    for (const bool exact : {true, false}) {
+        testing::whenShown<WizardDialog>([exact](WizardDialog* wizard) {
+            press(wizard, u"next1"_s);
+            press(wizard, u"next1"_s); // "I'm new": the fixed drives
+            press(wizard, exact ? u"Option4"_s : u"Option3"_s);
+            press(wizard, u"next1"_s); // the summary; the boxes are set
+            press(wizard, u"Command3"_s);
+        });
+        window.host.showWizard();
+        QString ticked;
+        testing::whenShown<SettingsDialog>([&ticked](SettingsDialog* settings) {
+            for (const QString& box : {u"Check11"_s, u"Check22"_s, u"Check33"_s, u"Check44"_s})
+                ticked += child<QCheckBox>(settings, box)->isChecked() ? u'1' : u'0';
+            press(settings, u"okbutton"_s);
+        });
+        window.host.showSettings();
+        QCOMPARE(ticked, exact ? u"0101"_s : u"0110"_s);
+    }
+    QCOMPARE(window.starts, 0); // Close starts nothing
 }
 
 QTEST_MAIN(WizardTest)

@@ -1,16 +1,18 @@
 #pragma once
 
-// Helpers of the main window's tests: scripted file dialogs, a started main
-// window with its settings file in a folder of its own, and a watch that
-// answers the modal dialogs a command opens.
+// The main window's tests: a started main window with scripted message
+// boxes and file dialogs, its settings file in a folder of its own.
 
 #include "core/appstate.h"
+#include "dialogchecks.h"
 #include "scan/scanoptions.h"
+#include "scriptedchoosers.h"
 #include "scriptedmessages.h"
 #include "temptree.h"
 #include "ui/commandbutton.h"
 #include "ui/filechoosers.h"
 #include "ui/mainwindow.h"
+#include "ui/settingspreviewdialog.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -19,27 +21,6 @@
 #include <functional>
 
 namespace quillfen::testing {
-
-// File dialogs answered from a script: each call takes the next answer
-// (an empty text, as Cancel gives, when none is left) and records its title.
-class ScriptedChoosers : public FileChoosers {
-public:
-    QString chooseFolder(QWidget*, const QString& title) override { return next(title); }
-    QString chooseOpenFile(QWidget*, const QString& title, const QString&) override {
-        return next(title);
-    }
-    QString chooseSaveFile(QWidget*, const QString& title, const QString&) override {
-        return next(title);
-    }
-    QStringList answers;
-    QStringList titles;
-
-private:
-    QString next(const QString& title) {
-        titles << title;
-        return answers.isEmpty() ? QString() : answers.takeFirst();
-    }
-};
 
 // A started and shown main window with scripted message boxes and file
 // dialogs; its settings file lives in a temporary folder.
@@ -65,6 +46,17 @@ struct Window {
         return window.findChild<T*>(name);
     }
     QString label(const QString& name) { return child<QLabel>(name)->text(); }
+    // Idle: no run, no working panel, the list enabled.
+    bool idle() {
+        return state.stopflag && !child(QStringLiteral("workingpanel"))->isVisible() &&
+               child(QStringLiteral("ListView1"))->isEnabled();
+    }
+    // The Scan command with the Settings preview confirmed by "&Begin".
+    void scan() {
+        whenShown<ui::SettingsPreviewDialog>(
+            [](ui::SettingsPreviewDialog* preview) { press(preview, QStringLiteral("Command1")); });
+        QTest::mouseClick(button(ui::MainWindow::Scan), Qt::LeftButton);
+    }
 
     TempTree settings;
     AppState state;
@@ -72,43 +64,6 @@ struct Window {
     ScriptedChoosers choosers;
     ui::MainWindow window;
     bool wizard = false;
-};
-
-// Answers every modal window shown while it lives, once per showing:
-// records its title and hands it to the answer (the default closes it as
-// Escape would). The answer runs once the window's own event loop runs.
-class ModalWatch : public QObject {
-public:
-    using Answer = std::function<void(QWidget*)>;
-    explicit ModalWatch(Answer answer = {}) : m_answer(std::move(answer)) {
-        qApp->installEventFilter(this);
-    }
-    ~ModalWatch() override { qApp->removeEventFilter(this); }
-
-    QStringList titles;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Show && watched->isWidgetType()) {
-            auto* widget = static_cast<QWidget*>(watched);
-            if (widget->isWindow() && widget->isModal()) {
-                titles << widget->windowTitle();
-                QPointer<QWidget> shown = widget;
-                QTimer::singleShot(0, this, [this, shown] {
-                    if (!shown || !shown->isVisible())
-                        return;
-                    if (m_answer)
-                        m_answer(shown);
-                    else
-                        shown->close();
-                });
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    Answer m_answer;
 };
 
 } // namespace quillfen::testing
