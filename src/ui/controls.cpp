@@ -1,5 +1,7 @@
 #include "ui/controls.h"
 
+#include "ui/textlink.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
@@ -75,6 +77,11 @@ QLabel* makeHeading(QWidget* parent, const QString& text, const QString& name, d
         font.setPointSizeF(font.pointSizeF() * scale);
     heading->setFont(font);
     return heading;
+}
+
+TextLink* makeLink(QWidget* parent, const QString& caption, const QString& name,
+                   const QString& tip) {
+    return named(new TextLink(caption, parent), caption, name, tip);
 }
 
 QLineEdit* makeTextBox(QWidget* parent, const QString& accessibleName, const QString& name,

@@ -21,6 +21,10 @@ class QTreeWidget;
 class QWidget;
 
 namespace quillfen::ui {
+class TextLink;
+}
+
+namespace quillfen::ui {
 
 // A caption without its accelerator marks and outer blanks ("&OK" gives
 // "OK", "&&" gives "&", "  Standard  " gives "Standard").
@@ -48,6 +52,9 @@ QLabel* makeLabel(QWidget* parent, const QString& text, const QString& name, boo
                   const QString& tip = QString());
 // A bold label, its font scaled by `scale`.
 QLabel* makeHeading(QWidget* parent, const QString& text, const QString& name, double scale = 1.0);
+// A clickable text (TextLink), reached with Tab as well as the pointer.
+TextLink* makeLink(QWidget* parent, const QString& caption, const QString& name,
+                   const QString& tip);
 QLineEdit* makeTextBox(QWidget* parent, const QString& accessibleName, const QString& name,
                        const QString& tip);
 QComboBox* makeDropDown(QWidget* parent, const QStringList& items, const QString& accessibleName,

@@ -2,6 +2,7 @@
 
 #include "ui/controls.h"
 #include "ui/rowtablemodel.h"
+#include "ui/textlink.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -37,16 +38,6 @@ QString columnText(const ResultList& list, const std::vector<qsizetype>& map, qs
     }
 }
 
-QPushButton* makeLink(QWidget* parent, const QString& caption, const QString& name,
-                      const QString& tip) {
-    QPushButton* link = makeButton(parent, caption, name, tip);
-    link->setFlat(true);
-    link->setCursor(Qt::PointingHandCursor);
-    link->setStyleSheet(
-        u"QPushButton { color: #455CA3; text-decoration: underline; border: none; }"_s);
-    return link;
-}
-
 } // namespace
 
 PreviewDialog::PreviewDialog(AppState& state, Frontend& frontend, QWidget* parent)
@@ -65,15 +56,11 @@ PreviewDialog::PreviewDialog(AppState& state, Frontend& frontend, QWidget* paren
         headingRow->setAccessibleName(title);
         auto* row = new QHBoxLayout(headingRow);
         row->setContentsMargins(0, 0, 0, 0);
-        QLabel* caption = makeLabel(headingRow, title, titleName);
-        QFont bold = caption->font();
-        bold.setBold(true);
-        caption->setFont(bold);
-        row->addWidget(caption);
+        row->addWidget(makeHeading(headingRow, title, titleName));
         row->addStretch(1);
-        QPushButton* maximizeLink = makeLink(headingRow, u"Maximize"_s, maximizeName,
-                                             u"Show only this list, as large as it goes"_s);
-        connect(maximizeLink, &QPushButton::clicked, this, [this, saved] { maximize(saved); });
+        TextLink* maximizeLink = makeLink(headingRow, u"Maximize"_s, maximizeName,
+                                          u"Show only this list, as large as it goes"_s);
+        connect(maximizeLink, &TextLink::activated, this, [this, saved] { maximize(saved); });
         row->addWidget(maximizeLink);
         layout->addWidget(headingRow);
         model = new RowTableModel(kColumns, true, this);
@@ -101,7 +88,7 @@ PreviewDialog::PreviewDialog(AppState& state, Frontend& frontend, QWidget* paren
     layout->addWidget(m_toSaved, 0, Qt::AlignLeft);
 
     auto* bottom = new QHBoxLayout;
-    QPushButton* normalizeLink =
+    TextLink* normalizeLink =
         makeLink(body(), u"Normalize"_s, u"Label2"_s, u"Show both lists again"_s);
     bottom->addWidget(normalizeLink);
     bottom->addStretch(1);
@@ -117,7 +104,7 @@ PreviewDialog::PreviewDialog(AppState& state, Frontend& frontend, QWidget* paren
         const std::vector<qsizetype> rows = m_discardedModel->checkedRows();
         rebuild(movetosaved(m_state, m_frontend, m_preview, rows));
     });
-    connect(normalizeLink, &QPushButton::clicked, this, &PreviewDialog::normalize);
+    connect(normalizeLink, &TextLink::activated, this, &PreviewDialog::normalize);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 
     rebuild(rebuildpreview(m_state, m_frontend));

@@ -5,12 +5,11 @@
 #include "scan/settingspreview.h"
 #include "ui/controls.h"
 #include "ui/settingsdialog.h"
+#include "ui/textlink.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -20,33 +19,6 @@
 namespace quillfen::ui {
 
 using namespace Qt::StringLiterals;
-
-LinkLabel::LinkLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::StrongFocus);
-    QFont font = this->font();
-    font.setUnderline(true);
-    setFont(font);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::WindowText, QColor(0x45, 0x5C, 0xA3));
-    setPalette(palette);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-}
-
-void LinkLabel::mouseReleaseEvent(QMouseEvent* event) {
-    QLabel::mouseReleaseEvent(event);
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        emit clicked();
-}
-
-void LinkLabel::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
-        event->key() == Qt::Key_Enter) {
-        emit clicked();
-        return;
-    }
-    QLabel::keyPressEvent(event);
-}
 
 SettingsPreviewDialog::SettingsPreviewDialog(AppState& state, MessageBoxes& messages,
                                              std::function<void()> showScanPaths,
@@ -110,7 +82,7 @@ SettingsPreviewDialog::SettingsPreviewDialog(AppState& state, MessageBoxes& mess
                               u"What happens after the search"_s);
     m_afterSearchPanel->layout()->addWidget(m_afterSearch);
 
-    connect(findChild<LinkLabel*>(u"Label9"_s), &LinkLabel::clicked, this, [this] {
+    connect(findChild<TextLink*>(u"Label9"_s), &TextLink::activated, this, [this] {
         if (m_showScanPaths)
             m_showScanPaths();
         fill();
@@ -120,7 +92,7 @@ SettingsPreviewDialog::SettingsPreviewDialog(AppState& state, MessageBoxes& mess
         {u"Label11", SettingsDialog::FoldersToSkip},
         {u"Label10", SettingsDialog::ExtensionsToSkip}};
     for (const auto& [name, tab] : settingsLinks) {
-        connect(findChild<LinkLabel*>(QString::fromUtf16(name)), &LinkLabel::clicked, this,
+        connect(findChild<TextLink*>(QString::fromUtf16(name)), &TextLink::activated, this,
                 [this, tab = tab] {
                     if (m_showSettings)
                         m_showSettings(tab);
@@ -158,7 +130,8 @@ QGroupBox* SettingsPreviewDialog::makePanel(const QString& name, const QString& 
     auto* layout = new QVBoxLayout(panel);
     auto* header = new QHBoxLayout;
     header->addWidget(makeHeading(panel, caption, name + u"caption"_s), 1);
-    auto* link = named(new LinkLabel(u"Change"_s, panel), u"Change"_s, linkName, linkTip);
+    TextLink* link = makeLink(panel, u"Change"_s, linkName, linkTip);
+    link->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     header->addWidget(link);
     layout->addLayout(header);
     return panel;

@@ -18,21 +18,6 @@ class QTreeWidget;
 
 namespace quillfen::ui {
 
-// A label that acts as a link: a left click (or Space or Enter when it has
-// the focus) emits clicked().
-class LinkLabel : public QLabel {
-    Q_OBJECT
-public:
-    LinkLabel(const QString& text, QWidget* parent = nullptr);
-
-signals:
-    void clicked();
-
-protected:
-    void mouseReleaseEvent(QMouseEvent* event) override;
-    void keyPressEvent(QKeyEvent* event) override;
-};
-
 class SettingsPreviewDialog : public FramedDialog {
     Q_OBJECT
 public:
