@@ -1,5 +1,6 @@
 #include "core/appstate.h"
 #include "fakefrontend.h"
+#include "resultrows.h"
 #include "results/assistant.h"
 
 #include <QtTest>
@@ -11,21 +12,7 @@ namespace {
 
 ResultEntry file(const QString& path, const QString& name, qint64 size, qint64 mtime,
                  RowColour colour = RowColour::Blue) {
-    ResultEntry entry;
-    entry.path = path;
-    entry.filename = name;
-    entry.size = size;
-    entry.mtime = mtime;
-    entry.dateform = DateForm::Scan;
-    entry.colour = colour;
-    return entry;
-}
-
-QString checks(const ResultList& list) {
-    QString text;
-    for (const ResultEntry& entry : list)
-        text += entry.isSeparator() ? u'-' : (entry.checked ? u'x' : u'.');
-    return text;
+    return testing::resultFile(path, name, size, false, mtime, colour);
 }
 
 // Runs the assistant on list with settings and returns the check pattern.
@@ -37,7 +24,7 @@ QString run(const ResultList& list, const AssistantSettings& settings,
     state.resultlist = list;
     state.assistant = settings;
     runassistant(state, frontend);
-    return checks(state.resultlist);
+    return testing::checkPattern(state.resultlist);
 }
 
 } // namespace
@@ -194,7 +181,7 @@ void AssistantTest::equalPrioritiesAndEmptyListChangeNothing() {
     state.resultlist[0].checked = true;
     state.assistant.kee2 = 1; // priorities 1, 1, 3
     QCOMPARE(runassistant(state, frontend), AssistantOutcome::EqualPriorities);
-    QCOMPARE(checks(state.resultlist), u"x."_s);
+    QCOMPARE(testing::checkPattern(state.resultlist), u"x."_s);
     QCOMPARE(frontend.boxes.shown.size(), 1);
     QCOMPARE(frontend.boxes.shown[0].text,
              u"You must set a different priority for each of the fields."_s);
@@ -240,7 +227,7 @@ void AssistantTest::reportsTheCountAndRecounts() {
                         file(u"/b/"_s, u"b"_s, 400000, 2, RowColour::Black)};
     state.resultlist[3].checked = true; // a stray check on a separator goes too
     QCOMPARE(runassistant(state, frontend), AssistantOutcome::Selected);
-    QCOMPARE(checks(state.resultlist), u".xx-.x"_s);
+    QCOMPARE(testing::checkPattern(state.resultlist), u".xx-.x"_s);
     QCOMPARE(state.mbselected, 6);
     QCOMPARE(state.labelmbselected1, u"6 MB"_s);
     QVERIFY(frontend.noticeVisible(Notice::Preview));

@@ -2,6 +2,7 @@
 #include "core/format.h"
 #include "fakefrontend.h"
 #include "platform/filename.h"
+#include "resultrows.h"
 #include "results/filecommands.h"
 #include "results/selection.h"
 #include "temptree.h"
@@ -15,20 +16,7 @@ using namespace Qt::StringLiterals;
 namespace {
 
 ResultEntry file(const QString& path, const QString& name, qint64 size, bool checked = false) {
-    ResultEntry entry;
-    entry.path = path;
-    entry.filename = name;
-    entry.size = size;
-    entry.dateform = DateForm::Scan;
-    entry.checked = checked;
-    return entry;
-}
-
-QList<bool> checks(const ResultList& list) {
-    QList<bool> result;
-    for (const ResultEntry& entry : list)
-        result << entry.checked;
-    return result;
+    return testing::resultFile(path, name, size, checked);
 }
 
 } // namespace
@@ -95,7 +83,7 @@ void SelectionTest::separatorRowsCannotBeChecked() {
     recountselected(state, frontend);
     QCOMPARE(state.mbselected, 2);
     setrowchecked(state, frontend, 1, true);
-    QCOMPARE(checks(state.resultlist), (QList<bool>{true, false, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), (QList<bool>{true, false, false}));
     QCOMPARE(state.mbselected, 2);
     setrowchecked(state, frontend, 2, true);
     QCOMPARE(state.mbselected, 5);
@@ -108,21 +96,21 @@ void SelectionTest::selectAllInverseAndUnselect() {
     state.resultlist = {file(u"/a/"_s, u"x"_s, 2000000, true), file(u"/a/"_s, u"y"_s, 2000000),
                         ResultEntry::separator(), file(u"/b/"_s, u"z"_s, 7000000)};
     selinv(state, frontend);
-    QCOMPARE(checks(state.resultlist), (QList<bool>{false, true, false, true}));
+    QCOMPARE(testing::checksOf(state.resultlist), (QList<bool>{false, true, false, true}));
     QCOMPARE(state.mbselected, 9);
 
     selall(state, frontend);
-    QCOMPARE(checks(state.resultlist), (QList<bool>{true, true, false, true}));
+    QCOMPARE(testing::checksOf(state.resultlist), (QList<bool>{true, true, false, true}));
     QCOMPARE(state.mbselected, 11);
     selinv(state, frontend);
-    QCOMPARE(checks(state.resultlist), (QList<bool>{false, false, false, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), (QList<bool>{false, false, false, false}));
     QCOMPARE(state.mbselected, 0);
     QVERIFY(!frontend.noticeVisible(Notice::Preview));
 
     selall(state, frontend);
     QVERIFY(frontend.noticeVisible(Notice::Preview));
     unsel(state, frontend);
-    QCOMPARE(checks(state.resultlist), (QList<bool>{false, false, false, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), (QList<bool>{false, false, false, false}));
     QCOMPARE(state.mbselected, 0);
     QCOMPARE(state.labelmbselected1, u"0 MB"_s);
     QVERIFY(!frontend.noticeVisible(Notice::Preview));
@@ -135,20 +123,20 @@ void SelectionTest::folderCommandsCompareThePathExactly() {
                         file(u"/Music/rock/"_s, u"c"_s, 1000000), ResultEntry::separator(),
                         file(u"/Music/"_s, u"d"_s, 1000000, false)};
     selalldir(state, frontend, 0);
-    QCOMPARE(checks(state.resultlist), (QList<bool>{true, false, false, false, true}));
+    QCOMPARE(testing::checksOf(state.resultlist), (QList<bool>{true, false, false, false, true}));
     QCOMPARE(state.mbselected, 2);
 
     state.resultlist[1].checked = true;
     state.resultlist[2].checked = true;
     unseldir(state, frontend, 4);
-    QCOMPARE(checks(state.resultlist), (QList<bool>{false, true, true, false, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), (QList<bool>{false, true, true, false, false}));
     QCOMPARE(state.mbselected, 2);
 
     // No focused entry: nothing at all happens.
     const int changes = frontend.statusChanges;
     selalldir(state, frontend, -1);
     unseldir(state, frontend, 99);
-    QCOMPARE(checks(state.resultlist), (QList<bool>{false, true, true, false, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), (QList<bool>{false, true, true, false, false}));
     QCOMPARE(frontend.statusChanges, changes);
 }
 
@@ -160,7 +148,7 @@ void SelectionTest::markedEntriesAreOnlyAdded() {
                         file(u"/b/"_s, u"w"_s, 1000000)};
     const std::vector<qsizetype> marked = {1, 2, 3, 42};
     selmark(state, frontend, marked);
-    QCOMPARE(checks(state.resultlist), (QList<bool>{true, true, false, true, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), (QList<bool>{true, true, false, true, false}));
     QCOMPARE(state.mbselected, 3);
 }
 

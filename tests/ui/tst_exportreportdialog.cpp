@@ -1,5 +1,6 @@
 #include "../fileops/fixtures.h"
 #include "opsharness.h"
+#include "resultrows.h"
 #include "temptree.h"
 #include "ui/exportreportdialog.h"
 
@@ -19,14 +20,7 @@ using testing::child;
 namespace {
 
 ResultEntry file(const QString& folder, const QString& name, qint64 size, bool checked) {
-    ResultEntry entry;
-    entry.path = folder;
-    entry.filename = name;
-    entry.size = size;
-    entry.mtime = 1500000000;
-    entry.dateform = DateForm::Scan;
-    entry.checked = checked;
-    return entry;
+    return testing::resultFile(folder, name, size, checked);
 }
 
 ResultList rows() {

@@ -1,9 +1,11 @@
 #include "core/appstate.h"
 #include "opsharness.h"
+#include "resultrows.h"
 #include "scriptedmessages.h"
 #include "ui/mainwindow.h"
 #include "ui/previewdialog.h"
 #include "ui/rowtablemodel.h"
+#include "ui/textlink.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -16,27 +18,13 @@ using namespace Qt::StringLiterals;
 namespace {
 
 ResultEntry file(const QString& folder, const QString& name, qint64 size, bool checked) {
-    ResultEntry entry;
-    entry.path = folder;
-    entry.filename = name;
-    entry.size = size;
-    entry.mtime = 1500000000;
-    entry.dateform = DateForm::Scan;
-    entry.checked = checked;
-    return entry;
+    return testing::resultFile(folder, name, size, checked);
 }
 
 QStringList names(RowTableModel* model) {
     QStringList result;
     for (int row = 0; row < model->rowCount(); ++row)
         result << model->index(row, 4).data().toString() + model->index(row, 0).data().toString();
-    return result;
-}
-
-QList<bool> checks(const ResultList& list) {
-    QList<bool> result;
-    for (const ResultEntry& entry : list)
-        result << entry.checked;
     return result;
 }
 
@@ -112,7 +100,8 @@ void PreviewDialogTest::movingFilesChangesTheChecksAndThePanelFollows() {
     dialog.discardedModel()->setData(dialog.discardedModel()->index(0, 0), Qt::Checked,
                                      Qt::CheckStateRole);
     QTest::mouseClick(dialog.findChild<QPushButton*>(u"Command2"_s), Qt::LeftButton);
-    QCOMPARE(checks(w.state.resultlist), QList<bool>({false, false, false, false, true}));
+    QCOMPARE(testing::checksOf(w.state.resultlist),
+             QList<bool>({false, false, false, false, true}));
     QCOMPARE(names(dialog.savedModel()), QStringList({u"/a/one"_s, u"/b/one"_s, u"/a/two"_s}));
     QCOMPARE(names(dialog.discardedModel()), QStringList({u"/b/two"_s}));
     QVERIFY(dialog.savedModel()->checkedRows().empty()); // rows come back unchecked
@@ -125,7 +114,7 @@ void PreviewDialogTest::movingFilesChangesTheChecksAndThePanelFollows() {
     for (int row : {0, 1})
         dialog.savedModel()->setChecked(row, true);
     QTest::mouseClick(dialog.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
-    QCOMPARE(checks(w.state.resultlist), QList<bool>({true, true, false, false, true}));
+    QCOMPARE(testing::checksOf(w.state.resultlist), QList<bool>({true, true, false, false, true}));
     QCOMPARE(names(dialog.discardedModel()), QStringList({u"/a/one"_s, u"/b/one"_s, u"/b/two"_s}));
     QVERIFY(w.previewNotice());
     QCOMPARE(w.selected(), u"6 MB"_s);
@@ -137,10 +126,10 @@ void PreviewDialogTest::movingFilesChangesTheChecksAndThePanelFollows() {
 void PreviewDialogTest::moveWithNothingCheckedOnlyRebuilds() {
     Window w;
     PreviewDialog dialog(w.state, w.window, &w.window);
-    const QList<bool> before = checks(w.state.resultlist);
+    const QList<bool> before = testing::checksOf(w.state.resultlist);
     dialog.discardedModel()->setChecked(1, true);
     QTest::mouseClick(dialog.findChild<QPushButton*>(u"Command1"_s), Qt::LeftButton);
-    QCOMPARE(checks(w.state.resultlist), before);
+    QCOMPARE(testing::checksOf(w.state.resultlist), before);
     QVERIFY(dialog.discardedModel()->checkedRows().empty());
     QCOMPARE(names(dialog.discardedModel()), QStringList({u"/a/one"_s, u"/b/two"_s}));
 }
@@ -154,18 +143,18 @@ void PreviewDialogTest::maximizeAndNormalize() {
     auto* toDiscarded = dialog.findChild<QPushButton*>(u"Command1"_s);
     auto* toSaved = dialog.findChild<QPushButton*>(u"Command2"_s);
 
-    QTest::mouseClick(dialog.findChild<QPushButton*>(u"Label3"_s), Qt::LeftButton);
+    QTest::mouseClick(dialog.findChild<TextLink*>(u"Label3"_s), Qt::LeftButton);
     QVERIFY(dialog.savedList()->isVisible() && toDiscarded->isVisible());
     QVERIFY(!dialog.discardedList()->isVisible() && !toSaved->isVisible());
     QVERIFY(!dialog.findChild<QLabel*>(u"Label5"_s)->isVisible());
     QTRY_VERIFY(dialog.savedList()->height() > normalHeight);
 
-    QTest::mouseClick(dialog.findChild<QPushButton*>(u"Label2"_s), Qt::LeftButton);
+    QTest::mouseClick(dialog.findChild<TextLink*>(u"Label2"_s), Qt::LeftButton);
     QVERIFY(dialog.savedList()->isVisible() && dialog.discardedList()->isVisible());
     QVERIFY(toSaved->isVisible() && toDiscarded->isVisible());
     QTRY_COMPARE(dialog.savedList()->height(), normalHeight);
 
-    QTest::mouseClick(dialog.findChild<QPushButton*>(u"Label20"_s), Qt::LeftButton);
+    QTest::mouseClick(dialog.findChild<TextLink*>(u"Label20"_s), Qt::LeftButton);
     QVERIFY(!dialog.savedList()->isVisible() && !toDiscarded->isVisible());
     QVERIFY(!dialog.findChild<QLabel*>(u"Label4"_s)->isVisible());
     QVERIFY(dialog.discardedList()->isVisible() && toSaved->isVisible());
@@ -183,7 +172,7 @@ void PreviewDialogTest::hostOpensAndClosesIt() {
     });
     window.host.showPreview();
     QCOMPARE(savedRows, 1);
-    QCOMPARE(checks(state.resultlist), QList<bool>({true, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), QList<bool>({true, false}));
 }
 
 QTEST_MAIN(PreviewDialogTest)

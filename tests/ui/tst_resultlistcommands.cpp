@@ -1,6 +1,7 @@
 #include "opsharness.h"
 #include "platform/filename.h"
 #include "platform/platform.h"
+#include "resultrows.h"
 #include "temptree.h"
 #include "ui/filepropertiesdialog.h"
 #include "ui/selectfilesdialog.h"
@@ -22,14 +23,7 @@ namespace {
 
 ResultEntry file(const QString& folder, const QString& name, qint64 size,
                  RowColour colour = RowColour::Blue) {
-    ResultEntry entry;
-    entry.path = folder;
-    entry.filename = name;
-    entry.size = size;
-    entry.mtime = 1500000000;
-    entry.dateform = DateForm::Scan;
-    entry.colour = colour;
-    return entry;
+    return testing::resultFile(folder, name, size, false, 1500000000, colour);
 }
 
 // Two groups: /a/x (2 MB) and /b/x (2 MB); /a/y and /b/y (0.4 MB each).
@@ -37,13 +31,6 @@ ResultList twoGroups() {
     return {file(u"/a/"_s, u"x"_s, 2000000), file(u"/b/"_s, u"x"_s, 2000000),
             ResultEntry::separator(), file(u"/a/"_s, u"y"_s, 400000, RowColour::Black),
             file(u"/b/"_s, u"y"_s, 400000, RowColour::Black)};
-}
-
-QList<bool> checks(const ResultList& list) {
-    QList<bool> result;
-    for (const ResultEntry& entry : list)
-        result << entry.checked;
-    return result;
 }
 
 // Records what the file commands ask of the desktop.
@@ -185,7 +172,7 @@ void ResultListCommandsTest::checkBoxesFollowTheSeparatorRuleAndRecount() {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 
     clickCheckBox(window.view, 0);
-    QCOMPARE(checks(state.resultlist), QList<bool>({true, false, false, false, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), QList<bool>({true, false, false, false, false}));
     QCOMPARE(state.mbselected, 2);
     QCOMPARE(state.labelmbselected1, u"2 MB"_s);
     QVERIFY(window.notices[int(Notice::Preview)]);
@@ -201,7 +188,7 @@ void ResultListCommandsTest::checkBoxesFollowTheSeparatorRuleAndRecount() {
     clickCheckBox(window.view, 0);
     clickCheckBox(window.view, 3);
     clickCheckBox(window.view, 4);
-    QCOMPARE(checks(state.resultlist), QList<bool>({false, false, false, true, true}));
+    QCOMPARE(testing::checksOf(state.resultlist), QList<bool>({false, false, false, true, true}));
     QCOMPARE(state.labelmbselected1, u"0 MB"_s);
     QVERIFY(!window.notices[int(Notice::Preview)]);
 }
@@ -233,19 +220,19 @@ void ResultListCommandsTest::selectionCommandsOfTheMenu() {
     ResultListCommands* commands = window.commands;
 
     commands->action(u"selall"_s)->trigger();
-    QCOMPARE(checks(state.resultlist), QList<bool>({true, true, false, true, true}));
+    QCOMPARE(testing::checksOf(state.resultlist), QList<bool>({true, true, false, true, true}));
     QCOMPARE(state.mbselected, 4);
     commands->action(u"selinv"_s)->trigger();
-    QCOMPARE(checks(state.resultlist), QList<bool>({false, false, false, false, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), QList<bool>({false, false, false, false, false}));
     QVERIFY(!window.notices[int(Notice::Preview)]);
 
     // The folder commands take the focused row's folder, exactly.
     window.view->setCurrentIndex(window.model->index(1, 0)); // /b/x
     commands->action(u"selalldir"_s)->trigger();
-    QCOMPARE(checks(state.resultlist), QList<bool>({false, true, false, false, true}));
+    QCOMPARE(testing::checksOf(state.resultlist), QList<bool>({false, true, false, false, true}));
     window.view->setCurrentIndex(window.model->index(4, 0));
     commands->action(u"unseldir"_s)->trigger();
-    QCOMPARE(checks(state.resultlist), QList<bool>({false, false, false, false, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), QList<bool>({false, false, false, false, false}));
 
     // Marked rows, a separator among them: only the files are checked,
     // and nothing already checked is cleared.
@@ -256,11 +243,11 @@ void ResultListCommandsTest::selectionCommandsOfTheMenu() {
         marks->select(window.model->index(row, 0),
                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
     commands->action(u"selmark"_s)->trigger();
-    QCOMPARE(checks(state.resultlist), QList<bool>({true, false, false, false, true}));
+    QCOMPARE(testing::checksOf(state.resultlist), QList<bool>({true, false, false, false, true}));
     QCOMPARE(state.labelmbselected1, u"2 MB"_s);
 
     commands->action(u"unsel"_s)->trigger();
-    QCOMPARE(checks(state.resultlist), QList<bool>({false, false, false, false, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), QList<bool>({false, false, false, false, false}));
     QCOMPARE(state.labelmbselected1, u"0 MB"_s);
 }
 
@@ -276,7 +263,7 @@ void ResultListCommandsTest::selectDuplicatesOpensTheAssistant() {
     });
     window.commands->action(u"seldups"_s)->trigger();
     QVERIFY(shown);
-    QCOMPARE(checks(state.resultlist), QList<bool>({false, false, false, false, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), QList<bool>({false, false, false, false, false}));
 }
 
 void ResultListCommandsTest::fileCommandsActOnTheClickedRow() {
@@ -315,7 +302,7 @@ void ResultListCommandsTest::fileCommandsActOnTheClickedRow() {
             commands->action(command)->trigger();
     }
     QVERIFY(launcher.calls.isEmpty());
-    QCOMPARE(checks(state.resultlist), QList<bool>({false, false}));
+    QCOMPARE(testing::checksOf(state.resultlist), QList<bool>({false, false}));
 }
 
 void ResultListCommandsTest::ownPropertiesBoxWithoutAFileManager() {

@@ -1,4 +1,5 @@
 #include "opsharness.h"
+#include "resultrows.h"
 #include "ui/selectfilesdialog.h"
 
 #include <QCheckBox>
@@ -19,14 +20,7 @@ namespace {
 
 ResultEntry file(const QString& folder, const QString& name, qint64 size, qint64 mtime,
                  RowColour colour) {
-    ResultEntry entry;
-    entry.path = folder;
-    entry.filename = name;
-    entry.size = size;
-    entry.mtime = mtime;
-    entry.dateform = DateForm::Scan;
-    entry.colour = colour;
-    return entry;
+    return testing::resultFile(folder, name, size, false, mtime, colour);
 }
 
 // Group 1: three copies of 5000 bytes, the one in /b/ oldest.
@@ -38,13 +32,6 @@ ResultList groups() {
             ResultEntry::separator(),
             file(u"/a/"_s, u"note.txt"_s, 500, 100, RowColour::Black),
             file(u"/b/"_s, u"note.txt"_s, 500, 900, RowColour::Black)};
-}
-
-QString checks(const ResultList& list) {
-    QString text;
-    for (const ResultEntry& entry : list)
-        text += entry.isSeparator() ? u'-' : (entry.checked ? u'x' : u'.');
-    return text;
 }
 
 // Opens the assistant through the host and runs act on it while it is shown.
@@ -117,7 +104,8 @@ void SelectFilesDialogTest::okChecksAllButTheKeptFileAndHides() {
         hiddenByOk = !dialog->isVisible();
     });
     QVERIFY(hiddenByOk);
-    QCOMPARE(checks(state.resultlist), u"x.x-.x"_s); // the oldest file of each group kept
+    QCOMPARE(testing::checkPattern(state.resultlist),
+             u"x.x-.x"_s); // the oldest file of each group kept
     QCOMPARE(window.boxes.shown.size(), 1);
     QCOMPARE(window.boxes.shown[0].text, u"3 file(s) have been selected!"_s);
     QCOMPARE(window.boxes.shown[0].icon, MessageIcon::Information);
@@ -130,7 +118,7 @@ void SelectFilesDialogTest::okChecksAllButTheKeptFileAndHides() {
         QTest::mouseClick(child<QRadioButton>(dialog, u"Option1"_s), Qt::LeftButton);
         QTest::mouseClick(child<QPushButton>(dialog, u"Command1"_s), Qt::LeftButton);
     });
-    QCOMPARE(checks(state.resultlist), u".xx-x."_s);
+    QCOMPARE(testing::checkPattern(state.resultlist), u".xx-x."_s);
     QVERIFY(state.assistant.keepnewest);
 }
 
@@ -158,7 +146,7 @@ void SelectFilesDialogTest::hiddenRulesStillApplyAndAreKept() {
         QTest::mouseClick(child<QPushButton>(dialog, u"Command1"_s), Qt::LeftButton);
     });
     // The small group matches no rule and stays unchecked; the big one keeps /b/.
-    QCOMPARE(checks(state.resultlist), u"x.x-.."_s);
+    QCOMPARE(testing::checkPattern(state.resultlist), u"x.x-.."_s);
 
     // Shown again: the same settings, the section as it was left.
     openAndAct(window, [&](SelectFilesDialog* dialog) {
@@ -195,7 +183,7 @@ void SelectFilesDialogTest::equalPrioritiesKeepTheDialogOpen() {
     QCOMPARE(window.boxes.shown[0].text,
              u"You must set a different priority for each of the fields."_s);
     QCOMPARE(window.boxes.shown[0].icon, MessageIcon::Exclamation);
-    QCOMPARE(checks(state.resultlist), u"...-.."_s);
+    QCOMPARE(testing::checkPattern(state.resultlist), u"...-.."_s);
 
     // Priorities 3, 1, 2: the file-name length decides first; all names tie,
     // so the folder length decides, then the date.
@@ -206,7 +194,7 @@ void SelectFilesDialogTest::equalPrioritiesKeepTheDialogOpen() {
         QTest::mouseClick(child<QPushButton>(dialog, u"Command1"_s), Qt::LeftButton);
     });
     QCOMPARE(state.assistant.kee1, 3);
-    QCOMPARE(checks(state.resultlist), u"x.x-.x"_s);
+    QCOMPARE(testing::checkPattern(state.resultlist), u"x.x-.x"_s);
 }
 
 void SelectFilesDialogTest::sizeTextIsCorrectedInTheBox() {
@@ -226,7 +214,7 @@ void SelectFilesDialogTest::sizeTextIsCorrectedInTheBox() {
         QTest::mouseClick(child<QPushButton>(dialog, u"Command2"_s), Qt::LeftButton);
     });
     QCOMPARE(corrected, u"1"_s);
-    QCOMPARE(checks(state.resultlist), u"...-.."_s); // no file is at most 1 byte
+    QCOMPARE(testing::checkPattern(state.resultlist), u"...-.."_s); // no file is at most 1 byte
 }
 
 void SelectFilesDialogTest::folderListBrowseRemoveAndClear() {
@@ -278,8 +266,8 @@ void SelectFilesDialogTest::cancelChangesNothingInTheList() {
         QTest::mouseClick(child<QRadioButton>(dialog, u"Option4"_s), Qt::LeftButton);
         QTest::mouseClick(child<QPushButton>(dialog, u"Command2"_s), Qt::LeftButton);
     });
-    QCOMPARE(checks(state.resultlist), u"...-x."_s); // as it was
-    QVERIFY(state.assistant.keeplongestname);        // the choice is kept
+    QCOMPARE(testing::checkPattern(state.resultlist), u"...-x."_s); // as it was
+    QVERIFY(state.assistant.keeplongestname);                       // the choice is kept
     QVERIFY(window.boxes.shown.isEmpty());
 }
 
