@@ -5,6 +5,8 @@
 // in an offscreen test must always be answered or closed so that no test
 // hangs.
 
+#include "ui/controls.h"
+
 #include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
@@ -25,8 +27,11 @@
 
 namespace quillfen::testing {
 
-// Every control of a dialog has an object name, an accessible name and a
-// tooltip; labels have a text or an accessible name.
+// Every widget of a dialog has an object name; every control (anything
+// but a container, a group box or a label) an accessible name and a
+// tooltip; a label a text or an accessible name, a group box a title or an
+// accessible name; a button the accessible name of its caption without the
+// accelerator mark.
 inline void verifyNamesAndTips(QWidget* dialog) {
     for (QWidget* widget : dialog->findChildren<QWidget*>()) {
         // Qt's own parts of views, tabs and combo boxes are named by Qt.
@@ -42,22 +47,33 @@ inline void verifyNamesAndTips(QWidget* dialog) {
             qtPart = true;
         if (qtPart)
             continue;
-        const QByteArray where =
-            widget->objectName().toUtf8() + " (" + widget->metaObject()->className() + ")";
+        const QByteArray where = dialog->objectName().toUtf8() + ": " +
+                                 widget->objectName().toUtf8() + " (" +
+                                 widget->metaObject()->className() + ")";
         QVERIFY2(!widget->objectName().isEmpty(), where.constData());
         if (auto* label = qobject_cast<QLabel*>(widget)) {
-            QVERIFY2(!label->text().isEmpty() || !label->accessibleName().isEmpty(),
+            QVERIFY2(!label->text().isEmpty() || !label->accessibleName().isEmpty() ||
+                         !label->pixmap().isNull(),
                      where.constData());
             continue;
         }
-        const bool control = widget->inherits("QAbstractButton") || widget->inherits("QLineEdit") ||
-                             widget->inherits("QComboBox") ||
-                             widget->inherits("QAbstractItemView") ||
-                             widget->inherits("QPlainTextEdit") || widget->inherits("QGroupBox");
-        if (!control)
+        // Containers and decorations need no names of their own.
+        const QByteArray type = widget->metaObject()->className();
+        const bool container =
+            type == "QWidget" || type == "QFrame" || widget->inherits("QStackedWidget");
+        if (container)
             continue;
+        // A group box is named by its title (or its accessible name); the
+        // controls inside carry the tooltips.
+        if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+            QVERIFY2(!group->title().isEmpty() || !group->accessibleName().isEmpty(),
+                     where.constData());
+            continue;
+        }
         QVERIFY2(!widget->accessibleName().isEmpty(), where.constData());
         QVERIFY2(!widget->toolTip().isEmpty(), where.constData());
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            QCOMPARE(button->accessibleName(), ui::plainCaption(button->text()));
     }
 }
 

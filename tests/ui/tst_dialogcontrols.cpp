@@ -1,5 +1,7 @@
 #include "opsharness.h"
 #include "results/filecommands.h"
+#include "ui/aboutdialog.h"
+#include "ui/comparedialog.h"
 #include "ui/controls.h"
 #include "ui/deletefilesdialog.h"
 #include "ui/errorlogdialog.h"
@@ -7,7 +9,11 @@
 #include "ui/filepropertiesdialog.h"
 #include "ui/movefilesdialog.h"
 #include "ui/previewdialog.h"
+#include "ui/scanpathsdialog.h"
 #include "ui/selectfilesdialog.h"
+#include "ui/settingsdialog.h"
+#include "ui/settingspreviewdialog.h"
+#include "ui/versionhistorydialog.h"
 #include "ui/wizarddialog.h"
 
 #include <QAbstractButton>
@@ -43,6 +49,15 @@ std::vector<std::unique_ptr<FramedDialog>> allDialogs(AppState& state,
         std::make_unique<ExportReportDialog>(state, window, window.choosers, nullptr, &window));
     dialogs.push_back(std::make_unique<WizardDialog>(state, std::function<void()>{}, &window));
     dialogs.push_back(std::make_unique<FilePropertiesDialog>(FileProperties{}, &window));
+    dialogs.push_back(
+        std::make_unique<ScanPathsDialog>(state, window.boxes, window.choosers, &window));
+    dialogs.push_back(
+        std::make_unique<SettingsDialog>(state, window.boxes, window.choosers, &window));
+    dialogs.push_back(std::make_unique<SettingsPreviewDialog>(
+        state, window.boxes, std::function<void()>{}, std::function<void(int)>{}, &window));
+    dialogs.push_back(std::make_unique<CompareDialog>(state, window, &window));
+    dialogs.push_back(std::make_unique<AboutDialog>(u"2.32"_s, &window));
+    dialogs.push_back(std::make_unique<VersionHistoryDialog>(&window));
     return dialogs;
 }
 
@@ -53,32 +68,7 @@ void DialogControlsTest::everyControlHasANameAndATip() {
     testing::HostWindow window(state);
     for (const auto& dialog : allDialogs(state, window)) {
         dialog->show();
-        for (QWidget* widget : dialog->findChildren<QWidget*>()) {
-            // Qt's own parts of views and boxes are named by Qt.
-            QWidget* parent = widget->parentWidget();
-            if (widget->objectName().startsWith(u"qt_"_s) ||
-                (parent &&
-                 (parent->inherits("QAbstractScrollArea") || parent->inherits("QComboBox"))) ||
-                widget->inherits("QHeaderView") || widget->inherits("QScrollBar"))
-                continue;
-            // The frame's own parts are checked with the frame.
-            if (widget->objectName() == u"titlebar"_s || widget->objectName() == u"body"_s)
-                continue;
-            const QString where = dialog->objectName() + u": "_s + widget->objectName() + u" ("_s +
-                                  QString::fromLatin1(widget->metaObject()->className()) + u')';
-            QVERIFY2(!widget->objectName().isEmpty(), qPrintable(where));
-            auto* label = qobject_cast<QLabel*>(widget);
-            QVERIFY2(!widget->accessibleName().isEmpty() || (label && !label->text().isEmpty()) ||
-                         (label && !label->pixmap().isNull()),
-                     qPrintable(where));
-            // Containers and texts need no tooltip; controls do.
-            const bool container = QByteArray(widget->metaObject()->className()) == "QWidget" ||
-                                   widget->inherits("QStackedWidget") ||
-                                   widget->inherits("QGroupBox") || label;
-            QVERIFY2(container || !widget->toolTip().isEmpty(), qPrintable(where));
-            if (auto* button = qobject_cast<QAbstractButton*>(widget))
-                QCOMPARE(button->accessibleName(), plainCaption(button->text()));
-        }
+        testing::verifyNamesAndTips(dialog.get());
     }
 }
 
