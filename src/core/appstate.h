@@ -138,7 +138,7 @@ struct AppState {
     ResultList resultlist;
     SettingsDialogState settings;
     ScanPathsState scanpaths;
-    AssistantSettings assistant; // the selection assistant's controls
+    AssistantSettings assistant;   // the selection assistant's controls
     ExportSettings exportsettings; // the report export dialog's controls
 
     // kbdone is a fixed-point count of kilobytes with four decimals; reading

@@ -135,7 +135,8 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     m_view->setColumnWidth(ResultModel::SizeByte, 110);
     m_view->setColumnWidth(ResultModel::FileDate, 150);
     m_listCommands = new ResultListCommands(m_state, *this, m_view, m_model);
-    connect(m_listCommands, &ResultListCommands::pointerMoved, this, [this] { highlightcommand(-1); });
+    connect(m_listCommands, &ResultListCommands::pointerMoved, this,
+            [this] { highlightcommand(-1); });
 
     m_working = new WorkingPanel(this);
     m_working->hide();
