@@ -6,7 +6,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_dialogs [rows]   (default 1,000,000)
 
 #include "core/appstate.h"
-#include "core/frontend.h"
+#include "core/headlessfrontend.h"
 #include "ui/deletefilesdialog.h"
 #include "ui/errorlogdialog.h"
 #include "ui/filechoosers.h"
@@ -30,19 +30,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-class SilentBoxes : public MessageBoxes {
-public:
-    MessageAnswer ask(const QString&, MessageIcon, MessageButtons, MessageAnswer) override {
-        return MessageAnswer::Ok;
-    }
-};
-
 // Repaints the one view, as the main window does.
-class BenchFrontend : public Frontend {
+class BenchFrontend : public HeadlessFrontend {
 public:
-    MessageBoxes& messages() override { return boxes; }
-    void showBusy(bool) override {}
-    void setNoticeVisible(Notice, bool) override {}
+    BenchFrontend() : HeadlessFrontend(MessageAnswer::Ok) {}
     void resultListReset() override {
         if (model)
             model->reload();
@@ -51,13 +42,6 @@ public:
         if (model)
             model->checksChanged();
     }
-    void statusChanged() override {}
-    void showSettingsPreview() override {}
-    void showScanPaths() override {}
-    void showCompareDialog() override {}
-    void showSelectionAssistant() override {}
-    void enableComparisonTimer() override {}
-    SilentBoxes boxes;
     ResultModel* model = nullptr;
 };
 

@@ -5,7 +5,7 @@
 //   build/bench/bench_results [rows]     (default 1,000,000)
 
 #include "core/appstate.h"
-#include "core/frontend.h"
+#include "core/headlessfrontend.h"
 #include "fileops/operations.h"
 #include "fileops/preview.h"
 #include "report/report.h"
@@ -23,28 +23,6 @@ using namespace quillfen;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-class SilentBoxes : public MessageBoxes {
-public:
-    MessageAnswer ask(const QString&, MessageIcon, MessageButtons, MessageAnswer) override {
-        return MessageAnswer::Ok;
-    }
-};
-
-class SilentFrontend : public Frontend {
-public:
-    MessageBoxes& messages() override { return boxes; }
-    void showBusy(bool) override {}
-    void setNoticeVisible(Notice, bool) override {}
-    void resultListReset() override {}
-    void statusChanged() override {}
-    void showSettingsPreview() override {}
-    void showScanPaths() override {}
-    void showCompareDialog() override {}
-    void showSelectionAssistant() override {}
-    void enableComparisonTimer() override {}
-    SilentBoxes boxes;
-};
 
 // Groups of 2, 3 and 4 files, separated, alternately coloured, as after a comparison.
 ResultList bigList(qint64 rows) {
@@ -80,7 +58,7 @@ template <typename Step> void timed(const char* what, Step step) {
 
 int main(int argc, char** argv) {
     const qint64 rows = argc > 1 ? std::atoll(argv[1]) : 1000000;
-    SilentFrontend frontend;
+    HeadlessFrontend frontend(MessageAnswer::Ok);
     AppState state;
     timed("build the list", [&] { state.resultlist = bigList(rows); });
     std::printf("rows: %zu (files: %lld)\n", state.resultlist.size(), static_cast<long long>(rows));

@@ -6,7 +6,7 @@
 
 #include "compare/comparejob.h"
 #include "compare/grouping.h"
-#include "core/frontend.h"
+#include "core/headlessfrontend.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -15,33 +15,7 @@
 
 using namespace quillfen;
 
-namespace {
-
-class QuietMessages : public MessageBoxes {
-public:
-    MessageAnswer ask(const QString&, MessageIcon, MessageButtons, MessageAnswer answer) override {
-        return answer;
-    }
-};
-
-class NoWindow : public Frontend {
-public:
-    MessageBoxes& messages() override { return m_messages; }
-    void showBusy(bool) override {}
-    void setNoticeVisible(Notice, bool) override {}
-    void resultListReset() override {}
-    void statusChanged() override {}
-    void showSettingsPreview() override {}
-    void showScanPaths() override {}
-    void showCompareDialog() override {}
-    void showSelectionAssistant() override {}
-    void enableComparisonTimer() override {}
-
-private:
-    QuietMessages m_messages;
-};
-
-} // namespace
+namespace {} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
@@ -81,7 +55,7 @@ int main(int argc, char** argv) {
     const qsizetype candidates = qsizetype(job.list.size());
     CompareJobResult result = runComparison(std::move(job), state);
     state.resultlist = std::move(result.list);
-    NoWindow window;
+    HeadlessFrontend window;
     coloritems(state, window);
     coloritems(state, window);
     const double seconds =

@@ -6,6 +6,7 @@
 #include "compare/comparejob.h"
 #include "compare/grouping.h"
 #include "core/appstate.h"
+#include "core/headlessfrontend.h"
 #include "platform/filename.h"
 #include "platform/platform.h"
 #include "scan/scanengine.h"
@@ -36,32 +37,6 @@ void printError(const QString& message) {
     std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
 }
 
-// What coloritems needs of a window: nothing is shown.
-class NoMessages : public MessageBoxes {
-public:
-    MessageAnswer ask(const QString&, MessageIcon, MessageButtons,
-                      MessageAnswer defaultButton) override {
-        return defaultButton;
-    }
-};
-
-class NoWindow : public Frontend {
-public:
-    MessageBoxes& messages() override { return m_messages; }
-    void showBusy(bool) override {}
-    void setNoticeVisible(Notice, bool) override {}
-    void resultListReset() override {}
-    void statusChanged() override {}
-    void showSettingsPreview() override {}
-    void showScanPaths() override {}
-    void showCompareDialog() override {}
-    void showSelectionAssistant() override {}
-    void enableComparisonTimer() override {}
-
-private:
-    NoMessages m_messages;
-};
-
 // Compares the scanned list with the planned passes and groups what is left,
 // as the window does at the end of a comparison run.
 void compareList(AppState& state, const QString& plan) {
@@ -74,7 +49,7 @@ void compareList(AppState& state, const QString& plan) {
     CompareJobResult result = runComparison(std::move(job), state);
     state.stopflag = true;
     state.resultlist = std::move(result.list);
-    NoWindow window;
+    HeadlessFrontend window;
     coloritems(state, window);
     coloritems(state, window);
     setDuplicateCounters(state, result.plandone, countnamedrows(state.resultlist));

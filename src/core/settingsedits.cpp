@@ -2,6 +2,8 @@
 
 #include "core/defaultlists.h"
 
+#include <optional>
+
 namespace quillfen {
 
 using namespace Qt::StringLiterals;
@@ -166,16 +168,29 @@ void selecteditorpattern(SettingsDialogState& settings, PatternEditor& editor, i
     editor.changebox = editor.patterns[index];
 }
 
-bool addeditorpattern(PatternEditor& editor, MessageBoxes& messages) {
-    const QString pattern = editor.newpattern.trimmed();
+namespace {
+
+// The text of a new or changed pattern, or nothing when it is empty or would
+// be cut apart when a path is scanned with it ("/" or ";").
+std::optional<QString> acceptedPattern(const QString& text, MessageBoxes& messages) {
+    const QString pattern = text.trimmed();
     if (holdsForbiddenCharacter(pattern)) {
         messages.inform(forbiddenPatternMessage(), MessageIcon::Exclamation);
-        return false;
+        return std::nullopt;
     }
     if (pattern.isEmpty())
+        return std::nullopt;
+    return pattern;
+}
+
+} // namespace
+
+bool addeditorpattern(PatternEditor& editor, MessageBoxes& messages) {
+    const std::optional<QString> pattern = acceptedPattern(editor.newpattern, messages);
+    if (!pattern)
         return false;
     editor.newpattern.clear();
-    editor.patterns.append(pattern);
+    editor.patterns.append(*pattern);
     return true;
 }
 
@@ -184,16 +199,10 @@ bool updateeditorpattern(const SettingsDialogState& settings, PatternEditor& edi
     const int index = settings.selectedpattern;
     if (index < 0 || index >= editor.patterns.size())
         return false;
-    // The same test as Add: a "/" or ";" would cut the pattern apart when a
-    // path is scanned with it.
-    const QString pattern = editor.changebox.trimmed();
-    if (holdsForbiddenCharacter(pattern)) {
-        messages.inform(forbiddenPatternMessage(), MessageIcon::Exclamation);
+    const std::optional<QString> pattern = acceptedPattern(editor.changebox, messages);
+    if (!pattern)
         return false;
-    }
-    if (pattern.isEmpty())
-        return false;
-    editor.patterns[index] = pattern;
+    editor.patterns[index] = *pattern;
     return true;
 }
 

@@ -148,12 +148,6 @@ QWidget* SettingsDialog::buildFoldersTab() {
 
     m_folders = makeItemList(page, {u"Folder"_s}, u"Folders to skip"_s, u"ListView4"_s,
                              u"Ticked folders and everything below them are not scanned"_s);
-    connect(m_folders, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        const int row = m_folders->indexOfTopLevelItem(item);
-        if (!m_filling && row >= 0 && row < int(m_state.settings.skipfolderlist.size()))
-            m_state.settings.skipfolderlist[size_t(row)].checked =
-                item->checkState(0) == Qt::Checked;
-    });
 
     auto* add = makeButton(page, u"&Add"_s, u"addfolderbutton"_s, u"Add a folder to skip"_s);
     auto* remove =
@@ -162,18 +156,8 @@ QWidget* SettingsDialog::buildFoldersTab() {
     auto* restore = makeButton(page, u"Restore default"_s, u"restorefoldersbutton"_s,
                                u"Put back the folders skipped by default"_s);
     connect(add, &QPushButton::clicked, this, &SettingsDialog::addFolder);
-    connect(remove, &QPushButton::clicked, this, [this] {
-        if (removeListRow(m_state.settings.skipfolderlist, selectedRow(m_folders)))
-            showCheckedList(m_folders, m_state.settings.skipfolderlist);
-    });
-    connect(clear, &QPushButton::clicked, this, [this] {
-        m_state.settings.skipfolderlist.clear();
-        showCheckedList(m_folders, m_state.settings.skipfolderlist);
-    });
-    connect(restore, &QPushButton::clicked, this, [this] {
-        defaultskip(m_state);
-        showCheckedList(m_folders, m_state.settings.skipfolderlist);
-    });
+    connectCheckedList(m_folders, m_state.settings.skipfolderlist, {remove, clear, restore},
+                       [this] { defaultskip(m_state); });
 
     auto* row = new QHBoxLayout;
     row->addWidget(m_folders, 1);
@@ -204,11 +188,6 @@ QWidget* SettingsDialog::buildExtensionsTab() {
 
     m_extensions = makeItemList(page, {u"Extension"_s}, u"Extensions to skip"_s, u"ListView1"_s,
                                 u"Files with a ticked extension are not scanned"_s);
-    connect(m_extensions, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        const int row = m_extensions->indexOfTopLevelItem(item);
-        if (!m_filling && row >= 0 && row < int(m_state.settings.skipextlist.size()))
-            m_state.settings.skipextlist[size_t(row)].checked = item->checkState(0) == Qt::Checked;
-    });
 
     auto* add = makeButton(page, u"A&dd"_s, u"addextensionbutton"_s, u"Add the extension typed"_s);
     auto* remove = makeButton(page, u"Re&move"_s, u"removeextensionbutton"_s,
@@ -219,18 +198,8 @@ QWidget* SettingsDialog::buildExtensionsTab() {
                                u"Put back the extensions skipped by default"_s);
     connect(add, &QPushButton::clicked, this, &SettingsDialog::addExtension);
     connect(m_extensionBox, &QLineEdit::returnPressed, this, &SettingsDialog::addExtension);
-    connect(remove, &QPushButton::clicked, this, [this] {
-        if (removeListRow(m_state.settings.skipextlist, selectedRow(m_extensions)))
-            showCheckedList(m_extensions, m_state.settings.skipextlist);
-    });
-    connect(clear, &QPushButton::clicked, this, [this] {
-        m_state.settings.skipextlist.clear();
-        showCheckedList(m_extensions, m_state.settings.skipextlist);
-    });
-    connect(restore, &QPushButton::clicked, this, [this] {
-        defaultextskip(m_state);
-        showCheckedList(m_extensions, m_state.settings.skipextlist);
-    });
+    connectCheckedList(m_extensions, m_state.settings.skipextlist, {remove, clear, restore},
+                       [this] { defaultextskip(m_state); });
 
     auto* row = new QHBoxLayout;
     row->addWidget(m_extensions, 1);
@@ -396,6 +365,28 @@ void SettingsDialog::showBoxes() {
     m_autoselect->setCheckState(checkState(settings.autoselectbox));
     if (m_editorProgram->text() != settings.editorprogram)
         m_editorProgram->setText(settings.editorprogram);
+}
+
+void SettingsDialog::connectCheckedList(QTreeWidget* view, std::vector<CheckedEntry>& list,
+                                        const CheckedListButtons& buttons,
+                                        const std::function<void()>& restoreDefaults) {
+    connect(view, &QTreeWidget::itemChanged, this, [this, view, &list](QTreeWidgetItem* item) {
+        const int row = view->indexOfTopLevelItem(item);
+        if (!m_filling && row >= 0 && row < int(list.size()))
+            list[size_t(row)].checked = item->checkState(0) == Qt::Checked;
+    });
+    connect(buttons.remove, &QPushButton::clicked, this, [this, view, &list] {
+        if (removeListRow(list, selectedRow(view)))
+            showCheckedList(view, list);
+    });
+    connect(buttons.clear, &QPushButton::clicked, this, [this, view, &list] {
+        list.clear();
+        showCheckedList(view, list);
+    });
+    connect(buttons.restore, &QPushButton::clicked, this, [this, view, &list, restoreDefaults] {
+        restoreDefaults();
+        showCheckedList(view, list);
+    });
 }
 
 void SettingsDialog::showCheckedList(QTreeWidget* view, const std::vector<CheckedEntry>& list) {

@@ -11,6 +11,9 @@
 #include "ui/dialogframe.h"
 #include "ui/filechoosers.h"
 
+#include <functional>
+#include <vector>
+
 class QCheckBox;
 class QGroupBox;
 class QLineEdit;
@@ -63,6 +66,16 @@ private:
     void editorPatternChosen(int row, bool focus);
 
     void showBoxes();
+    struct CheckedListButtons {
+        QPushButton* remove;
+        QPushButton* clear;
+        QPushButton* restore;
+    };
+    // Ticks, Remove, Clear and Restore default of a ticked list edit the
+    // list in place and show it again.
+    void connectCheckedList(QTreeWidget* view, std::vector<CheckedEntry>& list,
+                            const CheckedListButtons& buttons,
+                            const std::function<void()>& restoreDefaults);
     void showCheckedList(QTreeWidget* view, const std::vector<CheckedEntry>& list);
     void showPatternLists();
     // The editor's boxes into m_editor, and back after a change.

@@ -28,6 +28,19 @@ QWidget* makePage(QStackedWidget* pages, const QString& name) {
     return page;
 }
 
+// Two exclusive options, each with its note indented below it.
+void addOptionPair(QVBoxLayout* layout, QObject* owner, std::pair<QRadioButton*, QLabel*> first,
+                   std::pair<QRadioButton*, QLabel*> second) {
+    auto* group = new QButtonGroup(owner);
+    for (const auto& [option, note] : {first, second}) {
+        group->addButton(option);
+        layout->addWidget(option);
+        layout->addWidget(note);
+        note->setContentsMargins(24, 0, 0, 6);
+    }
+    layout->addStretch(1);
+}
+
 } // namespace
 
 WizardDialog::WizardDialog(AppState& state, std::function<void()> showScanPaths, QWidget* parent)
@@ -64,21 +77,13 @@ WizardDialog::WizardDialog(AppState& state, std::function<void()> showScanPaths,
         u"for you, one is for new users that doesn't know how or what to select. The other option "
         u"is for more experienced users that needs more customization."_s,
         u"Label6"_s, true));
-    auto* scanChoice = new QButtonGroup(this);
     m_new = makeOption(step1, u"I'm new, you make the best decisions for me"_s, u"Option1"_s,
                        u"Scan every local hard drive with filters that suit most people"_s);
     m_newNote = makeLabel(step1, u"(Scan all harddrives)"_s, u"Label7"_s);
     m_expert = makeOption(step1, u"I know what im doing, let me chose what to scan"_s, u"Option2"_s,
                           u"Choose the folders to scan yourself"_s);
     m_expertNote = makeLabel(step1, u"(Scan selected paths)"_s, u"Label8"_s);
-    scanChoice->addButton(m_new);
-    scanChoice->addButton(m_expert);
-    for (QWidget* part : {static_cast<QWidget*>(m_new), static_cast<QWidget*>(m_newNote),
-                          static_cast<QWidget*>(m_expert), static_cast<QWidget*>(m_expertNote)})
-        step1Layout->addWidget(part);
-    m_newNote->setContentsMargins(24, 0, 0, 6);
-    m_expertNote->setContentsMargins(24, 0, 0, 6);
-    step1Layout->addStretch(1);
+    addOptionPair(step1Layout, this, {m_new, m_newNote}, {m_expert, m_expertNote});
 
     // Step 2: accuracy
     QWidget* step2 = makePage(m_pages, u"step2"_s);
@@ -92,21 +97,13 @@ WizardDialog::WizardDialog(AppState& state, std::function<void()> showScanPaths,
         u"the files are duplicates. Please chose below how accurate and fast you would like the "
         u"comparison to be."_s,
         u"Label11"_s, true));
-    auto* accuracy = new QButtonGroup(this);
     m_fastest = makeOption(step2, u"99.9999999% Accuracy"_s, u"Option3"_s,
                            u"Compare samples of the files, then their CRC-32 checksums"_s);
     m_fastestNote = makeLabel(step2, u"(Fastest)"_s, u"Label12"_s);
     m_exact = makeOption(step2, u"100% Accuracy"_s, u"Option4"_s,
                          u"Compare samples of the files, then every byte"_s);
     m_exactNote = makeLabel(step2, u"(A bit slower)"_s, u"Label13"_s);
-    accuracy->addButton(m_fastest);
-    accuracy->addButton(m_exact);
-    for (QWidget* part : {static_cast<QWidget*>(m_fastest), static_cast<QWidget*>(m_fastestNote),
-                          static_cast<QWidget*>(m_exact), static_cast<QWidget*>(m_exactNote)})
-        step2Layout->addWidget(part);
-    m_fastestNote->setContentsMargins(24, 0, 0, 6);
-    m_exactNote->setContentsMargins(24, 0, 0, 6);
-    step2Layout->addStretch(1);
+    addOptionPair(step2Layout, this, {m_fastest, m_fastestNote}, {m_exact, m_exactNote});
 
     // Summary
     QWidget* step3 = makePage(m_pages, u"step3"_s);
