@@ -6,6 +6,7 @@
 
 #include "core/appstate.h"
 #include "core/headlessfrontend.h"
+#include "platform/platform.h"
 #include "fileops/operations.h"
 #include "fileops/preview.h"
 #include "report/report.h"
@@ -58,6 +59,7 @@ template <typename Step> void timed(const char* what, Step step) {
 
 int main(int argc, char** argv) {
     const qint64 rows = argc > 1 ? std::atoll(argv[1]) : 1000000;
+    platform::cacheLocalTimeZone(); // as the program does at start-up
     HeadlessFrontend frontend(MessageAnswer::Ok);
     AppState state;
     timed("build the list", [&] { state.resultlist = bigList(rows); });

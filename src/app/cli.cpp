@@ -65,6 +65,7 @@ bool writeAll(const QByteArray& bytes) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    platform::cacheLocalTimeZone(); // dates of a long list are cheaper
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << platform::decodeFileName(argv[i], qsizetype(std::strlen(argv[i])));
