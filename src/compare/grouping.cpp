@@ -3,6 +3,7 @@
 #include "core/format.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace quillfen {
@@ -167,7 +168,8 @@ int selectedMegabytes(const ResultList& list) {
         const double bytes = row.size < 0 ? 0.0 : double(row.size);
         total = roundHalfEven(total + bytes / 1000000.0);
     }
-    return int(total);
+    // Over two petabytes would not fit the 32-bit count; the label says the most it can.
+    return int(std::min(total, double(std::numeric_limits<int>::max())));
 }
 
 void coloritems(AppState& state, Frontend& frontend) {

@@ -2,6 +2,7 @@
 #include "fakefrontend.h"
 
 #include <QtTest>
+#include <limits>
 
 using namespace quillfen;
 using namespace Qt::StringLiterals;
@@ -223,6 +224,8 @@ void GroupingTest::selectedSizeIsRoundedAfterEveryAddition() {
         {{1000000, 500000}, 2},          // 1.5 -> 2
         {{400000, 400000, 400000}, 0},   // never reaches a half
         {{3000000000LL, 2500000}, 3002}, // beyond 32-bit byte counts
+        // Beyond what the 32-bit count holds: the most it can say, not garbage.
+        {{1000000000000000000LL, 1000000000000000000LL}, std::numeric_limits<int>::max()},
     };
     for (const Case& c : cases) {
         AppState state;
