@@ -5,6 +5,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_dialogs [rows]   (default 1,000,000)
 
+#include "biglist.h"
 #include "core/appstate.h"
 #include "core/headlessfrontend.h"
 #include "ui/deletefilesdialog.h"
@@ -52,28 +53,6 @@ public:
     QString chooseSaveFile(QWidget*, const QString&, const QString&) override { return {}; }
 };
 
-ResultList bigList(qint64 rows) {
-    ResultList list;
-    list.reserve(size_t(rows + rows / 2));
-    qint64 made = 0;
-    for (qint64 group = 0; made < rows; ++group) {
-        if (group > 0)
-            list.push_back(ResultEntry::separator());
-        const int members = 2 + int(group % 3);
-        for (int k = 0; k < members; ++k, ++made) {
-            ResultEntry entry;
-            entry.path = u"/data/folder%1/sub%2/"_s.arg(group % 997).arg(k);
-            entry.filename = u"file%1.dat"_s.arg(group);
-            entry.size = 1000 + group;
-            entry.mtime = 1500000000 + group * 7 + k;
-            entry.dateform = DateForm::Scan;
-            entry.colour = group % 2 ? RowColour::Black : RowColour::Blue;
-            list.push_back(std::move(entry));
-        }
-    }
-    return list;
-}
-
 template <typename Step> void timed(const char* name, Step step) {
     QElapsedTimer timer;
     timer.start();
@@ -91,7 +70,7 @@ int main(int argc, char** argv) {
     AppState state;
     BenchFrontend frontend;
     NoChoosers choosers;
-    state.resultlist = bigList(rows);
+    state.resultlist = bench::bigResultList(rows);
     std::printf("%lld files, %zu rows\n", static_cast<long long>(rows), state.resultlist.size());
 
     QWidget window;

@@ -4,11 +4,12 @@
 //
 //   build/bench/bench_results [rows]     (default 1,000,000)
 
+#include "biglist.h"
 #include "core/appstate.h"
 #include "core/headlessfrontend.h"
-#include "platform/platform.h"
 #include "fileops/operations.h"
 #include "fileops/preview.h"
+#include "platform/platform.h"
 #include "report/report.h"
 #include "results/assistant.h"
 #include "results/selection.h"
@@ -25,29 +26,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Groups of 2, 3 and 4 files, separated, alternately coloured, as after a comparison.
-ResultList bigList(qint64 rows) {
-    ResultList list;
-    list.reserve(size_t(rows + rows / 2));
-    qint64 made = 0;
-    for (qint64 group = 0; made < rows; ++group) {
-        if (group > 0)
-            list.push_back(ResultEntry::separator());
-        const int members = 2 + int(group % 3);
-        for (int k = 0; k < members; ++k, ++made) {
-            ResultEntry entry;
-            entry.path = u"/data/folder%1/sub%2/"_s.arg(group % 997).arg(k);
-            entry.filename = u"file%1-%2.bin"_s.arg(group).arg(k);
-            entry.size = 1000000 + (rows - group) * 10;
-            entry.mtime = 1600000000 + (group * 7 + k * 13) % 100000;
-            entry.dateform = DateForm::Scan;
-            entry.colour = group % 2 ? RowColour::Black : RowColour::Blue;
-            list.push_back(std::move(entry));
-        }
-    }
-    return list;
-}
-
 template <typename Step> void timed(const char* what, Step step) {
     QElapsedTimer timer;
     timer.start();
@@ -62,7 +40,7 @@ int main(int argc, char** argv) {
     platform::cacheLocalTimeZone(); // as the program does at start-up
     HeadlessFrontend frontend(MessageAnswer::Ok);
     AppState state;
-    timed("build the list", [&] { state.resultlist = bigList(rows); });
+    timed("build the list", [&] { state.resultlist = bench::bigResultList(rows); });
     std::printf("rows: %zu (files: %lld)\n", state.resultlist.size(), static_cast<long long>(rows));
 
     timed("Select all (with recount)", [&] { selall(state, frontend); });

@@ -1,11 +1,11 @@
 // The command bar: dispatch and guards of the ten commands, the busy state,
 // Stop, the highlight, the links and the notices of the main window.
 
+#include "addressrecorder.h"
 #include "core/busy.h"
 #include "ui/textlink.h"
 #include "windowfixture.h"
 
-#include <QDesktopServices>
 #include <QtTest>
 
 using namespace quillfen;
@@ -20,27 +20,6 @@ ResultEntry separator() {
 }
 
 } // namespace
-
-// Takes the addresses the program asks the desktop to open.
-class AddressRecorder : public QObject {
-    Q_OBJECT
-public:
-    explicit AddressRecorder(const QStringList& schemes) : m_schemes(schemes) {
-        for (const QString& scheme : m_schemes)
-            QDesktopServices::setUrlHandler(scheme, this, "open");
-    }
-    ~AddressRecorder() override {
-        for (const QString& scheme : m_schemes)
-            QDesktopServices::unsetUrlHandler(scheme);
-    }
-    QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl& address) { opened << address; }
-
-private:
-    QStringList m_schemes;
-};
 
 class CommandBarTest : public QObject {
     Q_OBJECT

@@ -1,6 +1,7 @@
 // The about box, the version history, the help page and the message boxes
 // of the main window.
 
+#include "addressrecorder.h"
 #include "ui/aboutdialog.h"
 #include "ui/helppage.h"
 #include "ui/textlink.h"
@@ -9,7 +10,6 @@
 #include "windowfixture.h"
 
 #include <QDate>
-#include <QDesktopServices>
 #include <QMessageBox>
 #include <QtTest>
 
@@ -17,27 +17,6 @@ using namespace quillfen;
 using namespace quillfen::ui;
 using namespace quillfen::testing;
 using namespace Qt::StringLiterals;
-
-// Takes the addresses the program asks the desktop to open.
-class AddressRecorder : public QObject {
-    Q_OBJECT
-public:
-    explicit AddressRecorder(const QStringList& schemes) : m_schemes(schemes) {
-        for (const QString& scheme : m_schemes)
-            QDesktopServices::setUrlHandler(scheme, this, "open");
-    }
-    ~AddressRecorder() override {
-        for (const QString& scheme : m_schemes)
-            QDesktopServices::unsetUrlHandler(scheme);
-    }
-    QList<QUrl> opened;
-
-public slots:
-    void open(const QUrl& address) { opened << address; }
-
-private:
-    QStringList m_schemes;
-};
 
 class InfoBoxesTest : public QObject {
     Q_OBJECT
