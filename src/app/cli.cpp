@@ -111,13 +111,20 @@ int main(int argc, char** argv) {
     const qint64 elapsed = qint64(quint32(platform::tickCount() - start));
 
     QByteArray out;
+    int writeError = 0; // the first failure's errno; later pieces are dropped
+    const cli::FlushOutput flush = [&writeError](QByteArray& piece) {
+        if (writeError == 0 && !writeAll(piece))
+            writeError = errno != 0 ? errno : EIO;
+        piece.truncate(0);
+    };
     if (options->json)
-        cli::writeJson(state.resultlist, state, elapsed, out);
+        cli::writeJson(state.resultlist, state, elapsed, out, flush);
     else
-        cli::writeText(state.resultlist, out);
-    if (!writeAll(out)) {
-        printError(
-            u"cannot write the output: %1"_s.arg(QString::fromLocal8Bit(std::strerror(errno))));
+        cli::writeText(state.resultlist, out, flush);
+    flush(out);
+    if (writeError != 0) {
+        printError(u"cannot write the output: %1"_s.arg(
+            QString::fromLocal8Bit(std::strerror(writeError))));
         return 1;
     }
     return 0;

@@ -93,9 +93,15 @@ void appendStat(QByteArray& out, const char* name, qint64 value, bool last = fal
     out.append(last ? "\n" : ",\n");
 }
 
+void flushWhenFull(QByteArray& out, const FlushOutput& flush) {
+    constexpr qsizetype kPiece = 64 * 1024;
+    if (flush && out.size() >= kPiece)
+        flush(out);
+}
+
 } // namespace
 
-void writeText(const ResultList& list, QByteArray& out) {
+void writeText(const ResultList& list, QByteArray& out, const FlushOutput& flush) {
     bool first = true;
     forEachGroup(list, [&](std::size_t begin, std::size_t end) {
         if (!first)
@@ -105,11 +111,13 @@ void writeText(const ResultList& list, QByteArray& out) {
             appendFileName(out, list[k].path);
             appendFileName(out, list[k].filename);
             out.append('\n');
+            flushWhenFull(out, flush);
         }
     });
 }
 
-void writeJson(const ResultList& list, const AppState& state, qint64 elapsedMs, QByteArray& out) {
+void writeJson(const ResultList& list, const AppState& state, qint64 elapsedMs, QByteArray& out,
+               const FlushOutput& flush) {
     out.append("{\n  \"groups\": [");
     bool firstGroup = true;
     forEachGroup(list, [&](std::size_t begin, std::size_t end) {
@@ -121,6 +129,7 @@ void writeJson(const ResultList& list, const AppState& state, qint64 elapsedMs, 
             if (k > begin)
                 out.append(", ");
             appendJsonString(out, list[k].fullPath());
+            flushWhenFull(out, flush);
         }
         out.append("]}");
     });

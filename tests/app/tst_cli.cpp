@@ -66,6 +66,7 @@ private slots:
     void filterOptions();
     void skipOptions();
     void badUsageExitsWithTwo();
+    void longOutputComesOutWhole();
     void compareKeepsFilesOfEqualContent();
     void compareReportsItsCounters();
 };
@@ -216,6 +217,45 @@ void CliTest::badUsageExitsWithTwo() {
     const Run help = cli({u"--help"_s});
     QCOMPARE(help.status, 0);
     QVERIFY(help.out.startsWith("Usage: quillfen-cli [options] FOLDER..."));
+}
+
+// The output goes out in pieces; across their joins no file may be lost,
+// doubled or cut, and a failed write is an error.
+void CliTest::longOutputComesOutWhole() {
+    testing::TempTree tree;
+    const QString longPart = QString(120, u'n');
+    QByteArrayList expected;
+    for (int k = 0; k < 1500; ++k) {
+        const QString name = u"f%1/%2-%3"_s.arg(k % 7).arg(longPart).arg(k);
+        tree.writeFile(name, 10 + k % 2, 'x');
+        expected << bytes(tree.path(name));
+    }
+    const Run text = cli({u"--compare"_s, u"none"_s, tree.root()});
+    QCOMPARE(text.status, 0);
+    QVERIFY(text.out.size() > 3 * 64 * 1024);
+    const auto found = groups(text.out);
+    QCOMPARE(found.size(), 2);
+    QCOMPARE(sorted(found[0] + found[1]), sorted(expected));
+
+    const Run json = cli({u"--json"_s, u"--compare"_s, u"none"_s, tree.root()});
+    QCOMPARE(json.status, 0);
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json.out, &error);
+    QCOMPARE(error.error, QJsonParseError::NoError);
+    QByteArrayList files;
+    for (const QJsonValue& group : document[u"groups"_s].toArray())
+        for (const QJsonValue& file : group[u"files"_s].toArray())
+            files << bytes(file.toString());
+    QCOMPARE(sorted(files), sorted(expected));
+
+    if (QFileInfo::exists(u"/dev/full"_s)) {
+        QProcess process;
+        process.setStandardOutputFile(u"/dev/full"_s);
+        process.start(QStringLiteral(QUILLFEN_CLI), {u"--compare"_s, u"none"_s, tree.root()});
+        QVERIFY(process.waitForFinished(60000));
+        QCOMPARE(process.exitCode(), 1);
+        QVERIFY(process.readAllStandardError().startsWith("quillfen-cli: cannot write the output"));
+    }
 }
 
 void CliTest::compareKeepsFilesOfEqualContent() {
