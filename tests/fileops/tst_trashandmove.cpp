@@ -4,6 +4,7 @@
 
 #include <QtTest>
 #include <sys/stat.h>
+#include <thread>
 
 using namespace quillfen;
 using namespace quillfen::platform;
@@ -55,6 +56,7 @@ private slots:
     void volumeTrashOnAnotherFileSystem();
     void crossDeviceMoveCopiesCompletely();
     void crossDeviceFailureLeavesTheSource();
+    void crossDeviceSourceReplacedDuringCopy();
 
 private:
     testing::TempTree m_dataHome;
@@ -274,6 +276,44 @@ void TrashAndMoveTest::crossDeviceFailureLeavesTheSource() {
     QVERIFY(!result.ok());
     QCOMPARE(readAll(source), QByteArray(2 * 1024 * 1024, 's'));
     QVERIFY(fixtures::names(tree.path(u"dst"_s)).isEmpty());
+}
+
+void TrashAndMoveTest::crossDeviceSourceReplacedDuringCopy() {
+    testing::TempTree volume(u"/dev/shm"_s);
+    testing::TempTree tree;
+    if (!onAnotherDevice(volume, tree))
+        QSKIP("No second file system (/dev/shm) here for a move across devices");
+    const QString source = volume.writeFile(u"doc.bin"_s, 64 * 1024 * 1024, 'o');
+    tree.makeFolder(u"dst"_s);
+    const QString dst = tree.path(u"dst/"_s);
+
+    // While the copy runs, another program saves a new version of the file
+    // the way editors do: a new file renamed over the old name.
+    std::atomic<bool> done{false};
+    std::thread saver([&] {
+        while (!done.load()) {
+            bool copying = false;
+            for (const QByteArray& name : fixtures::names(dst))
+                copying = copying || name.startsWith('.');
+            if (copying)
+                break;
+        }
+        const QString saved = volume.writeFile(u"doc.bin.new"_s, "new version");
+        ::rename(encodeFileName(saved).constData(), encodeFileName(source).constData());
+    });
+    const FileOpResult result = moveFile(source, dst + u"doc.bin"_s);
+    done = true;
+    saver.join();
+
+    // The new version is never removed; when the move was still running, it
+    // fails and leaves nothing behind.
+    QCOMPARE(readAll(source), QByteArray("new version"));
+    if (result.ok()) {
+        QCOMPARE(readAll(dst + u"doc.bin"_s), QByteArray(64 * 1024 * 1024, 'o'));
+    } else {
+        QCOMPARE(result.description, u"The file changed while it was being copied"_s);
+        QVERIFY(fixtures::names(dst).isEmpty());
+    }
 }
 
 QTEST_GUILESS_MAIN(TrashAndMoveTest)

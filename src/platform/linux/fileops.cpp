@@ -121,6 +121,12 @@ FileOpResult removeFile(const QString& path) {
 
 namespace {
 
+// Size and modification time, the marks of a file's content being unchanged.
+bool sameContentStamp(const struct stat& a, const struct stat& b) {
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+           a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
 // The copy of a move across file systems; see moveFile.
 FileOpResult copyThenRemove(const QByteArray& source, const QByteArray& target,
                             const std::atomic<bool>* stop) {
@@ -166,9 +172,8 @@ FileOpResult copyThenRemove(const QByteArray& source, const QByteArray& target,
     }
 
     struct stat after;
-    if (!error && (::fstat(in, &after) != 0 || after.st_size != before.st_size ||
-                   after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
-                   after.st_mtim.tv_nsec != before.st_mtim.tv_nsec || copied != before.st_size)) {
+    if (!error && (::fstat(in, &after) != 0 || !sameContentStamp(after, before) ||
+                   copied != before.st_size)) {
         error = EAGAIN;
         description = QStringLiteral("The file changed while it was being copied");
     }
@@ -193,11 +198,11 @@ FileOpResult copyThenRemove(const QByteArray& source, const QByteArray& target,
     }
     if (::close(out) != 0 && !error)
         error = errno;
-    ::close(in);
 
     if (!error)
         error = renameNoReplace(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData());
     if (error) {
+        ::close(in);
         ::unlink(temporary.constData());
         FileOpResult result = FileOpResult::failure(error);
         if (!description.isEmpty())
@@ -205,6 +210,20 @@ FileOpResult copyThenRemove(const QByteArray& source, const QByteArray& target,
         return result;
     }
     syncFolder(folder);
+    // The source is removed by its name, so that name must still be the file
+    // that was copied, unchanged: a program that saved a new version over it
+    // meanwhile (a new file renamed into its place) would otherwise lose it.
+    struct stat named;
+    const bool same = ::lstat(source.constData(), &named) == 0 && named.st_dev == before.st_dev &&
+                      named.st_ino == before.st_ino && ::fstat(in, &after) == 0 &&
+                      sameContentStamp(after, before);
+    ::close(in);
+    if (!same) {
+        ::unlink(target.constData());
+        FileOpResult result = FileOpResult::failure(EAGAIN);
+        result.description = QStringLiteral("The file changed while it was being copied");
+        return result;
+    }
     if (::unlink(source.constData()) != 0) {
         // Two copies would be a move that half happened: take ours back.
         error = errno;
