@@ -95,13 +95,13 @@ QString deletestep(const FileJobItem& item) {
            item.filename;
 }
 
-QString movestep(const FileJobItem& item, const MoveOptions& options,
-                 const std::atomic<bool>* stop) {
+QString movestep(const FileJobItem& item, const MoveOptions& options, const std::atomic<bool>* stop,
+                 FreeNameHints* hints) {
     const QString source = item.fullPath();
     const QString target = options.destination + item.filename;
     QString reason = changedSinceScan(item);
     if (reason.isEmpty()) {
-        const QString destination = options.rename ? freename(target) : target;
+        const QString destination = options.rename ? freename(target, hints) : target;
         const platform::FileOpResult result = platform::moveFile(source, destination, stop);
         if (result.ok())
             return {};
@@ -120,7 +120,7 @@ void Recycle(AppState& state, const QString& filename) {
         state.errorlog.append(recycleLine(filename, result.description));
 }
 
-QString freename(const QString& path) {
+QString freename(const QString& path, FreeNameHints* hints) {
     const auto exists = [](const QString& candidate) {
         return platform::fileInfo(candidate).exists();
     };
@@ -131,15 +131,19 @@ QString freename(const QString& path) {
     const bool extension = dot > slash;
     const QString base = extension ? path.left(dot) : path;
     const QString ext = extension ? path.mid(dot) : QString();
-    for (qint64 i = 0;; ++i) {
+    for (qint64 i = hints ? hints->value(path, 0) : 0;; ++i) {
         const QString candidate = base + u'(' + QString::number(i) + u')' + ext;
-        if (!exists(candidate))
+        if (!exists(candidate)) {
+            if (hints)
+                hints->insert(path, i);
             return candidate;
+        }
     }
 }
 
 FileJobResult runfilejob(const FileJobInput& input) {
     FileJobResult result;
+    FreeNameHints hints;
     for (const FileJobItem& item : input.items) {
         if (input.stop && input.stop->load(std::memory_order_relaxed)) {
             result.stopped = true;
@@ -155,7 +159,11 @@ FileJobResult runfilejob(const FileJobInput& input) {
                 line = deletestep(item);
                 break;
             case FileOperation::Move:
-                line = movestep(item, input.move, input.stop);
+                line = movestep(item, input.move, input.stop, &hints);
+                // A file moved away from the destination may free a name
+                // below a kept number.
+                if (line.isEmpty() && item.fullPath().startsWith(input.move.destination))
+                    hints.clear();
                 break;
             }
             if (!line.isEmpty())

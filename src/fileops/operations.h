@@ -14,6 +14,7 @@
 #include "core/frontend.h"
 #include "core/jobrunner.h"
 
+#include <QHash>
 #include <atomic>
 #include <vector>
 
@@ -62,15 +63,21 @@ struct FileJobResult {
 // (a regular file of the listed size and date): a changed file is left alone.
 QString recyclestep(const FileJobItem& item);
 QString deletestep(const FileJobItem& item);
+// Where the free-name search may start for a target: every numbered
+// candidate below the number kept for it was taken when last tried. A job
+// keeps them so that many files of one name do not try every taken name again.
+using FreeNameHints = QHash<QString, qint64>;
+
 QString movestep(const FileJobItem& item, const MoveOptions& options,
-                 const std::atomic<bool>* stop = nullptr);
+                 const std::atomic<bool>* stop = nullptr, FreeNameHints* hints = nullptr);
 
 // Sends one file to the trash; a failure goes into the error log.
 void Recycle(AppState& state, const QString& filename);
 
 // The first of path, base(0).ext, base(1).ext, ... (path(0), path(1), ...
-// without an extension) at which nothing exists.
-QString freename(const QString& path);
+// without an extension) at which nothing exists. With hints, the numbered
+// candidates start at the one kept for path, and the one found is kept.
+QString freename(const QString& path, FreeNameHints* hints = nullptr);
 
 // Runs the per-file steps; touches no program state, so it may run on the
 // worker thread.

@@ -56,6 +56,7 @@ private slots:
     void moveFindsFreeNamesAndNeverOverwrites();
     void destinationIsAPrefix();
     void freeNameSearch();
+    void manyFilesOfOneNameTakeTheFirstFreeNames();
     void recycleGoesToTheTrash();
     void oddNamesAreHandledByEveryOperation();
     void stoppedJobKeepsTheRowsNotHandled();
@@ -380,6 +381,39 @@ void OperationsTest::freeNameSearch() {
     tree.makeFolder(u"taken.txt"_s);
     QVERIFY(QFile::link(tree.path(u"nowhere"_s), tree.path(u"taken(0).txt"_s)));
     QCOMPARE(freename(tree.path(u"taken.txt"_s)), tree.path(u"taken(1).txt"_s));
+}
+
+void OperationsTest::manyFilesOfOneNameTakeTheFirstFreeNames() {
+    testing::TempTree tree;
+    tree.writeFile(u"dst/a.txt"_s, "old");
+    tree.writeFile(u"dst/a(1).txt"_s, "old1");
+    QStringList files;
+    for (int k = 0; k < 4; ++k) {
+        files << u"src%1/a.txt"_s.arg(k);
+        tree.writeFile(files.last(), "new" + QByteArray::number(k));
+        if (k == 2)
+            files << u"dst/a(1).txt"_s; // moved away within the job, freeing its name
+    }
+    AppState state;
+    state.resultlist = grouped(tree, files, files);
+    const FileJobResult result =
+        runfilejob(planfileoperation(state, FileOperation::Move, {tree.path(u"dst/"_s), true}));
+    QVERIFY2(result.errors.isEmpty(), qPrintable(result.errors.join(u'\n')));
+    QCOMPARE(readAll(tree.path(u"dst/a.txt"_s)), QByteArray("old"));
+    QCOMPARE(readAll(tree.path(u"dst/a(0).txt"_s)), QByteArray("new0"));
+    QCOMPARE(readAll(tree.path(u"dst/a(2).txt"_s)), QByteArray("new1"));
+    QCOMPARE(readAll(tree.path(u"dst/a(1)(0).txt"_s)), QByteArray("old1"));
+    QCOMPARE(readAll(tree.path(u"dst/a(3).txt"_s)), QByteArray("new2"));
+    QCOMPARE(readAll(tree.path(u"dst/a(1).txt"_s)), QByteArray("new3"));
+
+    // Kept numbers: the search goes on from the one found last, and a name
+    // freed behind it is not seen again until the next job.
+    FreeNameHints hints;
+    QCOMPARE(freename(tree.path(u"dst/a.txt"_s), &hints), tree.path(u"dst/a(4).txt"_s));
+    tree.writeFile(u"dst/a(4).txt"_s, "x");
+    QFile::remove(tree.path(u"dst/a(0).txt"_s));
+    QCOMPARE(freename(tree.path(u"dst/a.txt"_s), &hints), tree.path(u"dst/a(5).txt"_s));
+    QCOMPARE(freename(tree.path(u"dst/a.txt"_s)), tree.path(u"dst/a(0).txt"_s));
 }
 
 void OperationsTest::recycleGoesToTheTrash() {
