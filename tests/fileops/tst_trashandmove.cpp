@@ -52,6 +52,7 @@ private slots:
     void homeTrashKeepsTheNameBytes();
     void sameNameTwiceGetsTwoPlaces();
     void longNameStillGetsItsRecord();
+    void manyFilesOfOneNameAroundTakenPlaces();
     void trashFailureLeavesTheFile();
     void volumeTrashOnAnotherFileSystem();
     void crossDeviceMoveCopiesCompletely();
@@ -118,6 +119,51 @@ void TrashAndMoveTest::longNameStillGetsItsRecord() {
     QVERIFY(stored.size() + 10 <= 255);
     QVERIFY(stored.endsWith(".data"));
     QCOMPARE(recordedPath(m_trash, stored).right(name.size()), name);
+}
+
+void TrashAndMoveTest::manyFilesOfOneNameAroundTakenPlaces() {
+    testing::TempTree dataHome;
+    qputenv("XDG_DATA_HOME", encodeFileName(dataHome.root()));
+    const QString trash = dataHome.path(u"Trash/"_s);
+    // Leftovers of other programs: a record without its file, files without
+    // records, and a gap in the numbers.
+    dataHome.writeFile(u"Trash/info/busy.txt.trashinfo"_s, "[Trash Info]\nPath=/elsewhere\n");
+    dataHome.writeFile(u"Trash/files/busy.1.txt"_s, "orphan 1");
+    dataHome.writeFile(u"Trash/files/busy.3.txt"_s, "orphan 3");
+    const auto filesBefore = fixtures::names(trash + u"files"_s);
+    const auto infoBefore = fixtures::names(trash + u"info"_s);
+
+    testing::TempTree tree;
+    const QByteArray root = QFileInfo(tree.root()).canonicalFilePath().toUtf8();
+    QSet<QByteArray> origins;
+    const int count = 150;
+    for (int k = 0; k < count; ++k) {
+        const QString file = tree.writeFile(u"%1/busy.txt"_s.arg(k), QByteArray::number(k));
+        const FileOpResult result = moveToTrash(file);
+        QVERIFY2(result.ok(), qPrintable(result.description));
+        QVERIFY(!exists(file));
+        origins.insert(root + '/' + QByteArray::number(k) + "/busy.txt");
+    }
+    qputenv("XDG_DATA_HOME", encodeFileName(m_dataHome.root()));
+
+    QCOMPARE(readAll(trash + u"files/busy.1.txt"_s), QByteArray("orphan 1"));
+    QCOMPARE(readAll(trash + u"files/busy.3.txt"_s), QByteArray("orphan 3"));
+    QCOMPARE(readAll(trash + u"info/busy.txt.trashinfo"_s),
+             QByteArray("[Trash Info]\nPath=/elsewhere\n"));
+    const auto added = fixtures::names(trash + u"files"_s) - filesBefore;
+    QCOMPARE(added.size(), count);
+    QCOMPARE((fixtures::names(trash + u"info"_s) - infoBefore).size(), added.size());
+    QSet<QByteArray> recorded;
+    for (const QByteArray& name : added) {
+        QVERIFY(name.startsWith("busy.") && name.endsWith(".txt"));
+        const QByteArray origin = recordedPath(trash, name);
+        QVERIFY2(origins.contains(origin), name.constData());
+        // The file in the trash is the one its record names.
+        QCOMPARE(readAll(rawPath(trash + u"files/"_s, name)),
+                 origin.mid(root.size() + 1).split('/').first());
+        recorded.insert(origin);
+    }
+    QCOMPARE(recorded, origins);
 }
 
 void TrashAndMoveTest::trashFailureLeavesTheFile() {

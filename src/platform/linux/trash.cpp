@@ -158,7 +158,7 @@ QByteArray fitName(const QByteArray& name, qsizetype length) {
 
 // The n-th name tried in the trash for a file called name: name itself,
 // then stem.n.ext; always short enough for its .trashinfo name.
-QByteArray trashName(const QByteArray& name, int n) {
+QByteArray trashName(const QByteArray& name, qint64 n) {
     const qsizetype room = kNameMax - qsizetype(sizeof ".trashinfo" - 1);
     if (n == 0 && name.size() <= room)
         return name;
@@ -169,6 +169,36 @@ QByteArray trashName(const QByteArray& name, int n) {
     const QByteArray serial = '.' + QByteArray::number(n);
     const QByteArray stem = fitName(name.left(dot), room - serial.size() - extension.size());
     return n == 0 ? stem + extension : stem + serial + extension;
+}
+
+bool entryExists(int folder, const QByteArray& name) {
+    struct stat st;
+    return ::fstatat(folder, name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// A number n whose trash name is free in files/ and info/ at the time of
+// asking: 0 when the name itself is. Numbered names are usually taken from
+// 1 up without gaps, so doubling and then halving the step finds the first
+// free one in a few dozen tries even among millions of files of one name;
+// any free one would do.
+qint64 freeTrashNumber(int files, int info, const QByteArray& name) {
+    const auto taken = [&](qint64 n) {
+        const QByteArray candidate = trashName(name, n);
+        return entryExists(info, candidate + ".trashinfo") || entryExists(files, candidate);
+    };
+    if (!taken(0))
+        return 0;
+    qint64 low = 0; // taken
+    qint64 high = 1;
+    while (taken(high)) {
+        low = high;
+        high *= 2;
+    }
+    while (high - low > 1) { // low taken, high free
+        const qint64 middle = low + (high - low) / 2;
+        (taken(middle) ? low : high) = middle;
+    }
+    return high;
 }
 
 } // namespace
@@ -221,8 +251,10 @@ FileOpResult moveToTrash(const QString& path) {
 
     const QByteArray record = "[Trash Info]\nPath=" + recordedPath.toPercentEncoding("/") +
                               "\nDeletionDate=" + deletionDate() + '\n';
-    for (int n = 0; n < 100000; ++n) {
-        const QByteArray candidate = trashName(name, n);
+    // A name taken between the search and its use (another program trashing
+    // a file of the same name) starts the search again.
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const QByteArray candidate = trashName(name, freeTrashNumber(files.fd(), info.fd(), name));
         const QByteArray infoName = candidate + ".trashinfo";
         const int fd = ::openat(info.fd(), infoName.constData(),
                                 O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
