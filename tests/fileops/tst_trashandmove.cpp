@@ -54,6 +54,7 @@ private slots:
     void longNameStillGetsItsRecord();
     void manyFilesOfOneNameAroundTakenPlaces();
     void trashFailureLeavesTheFile();
+    void trashFoldersThatAreLinksAreRefused();
     void volumeTrashOnAnotherFileSystem();
     void crossDeviceMoveCopiesCompletely();
     void crossDeviceFailureLeavesTheSource();
@@ -199,6 +200,43 @@ void TrashAndMoveTest::trashFailureLeavesTheFile() {
     QCOMPARE(result.error, ENOTDIR);
     QCOMPARE(result.description, errorText(ENOTDIR));
     QCOMPARE(readAll(path), QByteArray("stay"));
+}
+
+void TrashAndMoveTest::trashFoldersThatAreLinksAreRefused() {
+    // A link in place of files/ or info/ could send the file, or its record,
+    // anywhere; the file must stay where it is instead.
+    testing::TempTree tree;
+    const QString path = tree.writeFile(u"stay.txt"_s, "stay");
+    for (const QString& linked : {u"files"_s, u"info"_s}) {
+        testing::TempTree dataHome;
+        testing::TempTree elsewhere;
+        dataHome.makeFolder(u"Trash"_s);
+        QVERIFY(QFile::link(elsewhere.root(), dataHome.path(u"Trash/"_s + linked)));
+        qputenv("XDG_DATA_HOME", encodeFileName(dataHome.root()));
+        const FileOpResult result = moveToTrash(path);
+        qputenv("XDG_DATA_HOME", encodeFileName(m_dataHome.root()));
+        QVERIFY2(!result.ok(), qPrintable(linked));
+        QCOMPARE(readAll(path), QByteArray("stay"));
+        QVERIFY(fixtures::names(elsewhere.root()).isEmpty());
+        QVERIFY(fixtures::names(dataHome.path(u"Trash/files"_s)).isEmpty());
+        QVERIFY(fixtures::names(dataHome.path(u"Trash/info"_s)).isEmpty());
+    }
+
+    // A .trashinfo already there is never written over, also not through a link.
+    testing::TempTree dataHome;
+    testing::TempTree elsewhere;
+    const QString victim = elsewhere.writeFile(u"victim"_s, "untouched");
+    dataHome.makeFolder(u"Trash/files"_s);
+    dataHome.makeFolder(u"Trash/info"_s);
+    QVERIFY(QFile::link(victim, dataHome.path(u"Trash/info/stay.txt.trashinfo"_s)));
+    qputenv("XDG_DATA_HOME", encodeFileName(dataHome.root()));
+    const FileOpResult result = moveToTrash(path);
+    qputenv("XDG_DATA_HOME", encodeFileName(m_dataHome.root()));
+    QVERIFY2(result.ok(), qPrintable(result.description));
+    QCOMPARE(readAll(victim), QByteArray("untouched"));
+    QVERIFY(!exists(path));
+    QVERIFY(!exists(dataHome.path(u"Trash/files/stay.txt"_s)));
+    QCOMPARE(fixtures::names(dataHome.path(u"Trash/files"_s)).size(), 1);
 }
 
 void TrashAndMoveTest::volumeTrashOnAnotherFileSystem() {
