@@ -381,6 +381,9 @@ void OperationsTest::freeNameSearch() {
     tree.makeFolder(u"taken.txt"_s);
     QVERIFY(QFile::link(tree.path(u"nowhere"_s), tree.path(u"taken(0).txt"_s)));
     QCOMPARE(freename(tree.path(u"taken.txt"_s)), tree.path(u"taken(1).txt"_s));
+    // A NUL in the destination names nothing, however much lies before it.
+    const QString cut = tree.path(u"dir.d"_s) + QChar(u'\0') + u"/file"_s;
+    QCOMPARE(freename(cut), cut);
 }
 
 void OperationsTest::manyFilesOfOneNameTakeTheFirstFreeNames() {

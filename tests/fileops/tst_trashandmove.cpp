@@ -59,6 +59,7 @@ private slots:
     void crossDeviceMoveCopiesCompletely();
     void crossDeviceFailureLeavesTheSource();
     void crossDeviceSourceReplacedDuringCopy();
+    void pathsWithANulCharacterNameNoFile();
 
 private:
     testing::TempTree m_dataHome;
@@ -398,6 +399,26 @@ void TrashAndMoveTest::crossDeviceSourceReplacedDuringCopy() {
         QCOMPARE(result.description, u"The file changed while it was being copied"_s);
         QVERIFY(fixtures::names(dst).isEmpty());
     }
+}
+
+void TrashAndMoveTest::pathsWithANulCharacterNameNoFile() {
+    // A NUL would cut the path short where the system reads it: "dst\0/a.txt"
+    // must not become "dst", nor "a.txt\0.bak" the file a.txt.
+    testing::TempTree tree;
+    const QString source = tree.writeFile(u"a.txt"_s, "a");
+    tree.makeFolder(u"dst"_s);
+    const QString nul(QChar(u'\0'));
+    const QString cut = tree.path(u"dst"_s) + nul + u"/a.txt"_s;
+    QCOMPARE(moveFile(source, tree.path(u"moved"_s) + nul + u"/a.txt"_s).error, EINVAL);
+    QCOMPARE(moveFile(source + nul + u".bak"_s, tree.path(u"dst/a.txt"_s)).error, EINVAL);
+    QCOMPARE(removeFile(source + nul + u".bak"_s).error, EINVAL);
+    QCOMPARE(moveToTrash(source + nul + u".bak"_s).error, EINVAL);
+    QCOMPARE(readAll(source), QByteArray("a"));
+    QVERIFY(!exists(tree.path(u"moved"_s)));
+    QVERIFY(fixtures::names(tree.path(u"dst"_s)).isEmpty());
+    // Nothing exists at such a path, so a search for a free name ends.
+    QVERIFY(!exists(cut));
+    QCOMPARE(fileInfo(cut).error, EINVAL);
 }
 
 QTEST_GUILESS_MAIN(TrashAndMoveTest)

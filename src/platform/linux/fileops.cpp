@@ -109,6 +109,8 @@ using namespace posix;
 
 FileOpResult removeFile(const QString& path) {
     const QByteArray encoded = encodeFileName(path);
+    if (!isSystemPath(encoded))
+        return FileOpResult::failure(EINVAL);
     struct stat st;
     if (::lstat(encoded.constData(), &st) != 0)
         return FileOpResult::failure(errno);
@@ -238,6 +240,8 @@ FileOpResult copyThenRemove(const QByteArray& source, const QByteArray& target,
 FileOpResult moveFile(const QString& source, const QString& target, const std::atomic<bool>* stop) {
     const QByteArray from = encodeFileName(source);
     const QByteArray to = encodeFileName(target);
+    if (!isSystemPath(from) || !isSystemPath(to))
+        return FileOpResult::failure(EINVAL);
     const int error = renameNoReplace(AT_FDCWD, from.constData(), AT_FDCWD, to.constData());
     if (error != EXDEV)
         return error ? FileOpResult::failure(error) : FileOpResult{};

@@ -1,6 +1,7 @@
 // Linux implementation of the file queries, listings and file reading.
 
 #include "platform/filename.h"
+#include "platform/linux/posixfiles.h"
 #include "platform/platform.h"
 
 #include <cerrno>
@@ -59,6 +60,8 @@ const char* lastComponent(const QByteArray& path) {
 
 FileInfo fileInfo(const QString& path) {
     const QByteArray encoded = encodeFileName(path);
+    if (!posix::isSystemPath(encoded))
+        return failedInfo(EINVAL);
     struct stat st;
     if (::lstat(encoded.constData(), &st) != 0)
         return failedInfo(errno);

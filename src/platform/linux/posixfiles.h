@@ -8,6 +8,12 @@
 
 namespace quillfen::platform::posix {
 
+// False for a path with a NUL byte: the system would read only the part
+// before it, which names another file.
+inline bool isSystemPath(const QByteArray& path) {
+    return !path.contains('\0');
+}
+
 // renameat2 with RENAME_NOREPLACE, or a hard link and an unlink where the
 // file system lacks the flag. Returns 0 or an errno value.
 int renameNoReplace(int fromDir, const char* from, int toDir, const char* to);

@@ -205,6 +205,8 @@ qint64 freeTrashNumber(int files, int info, const QByteArray& name) {
 
 FileOpResult moveToTrash(const QString& path) {
     const QByteArray file = encodeFileName(path);
+    if (!isSystemPath(file))
+        return FileOpResult::failure(EINVAL);
     struct stat st;
     if (::lstat(file.constData(), &st) != 0)
         return FileOpResult::failure(errno);
