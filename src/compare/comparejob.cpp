@@ -34,10 +34,13 @@ ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept,
         ResultEntry row;
         row.filename = old.filename; // shares the text with the old row
         row.path = old.path;
+        row.id = old.id;
+        row.folderid = old.folderid;
         const platform::FileInfo info = platform::fileInfo(old.fullPath());
         if (info.isRegular()) {
             row.size = info.size;
             row.mtime = info.mtime;
+            row.mtimensec = info.mtimensec;
             row.dateform = DateForm::General;
         }
         row.subgroupstart = lastPass && item.subgroupstart;

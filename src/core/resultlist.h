@@ -4,6 +4,8 @@
 // rows between duplicate groups. Rows hold raw values; the five column texts
 // are derived from them, so a million rows stay small.
 
+#include "platform/platform.h"
+
 #include <QString>
 #include <vector>
 
@@ -39,6 +41,12 @@ struct ResultEntry {
     quint8 icon = groupicon::None;
     RowColour colour = RowColour::Black;
     bool subgroupstart = false; // first file of a sub-group found by the last comparison pass
+    quint32 mtimensec = 0;      // nanoseconds of mtime
+    // Which file the row stands for: the one the scan listed or the last
+    // comparison pass read, in the folder the scan entered. A row is acted on
+    // only while its name still leads to that file in that folder.
+    platform::FileIdentity id;
+    platform::FileIdentity folderid;
 
     bool isSeparator() const { return filename.isEmpty(); }
     QString fullPath() const { return path + filename; }

@@ -208,7 +208,8 @@ FileJobInput planfileoperation(const AppState& state, FileOperation operation,
         if (!entry.checked || entry.isSeparator())
             continue;
         input.items.push_back({row, entry.path, entry.filename, entry.size, entry.mtime,
-                               entry.dateform != DateForm::None});
+                               entry.dateform != DateForm::None, entry.mtimensec, entry.id,
+                               entry.folderid});
     }
     return input;
 }

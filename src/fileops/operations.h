@@ -36,6 +36,9 @@ struct FileJobItem {
     qint64 size = 0;  // as the scan found it
     qint64 mtime = 0;
     bool checkmtime = false; // the row's date was read, so a change can be told
+    quint32 mtimensec = 0;
+    platform::FileIdentity id;       // the file the row stands for (0/0: not known)
+    platform::FileIdentity folderid; // the folder the scan found it in (0/0: not known)
     QString fullPath() const { return path + filename; }
 };
 

@@ -34,8 +34,9 @@ enum class FileType : quint8 { Missing, Regular, Folder, Symlink, Other, Unknown
 
 struct FileInfo {
     FileType type = FileType::Missing;
-    qint64 size = -1; // bytes, 64-bit
-    qint64 mtime = 0; // last modification, seconds since the epoch
+    qint64 size = -1;      // bytes, 64-bit
+    qint64 mtime = 0;      // last modification, seconds since the epoch
+    quint32 mtimensec = 0; // nanoseconds of the last modification
     FileIdentity id;
     quint32 attributes = 0;
     quint64 links = 0; // names the file has (hard links)

@@ -31,8 +31,10 @@ namespace {
 struct CandidateFile {
     QString name;
     quint32 folder = 0; // index into CandidateStore::folders
-    qint64 mtime = 0;   // from the same query as the size
+    quint32 mtimensec = 0;
+    qint64 mtime = 0; // from the same query as the size
     quint64 inode = 0;
+    quint64 device = 0;
 };
 
 // Ranges of candpaths recorded from one listing of a folder.
@@ -40,6 +42,7 @@ using RecordedRanges = std::vector<std::pair<std::size_t, std::size_t>>;
 
 struct CandidateStore {
     std::vector<QString> folders;
+    std::vector<platform::FileIdentity> folderids; // parallel to folders
     std::vector<qint64> candsizes;
     std::vector<CandidateFile> candpaths;
 
@@ -103,6 +106,7 @@ private:
             qint64 folderIndex = -1;
             const platform::FileInfo self = listing.folderInfo();
             m_folderKnown = self.exists();
+            m_folderId = self.id;
             m_recordedHere.clear();
             if (m_folderKnown) {
                 const auto earlier = m_store.listedfolders.constFind(self.id);
@@ -208,10 +212,11 @@ private:
         if (folderIndex < 0) {
             folderIndex = qint64(m_store.folders.size());
             m_store.folders.push_back(folder);
+            m_store.folderids.push_back(m_folderId);
         }
         m_store.candsizes.push_back(info.size);
-        m_store.candpaths.push_back(
-            {std::move(name), quint32(folderIndex), info.mtime, info.id.inode});
+        m_store.candpaths.push_back({std::move(name), quint32(folderIndex), info.mtimensec,
+                                     info.mtime, info.id.inode, info.id.device});
         m_state.filesfound.fetch_add(1, std::memory_order_relaxed);
     }
 
@@ -224,6 +229,7 @@ private:
     // The folder being listed: whether its identity is known, and the files
     // earlier listings of it recorded.
     bool m_folderKnown = false;
+    platform::FileIdentity m_folderId;
     QSet<quint64> m_recordedHere;
 };
 
@@ -298,6 +304,9 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
         entry.path = store.folders[file.folder];
         entry.size = sizes[k];
         entry.mtime = file.mtime;
+        entry.mtimensec = file.mtimensec;
+        entry.id = {file.device, file.inode};
+        entry.folderid = store.folderids[file.folder];
         entry.dateform = DateForm::Scan;
         list.push_back(std::move(entry));
     }
