@@ -99,6 +99,9 @@ public:
     // read can never block forever. With followLinks false a symbolic link is
     // refused too, so the file opened is the one a FileInfo of the path shows.
     bool open(const QString& path, bool followLinks = true);
+    // Opens the entry name of an open folder (see folder.h); never follows a
+    // symbolic link.
+    bool openAt(int folderFd, const char* name);
     void close();
     bool isOpen() const { return m_fd >= 0; }
     int error() const { return m_error; }
@@ -114,6 +117,7 @@ public:
     void adviseSequential();
 
 private:
+    bool openAtFlags(int folderFd, const char* name, int extraFlags);
     int m_fd = -1;
     int m_error = 0;
     FileInfo m_opened;

@@ -1,7 +1,11 @@
+#include "platform/fileops.h"
+#include "platform/folder.h"
 #include "platform/platform.h"
 #include "temptree.h"
 
 #include <QtTest>
+#include <climits>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -19,6 +23,7 @@ private slots:
     void readAtReturnsShortCountAtEnd();
     void openedFileKnowsItsFactsAndLinksCanBeRefused();
     void driveListFromMountTable();
+    void foldersOpenAtAnyDepthAndRefuseLinks();
 };
 
 void FilesTest::listingReportsTypesAndAttributes() {
@@ -135,4 +140,54 @@ void FilesTest::driveListFromMountTable() {
 }
 
 QTEST_GUILESS_MAIN(FilesTest)
+void FilesTest::foldersOpenAtAnyDepthAndRefuseLinks() {
+    testing::TempTree tree;
+    tree.writeFile(u"real/file.txt"_s, "abc");
+    QVERIFY(QFile::link(tree.path(u"real"_s), tree.path(u"alias"_s)));
+
+    // A subfolder opened from its parent never goes through a link.
+    Folder root(tree.root());
+    QVERIFY(root.isOpen());
+    QVERIFY(Folder(root, "real").isOpen());
+    Folder alias(root, "alias");
+    QVERIFY(!alias.isOpen());
+    QCOMPARE(alias.error(), ELOOP);
+    QCOMPARE(root.entryInfo(u"alias"_s).type, FileType::Symlink);
+
+    // A path given whole may go through links; its identity tells where it led.
+    QCOMPARE(Folder(tree.path(u"alias/"_s)).info().id, Folder(tree.path(u"real/"_s)).info().id);
+
+    // Deeper than PATH_MAX: built one level at a time, then opened by path.
+    const QByteArray level(200, 'd');
+    QByteArray deep = QFile::encodeName(tree.root());
+    int fd = ::open(deep.constData(), O_RDONLY | O_DIRECTORY);
+    for (int k = 0; k < 25; ++k) {
+        QCOMPARE(::mkdirat(fd, level.constData(), 0700), 0);
+        const int next = ::openat(fd, level.constData(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        fd = next;
+        deep += level + '/';
+    }
+    QCOMPARE(::close(::openat(fd, "bottom.txt", O_WRONLY | O_CREAT, 0600)), 0);
+    ::close(fd);
+    QVERIFY(deep.size() > PATH_MAX);
+    Folder bottom(QFile::decodeName(deep));
+    QVERIFY2(bottom.isOpen(), qPrintable(errorText(bottom.error())));
+    QVERIFY(bottom.entryInfo(u"bottom.txt"_s).isRegular());
+    InputFile file;
+    QVERIFY(file.openAt(bottom.fd(), "bottom.txt"));
+    QVERIFY(!file.openAt(root.fd(), "alias"));
+
+    // The tree's removal cannot go that deep by path: take it down level by level.
+    for (int depth = 25; depth > 0; --depth) {
+        QByteArray folder = QFile::encodeName(tree.root());
+        for (int k = 0; k < depth - 1; ++k)
+            folder += level + '/';
+        Folder parent(QFile::decodeName(folder));
+        Folder child(parent, level.constData());
+        ::unlinkat(child.fd(), "bottom.txt", 0);
+        QCOMPARE(::unlinkat(parent.fd(), level.constData(), AT_REMOVEDIR), 0);
+    }
+}
+
 #include "tst_files.moc"

@@ -166,12 +166,20 @@ InputFile& InputFile::operator=(InputFile&& other) noexcept {
 }
 
 bool InputFile::open(const QString& path, bool followLinks) {
-    close();
     const QByteArray encoded = encodeFileName(path);
+    return openAtFlags(AT_FDCWD, encoded.constData(), followLinks ? 0 : O_NOFOLLOW);
+}
+
+bool InputFile::openAt(int folderFd, const char* name) {
+    return openAtFlags(folderFd, name, O_NOFOLLOW);
+}
+
+bool InputFile::openAtFlags(int folderFd, const char* name, int extraFlags) {
+    close();
     // O_NONBLOCK keeps the open itself from hanging on a FIFO; the type check
     // below then refuses everything that is not a regular file.
-    const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK |
-                                                   (followLinks ? 0 : O_NOFOLLOW));
+    const int fd =
+        ::openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | extraFlags);
     if (fd < 0) {
         m_error = errno;
         return false;
@@ -245,6 +253,10 @@ qint64 InputFile::read(char* buffer, qint64 length) {
 void InputFile::adviseSequential() {
     if (m_fd >= 0)
         ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+FileInfo posix::statInfo(const struct stat& st, const char* name) {
+    return infoFromStat(st, name);
 }
 
 } // namespace quillfen::platform

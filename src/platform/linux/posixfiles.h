@@ -3,7 +3,10 @@
 // Helpers shared by the Linux file-changing code; not part of the platform
 // interface.
 
+#include "platform/platform.h"
+
 #include <QByteArray>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 namespace quillfen::platform::posix {
@@ -13,6 +16,9 @@ namespace quillfen::platform::posix {
 inline bool isSystemPath(const QByteArray& path) {
     return !path.contains('\0');
 }
+
+// The facts of a stat record; name (may be null) decides the hidden attribute.
+FileInfo statInfo(const struct stat& st, const char* name);
 
 // renameat2 with RENAME_NOREPLACE, or a hard link and an unlink where the
 // file system lacks the flag. Returns 0 or an errno value.
