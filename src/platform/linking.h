@@ -34,6 +34,15 @@ FileOpResult replaceWithLink(LinkKind kind, const Folder& keptFolder, const QStr
                              const FileInfo& kept, const Folder& folder, const QString& name,
                              const FileInfo& expected);
 
+// Gives a name that shares its file with another name (a hard link) or its
+// blocks with another file (a clone) a file of its own again: the bytes are
+// copied to a temporary name in the same folder, given the permissions,
+// owner and times of original, and exchanged with the name while the name
+// still shows current (identity, size, modification time). The name is never
+// missing and is left as it was on any failure.
+FileOpResult restoreOwnCopy(const Folder& folder, const QString& name, const FileInfo& current,
+                            const FileInfo& original);
+
 // Whether a stat of a name still shows the file described by expected.
 bool sameFile(const FileInfo& now, const FileInfo& expected);
 

@@ -1,6 +1,7 @@
 #include "platform/linking.h"
 
 #include "platform/filename.h"
+#include "platform/linux/posixfiles.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -35,6 +36,40 @@ int makeHardLink(const Folder& keptFolder, const QByteArray& keptName, const Fol
     });
 }
 
+// Copies every byte of source into target (no block sharing); 0 or an errno value.
+int copyBytes(int source, int target) {
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t n = ::read(source, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return errno;
+        if (n == 0)
+            return ::fsync(target) == 0 ? 0 : errno;
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = ::write(target, buffer + done, size_t(n - done));
+            if (w < 0 && errno == EINTR)
+                continue;
+            if (w < 0)
+                return errno;
+            done += w;
+        }
+    }
+}
+
+// Gives an open file the permissions, owner and times of original.
+int takeAttributes(int fd, const FileInfo& original) {
+    // The owner first: a change of owner clears set-id bits that fchmod then sets again.
+    if (::geteuid() == 0 && ::fchown(fd, uid_t(original.owner), gid_t(-1)) != 0)
+        return errno;
+    if (::fchmod(fd, mode_t(original.mode)) != 0)
+        return errno;
+    const struct timespec times[2] = {{time_t(original.atime), 0},
+                                      {time_t(original.mtime), long(original.mtimensec)}};
+    return ::futimens(fd, times) == 0 ? 0 : errno;
+}
+
 // A clone of the kept file under a temporary name, with the permissions,
 // owner and times of the file it is to replace.
 int makeClone(const Folder& keptFolder, const QByteArray& keptName, const FileInfo& kept,
@@ -56,17 +91,8 @@ int makeClone(const Folder& keptFolder, const QByteArray& keptName, const FileIn
     });
     if (error == 0 && ::ioctl(target, FICLONE, source) != 0)
         error = errno == EINVAL || errno == ENOTTY ? EOPNOTSUPP : errno;
-    if (error == 0) {
-        // The owner first: a change of owner clears set-id bits that fchmod then sets again.
-        if (::geteuid() == 0 && ::fchown(target, uid_t(expected.owner), gid_t(-1)) != 0)
-            error = errno;
-        if (error == 0 && ::fchmod(target, mode_t(expected.mode)) != 0)
-            error = errno;
-        const struct timespec times[2] = {{time_t(expected.atime), 0},
-                                          {time_t(expected.mtime), long(expected.mtimensec)}};
-        if (error == 0 && ::futimens(target, times) != 0)
-            error = errno;
-    }
+    if (error == 0)
+        error = takeAttributes(target, expected);
     ::close(source);
     if (target >= 0)
         ::close(target);
@@ -98,6 +124,48 @@ int exchangeAndRemove(const Folder& folder, const QByteArray& temporary, const Q
 }
 
 } // namespace
+
+FileOpResult restoreOwnCopy(const Folder& folder, const QString& name, const FileInfo& current,
+                            const FileInfo& original) {
+    const QByteArray nameBytes = encodeFileName(name);
+    if (nameBytes.contains('\0') || nameBytes.contains('/'))
+        return FileOpResult::failure(EINVAL);
+    if (!folder.isOpen())
+        return FileOpResult::failure(EBADF);
+    const int source = ::openat(folder.fd(), nameBytes.constData(),
+                                O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+    if (source < 0)
+        return FileOpResult::failure(errno);
+    struct stat st;
+    if (::fstat(source, &st) != 0 || !sameFile(posix::statInfo(st, nullptr), current)) {
+        ::close(source);
+        return FileOpResult::failure(kFileChanged);
+    }
+    QByteArray temporary;
+    int target = -1;
+    int error = makeTemporary(temporary, [&](const char* candidate) {
+        target = ::openat(folder.fd(), candidate, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        return target < 0 ? errno : 0;
+    });
+    if (error == 0)
+        error = copyBytes(source, target);
+    if (error == 0)
+        error = takeAttributes(target, original);
+    ::close(source);
+    if (target >= 0)
+        ::close(target);
+    FileIdentity made;
+    if (error == 0) {
+        made = folder.entryInfo(temporary.constData()).id;
+        error = exchangeAndRemove(folder, temporary, nameBytes, current);
+    }
+    if (error != 0) {
+        if (target >= 0 && folder.entryInfo(temporary.constData()).id == made)
+            ::unlinkat(folder.fd(), temporary.constData(), 0);
+        return FileOpResult::failure(error);
+    }
+    return {};
+}
 
 bool sameFile(const FileInfo& now, const FileInfo& expected) {
     return now.isRegular() && now.id == expected.id && now.size == expected.size &&
