@@ -1,5 +1,8 @@
 #include "results/keeprules.h"
 
+#include <QSet>
+#include <algorithm>
+
 namespace quillfen {
 
 bool keepworking(const std::vector<KeepRule>& rules, AssistantWorking& working) {
@@ -47,7 +50,19 @@ ResultList duplicategroups(ResultList list) {
     ResultList groups;
     ResultList group;
     RowColour colour = RowColour::Blue;
+    QSet<platform::FileIdentity> seen;
     const auto close = [&] {
+        // One file reached under two names is no copy of itself: acting on
+        // one name would take the only copy away from the other.
+        seen.clear();
+        const auto again = [&seen](const ResultEntry& row) {
+            if (row.id == platform::FileIdentity())
+                return false;
+            const qsizetype before = seen.size();
+            seen.insert(row.id);
+            return seen.size() == before;
+        };
+        group.erase(std::remove_if(group.begin(), group.end(), again), group.end());
         if (group.size() >= 2) {
             if (!groups.empty())
                 groups.push_back(ResultEntry::separator());

@@ -21,8 +21,9 @@ bool keepworking(const std::vector<KeepRule>& rules, AssistantWorking& working);
 
 // The duplicate groups of a result list as a list of their own: runs of rows
 // between separator rows, split where the size changes; a row without a size
-// (its file vanished) is left out; only groups of two or more files remain,
-// one separator row between them, each group in one colour.
+// (its file vanished) is left out, and so is a second row of a file already
+// in the group (same device and inode); only groups of two or more files
+// remain, one separator row between them, each group in one colour.
 ResultList duplicategroups(ResultList list);
 
 // Checks every file of a duplicategroups() list except the one of each group

@@ -9,7 +9,8 @@ using namespace Qt::StringLiterals;
 namespace {
 
 // Rows from a short text: "name:size" per file ("a:10"), "-" a separator row;
-// a size of -1 is a file that vanished during the comparison.
+// a size of -1 is a file that vanished during the comparison; "name:size:n"
+// gives the file inode n.
 ResultList rows(const QString& text) {
     ResultList list;
     for (const QString& item : text.split(u' ', Qt::SkipEmptyParts)) {
@@ -19,6 +20,8 @@ ResultList rows(const QString& text) {
         }
         const QStringList parts = item.split(u':');
         list.push_back(testing::resultFile(u"/d/"_s, parts[0], parts[1].toLongLong()));
+        if (parts.size() > 2)
+            list.back().id = {7, parts[2].toULongLong()};
     }
     return list;
 }
@@ -53,6 +56,7 @@ void KeepRulesTest::groupsHaveTwoFilesWithASize_data() {
     QTest::newRow("sizes split groups") << u"a:20 b:20 c:10 d:10 e:7"_s << u"a b - c d"_s;
     QTest::newRow("stray separators") << u"- - a:5 b:5 - - - c:4 d:4 -"_s << u"a b - c d"_s;
     QTest::newRow("nothing left") << u"a:1 - b:2 - -"_s << QString();
+    QTest::newRow("one file under two names") << u"a:9:1 b:9:1 - c:8:2 d:8:3 e:8:2"_s << u"c d"_s;
 }
 
 void KeepRulesTest::groupsHaveTwoFilesWithASize() {
