@@ -134,6 +134,11 @@ void appendEscaped(QByteArray& out, const QString& text) {
             out.append("\\t");
         } else if (c < 0x20 || c == 0x7f) {
             byteEscape(c);
+        } else if ((c >= 0x80 && c <= 0x9f) || c == 0x2028 || c == 0x2029) {
+            // C1 controls (NEL among them) and the Unicode line and paragraph
+            // separators: some terminals and line splitters act on them.
+            for (const char byte : QStringView(text).mid(i, 1).toUtf8())
+                byteEscape(quint8(byte));
         } else if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
             out.append(QStringView(text).mid(i, 2).toUtf8());
             ++i;

@@ -16,9 +16,10 @@ namespace quillfen::cli {
 using FlushOutput = std::function<void(QByteArray& out)>;
 
 // A text as the text output writes it: "\\" for a backslash, "\n" and "\t",
-// "\xHH" for every other byte below 0x20, for 0x7f and for each byte of a
-// name that is not UTF-8; everything else as UTF-8. No name can then end a
-// line or look like an empty one.
+// "\xHH" for every other byte below 0x20, for 0x7f, for each byte of a name
+// that is not UTF-8 and for each byte of the UTF-8 form of U+0080..U+009F,
+// U+2028 and U+2029; everything else as UTF-8. No name can then end a line
+// or look like an empty one.
 void appendEscaped(QByteArray& out, const QString& text);
 QByteArray escaped(const QString& text);
 

@@ -505,10 +505,15 @@ void CliTest::namesCannotForgeTheOutput() {
     const QByteArray copy = tree.writeRawNamedFile("copy", content);
     // A second group of odd names, each with its escaped form.
     const QList<std::pair<QByteArray, QByteArray>> odd = {
-        {"tab\there", "tab\\there"},          {"back\\slash\\n", "back\\\\slash\\\\n"},
-        {"bell\a cr\r", "bell\\x07 cr\\x0d"}, {"del\x7f", "del\\x7f"},
-        {"raw\xff\xfe", "raw\\xff\\xfe"},     {"-lead", "-lead"},
+        {"tab\there", "tab\\there"},
+        {"back\\slash\\n", "back\\\\slash\\\\n"},
+        {"bell\a cr\r", "bell\\x07 cr\\x0d"},
+        {"del\x7f", "del\\x7f"},
+        {"raw\xff\xfe", "raw\\xff\\xfe"},
+        {"-lead", "-lead"},
         {"caf\xc3\xa9", "caf\xc3\xa9"},
+        {"nel\xc2\x85 csi\xc2\x9b", "nel\\xc2\\x85 csi\\xc2\\x9b"},
+        {"ls\xe2\x80\xa8ps\xe2\x80\xa9", "ls\\xe2\\x80\\xa8ps\\xe2\\x80\\xa9"},
     };
     QByteArrayList oddRaw;
     QByteArrayList oddEscaped;
