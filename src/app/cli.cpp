@@ -47,7 +47,8 @@ void printError(const QString& message) {
 
 // Compares the scanned list with the planned passes and groups what is left,
 // as the window does at the end of a comparison run.
-void compareList(AppState& state, const QString& plan) {
+// The codes of the passes that ran go to plandone.
+void compareList(AppState& state, const QString& plan, QString& plandone) {
     CompareJobInput job;
     job.list = std::move(state.resultlist);
     job.plan = plan;
@@ -57,6 +58,7 @@ void compareList(AppState& state, const QString& plan) {
     CompareJobResult result = runComparison(std::move(job), state);
     state.stopflag = true;
     state.resultlist = std::move(result.list);
+    plandone = result.plandone;
     HeadlessFrontend window;
     coloritems(state, window);
     coloritems(state, window);
@@ -214,8 +216,9 @@ int main(int argc, char** argv) {
     state.stopflag = true;
     state.resultlist = std::move(result.list);
     state.labelposs1 = QString::number(state.resultlist.size());
+    QString plandone;
     if (!options->compareplan.isEmpty() && !state.resultlist.empty())
-        compareList(state, options->compareplan);
+        compareList(state, options->compareplan, plandone);
     else
         state.resultlist = duplicategroups(std::move(state.resultlist));
     const qint64 elapsed = qint64(quint32(platform::tickCount() - start));
@@ -228,7 +231,7 @@ int main(int argc, char** argv) {
         piece.truncate(0);
     };
     if (options->json)
-        cli::writeJson(state.resultlist, state, elapsed, out, flush);
+        cli::writeJson(state.resultlist, state, plandone, elapsed, out, flush);
     else if (options->null)
         cli::writeNull(state.resultlist, out, flush);
     else

@@ -1,4 +1,5 @@
 #include "platform/filename.h"
+#include "report/resultsfile.h"
 #include "temptree.h"
 
 #include <QJsonArray>
@@ -246,7 +247,7 @@ void CliTest::jsonHasGroupsAndStats() {
     QCOMPARE(list[1][u"size"_s].toInteger(), 5);
     QStringList first;
     for (const QJsonValue& file : list[0][u"files"_s].toArray())
-        first << file.toString();
+        first << file[u"path"_s].toString();
     first.sort();
     QCOMPARE(first, (QStringList{tree.path(u"a"_s), tree.path(u"b\"quoted\""_s)}));
     // The stray byte is written as an escape that decodes back to it.
@@ -260,6 +261,14 @@ void CliTest::jsonHasGroupsAndStats() {
     QCOMPARE(stats[u"kbdone"_s].toInteger(), 0);
     QCOMPARE(stats[u"filescompared"_s].toInteger(), 0);
     QCOMPARE(stats[u"timespent"_s].toString().size(), 8);
+
+    // The same document opens as saved results, names and all.
+    QString openError;
+    const std::optional<OpenedResults> opened = readresults(run.out, openError);
+    QVERIFY2(opened, qPrintable(openError));
+    QCOMPARE(countnamedrows(opened->list), 4);
+    QCOMPARE(opened->run.filesfound, 4);
+    QVERIFY(!opened->run.definite);
 
     testing::TempTree empty;
     const Run none = cli({u"--json"_s, empty.root()});
@@ -401,7 +410,7 @@ void CliTest::longOutputComesOutWhole() {
     QByteArrayList files;
     for (const QJsonValue& group : document[u"groups"_s].toArray())
         for (const QJsonValue& file : group[u"files"_s].toArray())
-            files << bytes(file.toString());
+            files << bytes(file[u"path"_s].toString());
     QCOMPARE(sorted(files), sorted(expected));
 
     if (QFileInfo::exists(u"/dev/full"_s)) {
@@ -549,7 +558,7 @@ void CliTest::namesCannotForgeTheOutput() {
     for (const QJsonValue& group : QJsonDocument::fromJson(json.out)[u"groups"_s].toArray()) {
         QByteArrayList files;
         for (const QJsonValue& file : group[u"files"_s].toArray())
-            files << platform::encodeFileName(file.toString());
+            files << platform::encodeFileName(file[u"path"_s].toString());
         jsonGroups << sorted(files);
     }
     QCOMPARE(jsonGroups, (QList<QByteArrayList>{sorted(oddRaw), sorted({forged, copy})}));
