@@ -8,6 +8,7 @@
 #include "core/appstate.h"
 #include "core/headlessfrontend.h"
 #include "fileops/operations.h"
+#include "fileops/undo.h"
 #include "platform/filename.h"
 #include "platform/platform.h"
 #include "results/keeprules.h"
@@ -80,6 +81,8 @@ QString actionWord(Action action) {
         return u"trash"_s;
     case Action::Delete:
         return u"delete"_s;
+    case Action::Link:
+        return u"link"_s;
     default:
         return u"move"_s;
     }
@@ -112,6 +115,15 @@ bool confirmed(qsizetype files, const cli::Options& options) {
         break;
     case Action::Delete:
         question = u"Delete %1 files permanently?"_s;
+        break;
+    case Action::Link:
+        question = options.clone
+                       ? u"Replace %1 files by clones of the file kept in their group?"_s
+                       : u"Replace %1 files by hard links to the file kept in their group? "
+                         "Linked names share one set of permissions and dates."_s;
+        break;
+    case Action::UndoLast:
+        question = u"Take back the last operation on %1 files?"_s;
         break;
     default:
         question = u"Move %1 files to %2?"_s;
@@ -160,6 +172,35 @@ int act(AppState& state, const cli::Options& options) {
     return result.errors.isEmpty() ? 0 : 1;
 }
 
+// --undo-last: takes back the journal's last operation; the exit status.
+int undoLast(const cli::Options& options) {
+    Journal journal;
+    const UndoResult offer = undoableoperation(journal);
+    if (!offer.available) {
+        printError(u"the journal holds no operation to take back"_s);
+        return 2;
+    }
+    if (offer.permanent) {
+        printError(u"the last operation deleted files permanently: it cannot be taken back"_s);
+        return 2;
+    }
+    if (options.dryrun) {
+        printLine("would take back: " + journalActionName(offer.action).toUtf8() + " of " +
+                  QByteArray::number(offer.files) + " files");
+        return 0;
+    }
+    if (!options.yes && !confirmed(qsizetype(offer.files), options)) {
+        printError(u"nothing was changed"_s);
+        return 2;
+    }
+    const UndoResult result = undolastoperation(journal);
+    for (const QString& line : result.errors)
+        printLine(cli::escaped(line));
+    printLine(QByteArray::number(result.restored) + " files taken back, " +
+              QByteArray::number(result.errors.size()) + " not");
+    return result.errors.isEmpty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -180,6 +221,13 @@ int main(int argc, char** argv) {
     if (options->help) {
         writeAll(cli::usageText().toUtf8());
         return 0;
+    }
+    if (options->action == Action::UndoLast) {
+        if (!options->yes && !options->dryrun && ::isatty(STDIN_FILENO) != 1) {
+            printError(u"standard input is not a terminal to ask on: give --yes"_s);
+            return 2;
+        }
+        return undoLast(*options);
     }
     const bool acting = options->action != Action::None && !options->dryrun;
     if (acting && !options->yes && ::isatty(STDIN_FILENO) != 1) {
