@@ -1,11 +1,14 @@
 #include "scan/scanengine.h"
 
+#include "platform/filename.h"
+#include "platform/folder.h"
 #include "platform/patternmatch.h"
 #include "platform/platform.h"
 #include "scan/scanoptions.h"
 #include "scan/sorting.h"
 
 #include <QSet>
+#include <cerrno>
 
 namespace quillfen {
 
@@ -37,23 +40,16 @@ struct CandidateFile {
     quint64 device = 0;
 };
 
-// Ranges of candpaths recorded from one listing of a folder.
-using RecordedRanges = std::vector<std::pair<std::size_t, std::size_t>>;
-
 struct CandidateStore {
     std::vector<QString> folders;
     std::vector<platform::FileIdentity> folderids; // parallel to folders
     std::vector<qint64> candsizes;
     std::vector<CandidateFile> candpaths;
 
-    // "Already recorded" goes by file identity, so that a hard link, a bind
-    // mount, a second path entry or a second pattern records a file once.
-    // A file with one name lives in one folder, so it can only have been
-    // recorded by an earlier listing of the same folder (same identity, even
-    // through a bind mount): those are looked up in the folder's earlier
-    // ranges, and only files with several names need a scan-wide set.
-    QHash<platform::FileIdentity, RecordedRanges> listedfolders;
-    QSet<platform::FileIdentity> linkedfiles;
+    // "Already recorded" goes by file identity, so that a hard link, a file
+    // or folder bind mount, a second path entry or a second pattern records
+    // a file once, whatever its link count says.
+    QSet<platform::FileIdentity> recorded;
 };
 
 class Walk {
@@ -67,7 +63,14 @@ public:
     void run(const QString& root, const QString& pattern, const EntryOptions& options) {
         m_matcher = platform::PatternMatcher(pattern);
         m_options = &options;
-        walkfolder(root);
+        // The user's own root may lie behind links; below it nothing does.
+        enter(root);
+        const platform::Folder folder(root);
+        if (!folder.isOpen()) {
+            m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+        walkfolder(root, folder);
     }
 
 private:
@@ -90,34 +93,28 @@ private:
         }
     }
 
-    void walkfolder(const QString& folder) {
+    void enter(const QString& folder) {
+        if (m_input.enteringfolder)
+            m_input.enteringfolder(folder);
+    }
+
+    // Lists the open folder and walks its subfolders, each opened from the
+    // folder's descriptor without following a link: a folder swapped for a
+    // link meanwhile is not entered, and the depth is not bounded by the
+    // length of a path. Only the descriptors of the current branch stay open.
+    void walkfolder(const QString& folder, const platform::Folder& handle) {
         if (stopped())
             return;
-        // Subfolders are entered after the listing is closed, so that a deep
-        // tree holds one open folder at a time.
-        std::vector<QString> subfolders;
+        std::vector<QByteArray> subfolders;
         {
-            platform::DirectoryListing listing(folder);
+            platform::DirectoryListing listing(handle);
             if (!listing.isOpen()) {
                 m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
                 return;
             }
             const bool descend = mayDescendFrom(folder);
             qint64 folderIndex = -1;
-            const platform::FileInfo self = listing.folderInfo();
-            m_folderKnown = self.exists();
-            m_folderId = self.id;
-            m_recordedHere.clear();
-            if (m_folderKnown) {
-                const auto earlier = m_store.listedfolders.constFind(self.id);
-                if (earlier != m_store.listedfolders.cend()) {
-                    for (const auto& [begin, end] : *earlier) {
-                        for (std::size_t k = begin; k < end; ++k)
-                            m_recordedHere.insert(m_store.candpaths[k].inode);
-                    }
-                }
-            }
-            const std::size_t firstRecorded = m_store.candpaths.size();
+            m_folderId = listing.folderInfo().id;
             while (listing.next()) {
                 if (stopped())
                     return;
@@ -135,7 +132,7 @@ private:
                 if (type == platform::FileType::Folder) {
                     // Hidden folders are never entered.
                     if (descend && listing.rawName()[0] != '.')
-                        subfolders.push_back(listing.name());
+                        subfolders.emplace_back(listing.rawName());
                     continue;
                 }
                 // Symbolic links are never followed nor recorded; FIFOs,
@@ -149,14 +146,20 @@ private:
             }
             if (listing.error() != 0)
                 m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
-            if (m_folderKnown && m_store.candpaths.size() > firstRecorded)
-                m_store.listedfolders[self.id].emplace_back(firstRecorded,
-                                                            m_store.candpaths.size());
         }
-        for (const QString& name : subfolders) {
+        for (const QByteArray& name : subfolders) {
             if (stopped())
                 return;
-            walkfolder(folder + name + u'/');
+            const QString path = folder + platform::decodeFileName(name) + u'/';
+            enter(path);
+            const platform::Folder subfolder(handle, name.constData());
+            if (!subfolder.isOpen()) {
+                // Replaced by a link or a file since the listing: not a folder to walk.
+                if (subfolder.error() != ELOOP && subfolder.error() != ENOTDIR)
+                    m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                continue;
+            }
+            walkfolder(path, subfolder);
         }
     }
 
@@ -198,12 +201,9 @@ private:
         if (!skip) {
             // Only files that pass the filters count as recorded, so a file
             // one path entry filters out can still be found by another.
-            skip = m_recordedHere.contains(info.id.inode);
-            if (!skip && (info.links > 1 || !m_folderKnown)) {
-                const qsizetype before = m_store.linkedfiles.size();
-                m_store.linkedfiles.insert(info.id);
-                skip = m_store.linkedfiles.size() == before;
-            }
+            const qsizetype before = m_store.recorded.size();
+            m_store.recorded.insert(info.id);
+            skip = m_store.recorded.size() == before;
         }
         if (skip) {
             m_state.filesskipped.fetch_add(1, std::memory_order_relaxed);
@@ -226,11 +226,7 @@ private:
     platform::PatternMatcher m_matcher{QString()};
     const EntryOptions* m_options = nullptr;
     int m_refresh = 0;
-    // The folder being listed: whether its identity is known, and the files
-    // earlier listings of it recorded.
-    bool m_folderKnown = false;
-    platform::FileIdentity m_folderId;
-    QSet<quint64> m_recordedHere;
+    platform::FileIdentity m_folderId; // of the folder being listed
 };
 
 // The walking phase over the whole path table; false when stopped.
@@ -259,8 +255,7 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
         result.stopped = true;
         return result;
     }
-    store.listedfolders = {};
-    store.linkedfiles = {};
+    store.recorded = {};
     result.candcount = qint64(store.candsizes.size());
 
     std::vector<qint64>& sizes = store.candsizes;
