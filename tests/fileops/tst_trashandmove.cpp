@@ -3,6 +3,7 @@
 #include "temptree.h"
 
 #include <QtTest>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -56,6 +57,7 @@ private slots:
     void trashFailureLeavesTheFile();
     void trashFoldersThatAreLinksAreRefused();
     void volumeTrashOnAnotherFileSystem();
+    void homeFileSystemThroughABindMountUsesTheHomeTrash();
     void crossDeviceMoveCopiesCompletely();
     void crossDeviceFailureLeavesTheSource();
     void crossDeviceSourceReplacedDuringCopy();
@@ -289,6 +291,30 @@ void TrashAndMoveTest::volumeTrashOnAnotherFileSystem() {
     } else {
         QProcess::execute(u"rm"_s, {u"-rf"_s, u"--"_s, own});
     }
+}
+
+void TrashAndMoveTest::homeFileSystemThroughABindMountUsesTheHomeTrash() {
+    testing::TempTree tree;
+    if (statOf(tree.root()).st_dev != statOf(m_dataHome.root()).st_dev)
+        QSKIP("the temporary folders are not on one file system");
+    tree.writeFile(u"data/file.txt"_s, "through the bind mount");
+    const QByteArray view = encodeFileName(tree.makeFolder(u"view"_s));
+    if (::mount(encodeFileName(tree.path(u"data"_s)).constData(), view.constData(), nullptr,
+                MS_BIND, nullptr) != 0)
+        QSKIP("bind mounts are not allowed here");
+    const auto unmount = qScopeGuard([&] { ::umount2(view.constData(), MNT_DETACH); });
+    const auto before = fixtures::names(m_trash + u"files"_s);
+    // A rename from the bind mount into the home trash crosses mounts.
+    const FileOpResult result = moveToTrash(tree.path(u"view/file.txt"_s));
+    QVERIFY2(result.ok(), qPrintable(result.description));
+    QVERIFY(!exists(tree.path(u"data/file.txt"_s)));
+    const auto added = fixtures::names(m_trash + u"files"_s) - before;
+    QCOMPARE(added.size(), 1);
+    const QByteArray stored = *added.begin();
+    QCOMPARE(readAll(rawPath(m_trash + u"files/"_s, stored)), QByteArray("through the bind mount"));
+    // Restored through the home file system's own mount, which outlives the bind mount.
+    QCOMPARE(recordedPath(m_trash, stored),
+             QFileInfo(tree.root()).canonicalFilePath().toUtf8() + "/data/file.txt");
 }
 
 void TrashAndMoveTest::crossDeviceMoveCopiesCompletely() {
