@@ -8,7 +8,10 @@
 #include "scan/sorting.h"
 
 #include <QSet>
+#include <algorithm>
 #include <cerrno>
+#include <numeric>
+#include <tuple>
 
 namespace quillfen {
 
@@ -40,16 +43,26 @@ struct CandidateFile {
     quint64 device = 0;
 };
 
+// Ranges of candpaths recorded from one listing of a folder.
+using RecordedRanges = std::vector<std::pair<std::size_t, std::size_t>>;
+
 struct CandidateStore {
     std::vector<QString> folders;
     std::vector<platform::FileIdentity> folderids; // parallel to folders
     std::vector<qint64> candsizes;
     std::vector<CandidateFile> candpaths;
 
-    // "Already recorded" goes by file identity, so that a hard link, a file
-    // or folder bind mount, a second path entry or a second pattern records
-    // a file once, whatever its link count says.
-    QSet<platform::FileIdentity> recorded;
+    // "Already recorded" goes by file identity, so that a hard link, a bind
+    // mount, a second path entry or a second pattern records a file once.
+    // During the walk, cheaply: a file with one name lives in one folder, so
+    // it was recorded before only by an earlier listing of the same folder
+    // (same identity, even through a bind mount): those are looked up in the
+    // folder's earlier ranges, and only files with several names go into a
+    // scan-wide set. A hash set of every file costs a tenth of the walk. The
+    // one case this misses, a file bound onto another name (one link, two
+    // folders), is caught after the sort: see dropSecondNames.
+    QHash<platform::FileIdentity, RecordedRanges> listedfolders;
+    QSet<platform::FileIdentity> linkedfiles;
 };
 
 class Walk {
@@ -114,7 +127,20 @@ private:
             }
             const bool descend = mayDescendFrom(folder);
             qint64 folderIndex = -1;
-            m_folderId = listing.folderInfo().id;
+            const platform::FileInfo self = listing.folderInfo();
+            m_folderKnown = self.exists();
+            m_folderId = self.id;
+            m_recordedHere.clear();
+            if (m_folderKnown) {
+                const auto earlier = m_store.listedfolders.constFind(self.id);
+                if (earlier != m_store.listedfolders.cend()) {
+                    for (const auto& [begin, end] : *earlier) {
+                        for (std::size_t k = begin; k < end; ++k)
+                            m_recordedHere.insert(m_store.candpaths[k].inode);
+                    }
+                }
+            }
+            const std::size_t firstRecorded = m_store.candpaths.size();
             while (listing.next()) {
                 if (stopped())
                     return;
@@ -146,6 +172,9 @@ private:
             }
             if (listing.error() != 0)
                 m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+            if (m_folderKnown && m_store.candpaths.size() > firstRecorded)
+                m_store.listedfolders[self.id].emplace_back(firstRecorded,
+                                                            m_store.candpaths.size());
         }
         for (const QByteArray& name : subfolders) {
             if (stopped())
@@ -201,9 +230,12 @@ private:
         if (!skip) {
             // Only files that pass the filters count as recorded, so a file
             // one path entry filters out can still be found by another.
-            const qsizetype before = m_store.recorded.size();
-            m_store.recorded.insert(info.id);
-            skip = m_store.recorded.size() == before;
+            skip = m_recordedHere.contains(info.id.inode);
+            if (!skip && (info.links > 1 || !m_folderKnown)) {
+                const qsizetype before = m_store.linkedfiles.size();
+                m_store.linkedfiles.insert(info.id);
+                skip = m_store.linkedfiles.size() == before;
+            }
         }
         if (skip) {
             m_state.filesskipped.fetch_add(1, std::memory_order_relaxed);
@@ -226,7 +258,11 @@ private:
     platform::PatternMatcher m_matcher{QString()};
     const EntryOptions* m_options = nullptr;
     int m_refresh = 0;
-    platform::FileIdentity m_folderId; // of the folder being listed
+    // The folder being listed: whether its identity is known, and the files
+    // earlier listings of it recorded.
+    bool m_folderKnown = false;
+    platform::FileIdentity m_folderId;
+    QSet<quint64> m_recordedHere;
 };
 
 // The walking phase over the whole path table; false when stopped.
@@ -246,6 +282,55 @@ bool walkPathTable(const ScanInput& input, AppState& state, CandidateStore& stor
     return !walk.stopped();
 }
 
+// Marks in row the candidates that become result entries: those whose size
+// another candidate shares, counting every file once. Two names of one file
+// have its size, so they meet in its run of equal sizes (the files are
+// sorted by size); of those the name recorded first stays (folders are
+// numbered in the order their first file was recorded). Returns the number
+// of second names found, which the walk counted as found files.
+qint64 markRows(const std::vector<qint64>& sizes, const std::vector<CandidateFile>& files,
+                std::vector<bool>& row, std::size_t& rows) {
+    const std::size_t n = sizes.size();
+    row.assign(n, false);
+    rows = 0;
+    qint64 secondnames = 0;
+    std::vector<std::uint32_t> order;
+    for (std::size_t begin = 0; begin < n;) {
+        std::size_t end = begin + 1;
+        while (end < n && sizes[end] == sizes[begin])
+            ++end;
+        if (end - begin >= 2) {
+            order.resize(end - begin);
+            std::iota(order.begin(), order.end(), std::uint32_t(begin));
+            std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+                const CandidateFile& x = files[a];
+                const CandidateFile& y = files[b];
+                return std::tie(x.device, x.inode, x.folder) <
+                       std::tie(y.device, y.inode, y.folder);
+            });
+            std::size_t distinct = 0;
+            for (std::size_t i = 0; i < order.size(); ++i) {
+                const CandidateFile& file = files[order[i]];
+                const bool second = i > 0 && files[order[i - 1]].inode == file.inode &&
+                                    files[order[i - 1]].device == file.device;
+                if (!second) {
+                    row[order[i]] = true;
+                    ++distinct;
+                }
+            }
+            secondnames += qint64(order.size() - distinct);
+            if (distinct < 2) {
+                for (const std::uint32_t k : order)
+                    row[k] = false;
+            } else {
+                rows += distinct;
+            }
+        }
+        begin = end;
+    }
+    return secondnames;
+}
+
 } // namespace
 
 ScanResult scanfiles(const ScanInput& input, AppState& state) {
@@ -255,8 +340,8 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
         result.stopped = true;
         return result;
     }
-    store.recorded = {};
-    result.candcount = qint64(store.candsizes.size());
+    store.listedfolders = {};
+    store.linkedfiles = {};
 
     std::vector<qint64>& sizes = store.candsizes;
     std::vector<CandidateFile>& files = store.candpaths;
@@ -266,14 +351,14 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
         return result;
     }
 
-    // Keep the candidates whose size another candidate shares.
+    // Keep the candidates whose size another file shares.
     const std::size_t n = sizes.size();
-    auto shared = [&](std::size_t k) {
-        return (k > 0 && sizes[k - 1] == sizes[k]) || (k + 1 < n && sizes[k + 1] == sizes[k]);
-    };
+    std::vector<bool> row;
     std::size_t kept = 0;
-    for (std::size_t k = 0; k < n; ++k)
-        kept += shared(k) ? 1 : 0;
+    const qint64 secondnames = markRows(sizes, files, row, kept);
+    state.filesfound.fetch_sub(secondnames);
+    state.filesskipped.fetch_add(secondnames);
+    result.candcount = qint64(n) - secondnames;
 
     // Fill largest first. The names move into the entries, the folder texts
     // are shared, and the date comes from the walk's query.
@@ -291,7 +376,7 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
                 return result;
             }
         }
-        if (!shared(k))
+        if (!row[k])
             continue;
         CandidateFile& file = files[k];
         ResultEntry entry;
