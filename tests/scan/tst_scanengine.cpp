@@ -290,6 +290,16 @@ void ScanEngineTest::entryColumnsComeFromTheWalk() {
     QCOMPARE(one->sizembText(), withDecimalPoint(u"1.23"_s));
     QCOMPARE(one->filedateText(), u"04/03/2021 05:06:07"_s);
     QCOMPARE(result.list.back().sizembText(), withDecimalPoint(u"0.01"_s));
+    // Each row names the file and the folder it was listed in.
+    for (const ResultEntry& e : result.list) {
+        struct stat file;
+        struct stat folder;
+        QCOMPARE(::stat(raw(e.fullPath()).constData(), &file), 0);
+        QCOMPARE(::stat(raw(e.path).constData(), &folder), 0);
+        QCOMPARE(e.id, (platform::FileIdentity{quint64(file.st_dev), quint64(file.st_ino)}));
+        QCOMPARE(e.folderid,
+                 (platform::FileIdentity{quint64(folder.st_dev), quint64(folder.st_ino)}));
+    }
     // The two small files of y/ share one folder text.
     QCOMPARE(result.list[2].path, tree.path(u"y/"_s));
     QCOMPARE(result.list[3].path, tree.path(u"y/"_s));
