@@ -60,7 +60,7 @@ struct CandidateStore {
     // folder's earlier ranges, and only files with several names go into a
     // scan-wide set. A hash set of every file costs a tenth of the walk. The
     // one case this misses, a file bound onto another name (one link, two
-    // folders), is caught after the sort: see dropSecondNames.
+    // folders), is caught after the sort: see markRows.
     QHash<platform::FileIdentity, RecordedRanges> listedfolders;
     QSet<platform::FileIdentity> linkedfiles;
 };
@@ -78,12 +78,12 @@ public:
         m_options = &options;
         // The user's own root may lie behind links; below it nothing does.
         enter(root);
-        const platform::Folder folder(root);
+        platform::Folder folder(root);
         if (!folder.isOpen()) {
             m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
             return;
         }
-        walkfolder(root, folder);
+        walktree(root, std::move(folder));
     }
 
 private:
@@ -111,85 +111,108 @@ private:
             m_input.enteringfolder(folder);
     }
 
-    // Lists the open folder and walks its subfolders, each opened from the
-    // folder's descriptor without following a link: a folder swapped for a
-    // link meanwhile is not entered, and the depth is not bounded by the
-    // length of a path. Only the descriptors of the current branch stay open.
-    void walkfolder(const QString& folder, const platform::Folder& handle) {
-        if (stopped())
-            return;
+    // A folder of the branch being walked: its open descriptor and the
+    // subfolders its listing found, walked in turn from the next one.
+    struct Level {
+        QString folder;
+        platform::Folder handle;
         std::vector<QByteArray> subfolders;
-        {
-            platform::DirectoryListing listing(handle);
-            if (!listing.isOpen()) {
-                m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
-                return;
-            }
-            const bool descend = mayDescendFrom(folder);
-            qint64 folderIndex = -1;
-            const platform::FileInfo self = listing.folderInfo();
-            m_folderKnown = self.exists();
-            m_folderId = self.id;
-            m_recordedHere.clear();
-            if (m_folderKnown) {
-                const auto earlier = m_store.listedfolders.constFind(self.id);
-                if (earlier != m_store.listedfolders.cend()) {
-                    for (const auto& [begin, end] : *earlier) {
-                        for (std::size_t k = begin; k < end; ++k)
-                            m_recordedHere.insert(m_store.candpaths[k].inode);
-                    }
-                }
-            }
-            const std::size_t firstRecorded = m_store.candpaths.size();
-            while (listing.next()) {
-                if (stopped())
-                    return;
-                countEvent(folder);
-                platform::FileType type = listing.quickType();
-                platform::FileInfo info;
-                if (type == platform::FileType::Unknown) {
-                    info = listing.info();
-                    type = info.type;
-                    if (!info.exists()) {
-                        m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
-                        continue;
-                    }
-                }
-                if (type == platform::FileType::Folder) {
-                    // Hidden folders are never entered.
-                    if (descend && listing.rawName()[0] != '.')
-                        subfolders.emplace_back(listing.rawName());
-                    continue;
-                }
-                // Symbolic links are never followed nor recorded; FIFOs,
-                // sockets and devices are not files to compare.
-                if (type != platform::FileType::Regular)
-                    continue;
-                QString name = listing.name();
-                if (!m_matcher.matches(name))
-                    continue;
-                filterfile(folder, folderIndex, std::move(name), listing, info);
-            }
-            if (listing.error() != 0)
-                m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
-            if (m_folderKnown && m_store.candpaths.size() > firstRecorded)
-                m_store.listedfolders[self.id].emplace_back(firstRecorded,
-                                                            m_store.candpaths.size());
-        }
-        for (const QByteArray& name : subfolders) {
+        std::size_t next = 0;
+    };
+
+    // Walks the tree below an open folder, depth first. Every subfolder is
+    // opened from its parent's descriptor without following a link: a
+    // folder swapped for a link meanwhile is not entered, and the depth is
+    // bounded neither by the length of a path nor by the stack. Only the
+    // descriptors of the current branch stay open.
+    void walktree(const QString& root, platform::Folder&& handle) {
+        std::vector<Level> branch;
+        branch.push_back({root, std::move(handle), {}, 0});
+        listfolder(branch.back());
+        while (!branch.empty()) {
             if (stopped())
                 return;
-            const QString path = folder + platform::decodeFileName(name) + u'/';
+            Level& level = branch.back();
+            if (level.next == level.subfolders.size()) {
+                branch.pop_back();
+                continue;
+            }
+            const QByteArray& name = level.subfolders[level.next++];
+            QString path = level.folder + platform::decodeFileName(name) + u'/';
             enter(path);
-            const platform::Folder subfolder(handle, name.constData());
+            platform::Folder subfolder(level.handle, name.constData());
             if (!subfolder.isOpen()) {
                 // Replaced by a link or a file since the listing: not a folder to walk.
                 if (subfolder.error() != ELOOP && subfolder.error() != ENOTDIR)
                     m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
                 continue;
             }
-            walkfolder(path, subfolder);
+            Level child{std::move(path), std::move(subfolder), {}, 0};
+            listfolder(child);
+            branch.push_back(std::move(child));
         }
+    }
+
+    // Lists one open folder: records its files and notes the subfolders to walk.
+    void listfolder(Level& level) {
+        if (stopped())
+            return;
+        const QString& folder = level.folder;
+        std::vector<QByteArray>& subfolders = level.subfolders;
+        platform::DirectoryListing listing(level.handle);
+        if (!listing.isOpen()) {
+            m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+        const bool descend = mayDescendFrom(folder);
+        qint64 folderIndex = -1;
+        const platform::FileInfo self = listing.folderInfo();
+        m_folderKnown = self.exists();
+        m_folderId = self.id;
+        m_recordedHere.clear();
+        if (m_folderKnown) {
+            const auto earlier = m_store.listedfolders.constFind(self.id);
+            if (earlier != m_store.listedfolders.cend()) {
+                for (const auto& [begin, end] : *earlier) {
+                    for (std::size_t k = begin; k < end; ++k)
+                        m_recordedHere.insert(m_store.candpaths[k].inode);
+                }
+            }
+        }
+        const std::size_t firstRecorded = m_store.candpaths.size();
+        while (listing.next()) {
+            if (stopped())
+                return;
+            countEvent(folder);
+            platform::FileType type = listing.quickType();
+            platform::FileInfo info;
+            if (type == platform::FileType::Unknown) {
+                info = listing.info();
+                type = info.type;
+                if (!info.exists()) {
+                    m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                    continue;
+                }
+            }
+            if (type == platform::FileType::Folder) {
+                // Hidden folders are never entered.
+                if (descend && listing.rawName()[0] != '.')
+                    subfolders.emplace_back(listing.rawName());
+                continue;
+            }
+            // Symbolic links are never followed nor recorded; FIFOs,
+            // sockets and devices are not files to compare.
+            if (type != platform::FileType::Regular)
+                continue;
+            QString name = listing.name();
+            if (!m_matcher.matches(name))
+                continue;
+            filterfile(folder, folderIndex, std::move(name), listing, info);
+        }
+        if (listing.error() != 0)
+            m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+        if (m_folderKnown && m_store.candpaths.size() > firstRecorded)
+            m_store.listedfolders[self.id].emplace_back(firstRecorded, m_store.candpaths.size());
     }
 
     bool extensionSkipped(const QString& name) const {
