@@ -2,7 +2,9 @@
 
 #include "compare/grouping.h"
 #include "core/busy.h"
+#include "platform/filename.h"
 #include "platform/fileops.h"
+#include "platform/folder.h"
 #include "platform/platform.h"
 #include "results/selection.h"
 
@@ -16,15 +18,29 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kChanged = u"The file has changed since the scan"_s;
+const QString kChangedSinceCompared = u"The file has changed since it was compared"_s;
 
-// Empty when the file at the row's path is still the one that was listed.
-QString changedSinceScan(const FileJobItem& item) {
-    const platform::FileInfo info = platform::fileInfo(item.fullPath());
+// Opens the row's folder and checks that its name still leads to the file
+// the row stands for, in the folder the scan listed: empty when it does,
+// else the reason to leave the file alone. A zero identity is not known
+// (rows made without a scan) and is not checked, nor then the nanoseconds.
+QString checkListedFile(const FileJobItem& item, platform::Folder& folder) {
+    folder = platform::Folder(item.path);
+    if (!folder.isOpen())
+        return platform::errorText(folder.error());
+    const QString changed = item.compared ? kChangedSinceCompared : kChanged;
+    const platform::FileIdentity unknown;
+    if (item.folderid != unknown && folder.info().id != item.folderid)
+        return changed;
+    const platform::FileInfo info = folder.entryInfo(item.filename);
     if (!info.exists())
         return platform::errorText(info.error);
-    if (!info.isRegular() || info.size != item.size ||
-        (item.checkmtime && info.mtime != item.mtime))
-        return kChanged;
+    const bool identified = item.id != unknown;
+    if (!info.isRegular() || info.size != item.size || (identified && info.id != item.id))
+        return changed;
+    if (item.checkmtime &&
+        (info.mtime != item.mtime || (identified && info.mtimensec != item.mtimensec)))
+        return changed;
     return {};
 }
 
@@ -73,9 +89,11 @@ void regroup(AppState& state, Frontend& frontend) {
 
 QString recyclestep(const FileJobItem& item) {
     const QString filename = item.fullPath();
-    QString reason = changedSinceScan(item);
+    platform::Folder folder;
+    QString reason = checkListedFile(item, folder);
     if (reason.isEmpty()) {
-        const platform::FileOpResult result = platform::moveToTrash(filename);
+        const platform::FileOpResult result =
+            platform::moveToTrash(folder, item.path, platform::encodeFileName(item.filename));
         if (result.ok())
             return {};
         reason = result.description;
@@ -84,9 +102,11 @@ QString recyclestep(const FileJobItem& item) {
 }
 
 QString deletestep(const FileJobItem& item) {
-    QString reason = changedSinceScan(item);
+    platform::Folder folder;
+    QString reason = checkListedFile(item, folder);
     if (reason.isEmpty()) {
-        const platform::FileOpResult result = platform::removeFile(item.fullPath());
+        const platform::FileOpResult result =
+            platform::removeFile(folder, platform::encodeFileName(item.filename));
         if (result.ok())
             return {};
         reason = result.description;
@@ -99,10 +119,12 @@ QString movestep(const FileJobItem& item, const MoveOptions& options, const std:
                  FreeNameHints* hints) {
     const QString source = item.fullPath();
     const QString target = options.destination + item.filename;
-    QString reason = changedSinceScan(item);
+    platform::Folder folder;
+    QString reason = checkListedFile(item, folder);
     if (reason.isEmpty()) {
         const QString destination = options.rename ? freename(target, hints) : target;
-        const platform::FileOpResult result = platform::moveFile(source, destination, stop);
+        const platform::FileOpResult result =
+            platform::moveFile(folder, platform::encodeFileName(item.filename), destination, stop);
         if (result.ok())
             return {};
         reason = result.description;
@@ -209,7 +231,7 @@ FileJobInput planfileoperation(const AppState& state, FileOperation operation,
             continue;
         input.items.push_back({row, entry.path, entry.filename, entry.size, entry.mtime,
                                entry.dateform != DateForm::None, entry.mtimensec, entry.id,
-                               entry.folderid});
+                               entry.folderid, entry.dateform == DateForm::General});
     }
     return input;
 }

@@ -39,6 +39,7 @@ struct FileJobItem {
     quint32 mtimensec = 0;
     platform::FileIdentity id;       // the file the row stands for (0/0: not known)
     platform::FileIdentity folderid; // the folder the scan found it in (0/0: not known)
+    bool compared = false;           // the row was written by a comparison pass
     QString fullPath() const { return path + filename; }
 };
 
@@ -62,8 +63,10 @@ struct FileJobResult {
 };
 
 // The per-file steps; each returns its error-log line, or an empty text.
-// Before a file is touched it is checked to be the file that was listed
-// (a regular file of the listed size and date): a changed file is left alone.
+// Each opens the row's folder, checks it is the folder the scan listed, and
+// checks that the name there is still the file that was listed or compared
+// (a regular file of that identity, size and date); then it acts through
+// that folder, at any depth. A changed file is left alone.
 QString recyclestep(const FileJobItem& item);
 QString deletestep(const FileJobItem& item);
 // Where the free-name search may start for a target: every numbered

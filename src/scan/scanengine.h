@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <functional>
 #include <vector>
 
 namespace quillfen {
@@ -27,6 +28,9 @@ struct ScanInput {
     std::vector<PathEntry> pathtable;
     QStringList skipfolders; // full folders ending in "/", compared exactly
     QStringList skipexts;    // extensions without the dot, compared case-insensitively
+    // Called with each folder text just before the walk opens that folder;
+    // lets a test change the tree at that very moment.
+    std::function<void(const QString& folder)> enteringfolder;
 };
 
 struct ScanResult {

@@ -8,6 +8,8 @@
 #include "temptree.h"
 
 #include <QtTest>
+#include <climits>
+#include <sys/stat.h>
 
 using namespace quillfen;
 using namespace Qt::StringLiterals;
@@ -37,6 +39,25 @@ ResultList grouped(const testing::TempTree& tree, const QStringList& files,
     return list;
 }
 
+// Puts a new file with content in the place of path, with the old file's
+// modification time to the nanosecond, as a program saving a new version
+// through a temporary file and a rename may leave it.
+bool replaceKeepingDate(const QString& path, const QByteArray& content) {
+    const QByteArray old = platform::encodeFileName(path);
+    struct stat st;
+    if (::stat(old.constData(), &st) != 0)
+        return false;
+    const QByteArray temporary = old + ".new";
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    const bool dated = ::futimens(fd, times) == 0;
+    ::close(fd);
+    return written && dated && ::rename(temporary.constData(), old.constData()) == 0;
+}
+
 QString warning(const QString& line, const QString& last) {
     return u"Warning!\r\n\r\n"_s + line + u"\r\n\r\n"_s + last;
 }
@@ -53,6 +74,8 @@ private slots:
     void deletingEverythingEmptiesTheList();
     void undeletableFileIsLoggedAndTheLogEmptied();
     void changedFileIsLeftAlone();
+    void onlyTheListedFileInTheListedFolderIsActedOn();
+    void filesBelowAPathLongerThanPathMax();
     void moveFindsFreeNamesAndNeverOverwrites();
     void destinationIsAPrefix();
     void freeNameSearch();
@@ -289,6 +312,78 @@ void OperationsTest::changedFileIsLeftAlone() {
     QCOMPARE(runfilejob(gone).errors,
              QStringList{u"Error: 'No such file or directory' occured while trying to delete "
                          u"the file: keep1"_s});
+}
+
+void OperationsTest::onlyTheListedFileInTheListedFolderIsActedOn() {
+    for (const FileOperation operation :
+         {FileOperation::Delete, FileOperation::Move, FileOperation::Recycle}) {
+        testing::TempTree tree;
+        tree.writeFile(u"scan/victim/a.txt"_s, "listed");
+        tree.writeFile(u"scan/b.txt"_s, "listed");
+        tree.writeFile(u"scan/c.txt"_s, "listed");
+        tree.makeFolder(u"outside"_s);
+        tree.makeFolder(u"dst"_s);
+        // outside/a.txt is a second name of a.txt: the very file, in a folder
+        // that was never scanned.
+        QCOMPARE(::link(platform::encodeFileName(tree.path(u"scan/victim/a.txt"_s)).constData(),
+                        platform::encodeFileName(tree.path(u"outside/a.txt"_s)).constData()),
+                 0);
+        AppState state;
+        state.resultlist = grouped(tree, {u"scan/victim/a.txt"_s, u"scan/b.txt"_s, u"scan/c.txt"_s},
+                                   {u"scan/victim/a.txt"_s, u"scan/b.txt"_s, u"scan/c.txt"_s});
+        state.resultlist[2].dateform = DateForm::General; // a row the comparison wrote
+
+        // After the scan: victim/ is swapped for a link to outside/, and b.txt
+        // and c.txt are replaced by new files of the same size and date.
+        QVERIFY(QDir(tree.path(u"scan"_s)).rename(u"victim"_s, u"victim.old"_s));
+        QCOMPARE(::symlink(platform::encodeFileName(tree.path(u"outside"_s)).constData(),
+                           platform::encodeFileName(tree.path(u"scan/victim"_s)).constData()),
+                 0);
+        QVERIFY(replaceKeepingDate(tree.path(u"scan/b.txt"_s), "edited"));
+        QVERIFY(replaceKeepingDate(tree.path(u"scan/c.txt"_s), "edited"));
+
+        const FileJobResult result =
+            runfilejob(planfileoperation(state, operation, {tree.path(u"dst/"_s), false}));
+        QCOMPARE(result.processed, 3);
+        QCOMPARE(result.errors.size(), 3);
+        QVERIFY2(result.errors[0].contains(u"The file has changed since the scan"_s),
+                 qPrintable(result.errors[0]));
+        QVERIFY2(result.errors[1].contains(u"The file has changed since the scan"_s),
+                 qPrintable(result.errors[1]));
+        QVERIFY2(result.errors[2].contains(u"The file has changed since it was compared"_s),
+                 qPrintable(result.errors[2]));
+        QCOMPARE(readAll(tree.path(u"outside/a.txt"_s)), QByteArray("listed"));
+        QCOMPARE(readAll(tree.path(u"scan/b.txt"_s)), QByteArray("edited"));
+        QCOMPARE(readAll(tree.path(u"scan/c.txt"_s)), QByteArray("edited"));
+        QVERIFY(fixtures::names(tree.path(u"dst"_s)).isEmpty());
+    }
+}
+
+void OperationsTest::filesBelowAPathLongerThanPathMax() {
+    const QString trashFiles = m_dataHome.path(u"Trash/files/"_s);
+    for (const FileOperation operation :
+         {FileOperation::Delete, FileOperation::Move, FileOperation::Recycle}) {
+        testing::TempTree tree;
+        tree.makeFolder(u"dst"_s);
+        const QString deep = fixtures::writeDeepFile(tree.root(), "deep content");
+        QVERIFY(platform::encodeFileName(deep).size() > PATH_MAX);
+        AppState state;
+        state.resultlist = {entryFor(deep, true)};
+        QCOMPARE(state.resultlist[0].size, 12);
+        const auto trashed = fixtures::names(trashFiles);
+        const FileJobResult result =
+            runfilejob(planfileoperation(state, operation, {tree.path(u"dst/"_s), false}));
+        QVERIFY2(result.errors.isEmpty(), qPrintable(result.errors.join(u'\n')));
+        QCOMPARE(fixtures::readDeep(deep), QByteArray("<missing>"));
+        if (operation == FileOperation::Move)
+            QCOMPARE(readAll(tree.path(u"dst/deep.bin"_s)), QByteArray("deep content"));
+        if (operation == FileOperation::Recycle) {
+            const auto added = fixtures::names(trashFiles) - trashed;
+            QCOMPARE(added.size(), 1);
+            QCOMPARE(readAll(trashFiles + QString::fromUtf8(*added.begin())),
+                     QByteArray("deep content"));
+        }
+    }
 }
 
 void OperationsTest::moveFindsFreeNamesAndNeverOverwrites() {
