@@ -10,6 +10,7 @@
 #include "fileops/operations.h"
 #include "fileops/undo.h"
 #include "platform/filename.h"
+#include "platform/folder.h"
 #include "platform/platform.h"
 #include "results/keeprules.h"
 #include "scan/scanengine.h"
@@ -99,6 +100,10 @@ void printPlan(const ResultList& list, const cli::Options& options) {
         else if (options.action == Action::Move)
             line = "would move: " + cli::escaped(row.fullPath()) + " to " +
                    cli::escaped(options.moveto + row.filename);
+        else if (options.action == Action::Link)
+            line =
+                (options.clone ? "would replace by a clone: " : "would replace by a hard link: ") +
+                cli::escaped(row.fullPath());
         else
             line = "would " + actionWord(options.action).toUtf8() + ": " +
                    cli::escaped(row.fullPath());
@@ -151,9 +156,20 @@ int act(AppState& state, const cli::Options& options) {
         printPlan(state.resultlist, options);
         return 0;
     }
-    const FileOperation operation = options.action == Action::Trash    ? FileOperation::Recycle
-                                    : options.action == Action::Delete ? FileOperation::Delete
-                                                                       : FileOperation::Move;
+    FileOperation operation = FileOperation::Move;
+    switch (options.action) {
+    case Action::Trash:
+        operation = FileOperation::Recycle;
+        break;
+    case Action::Delete:
+        operation = FileOperation::Delete;
+        break;
+    case Action::Link:
+        operation = options.clone ? FileOperation::Clone : FileOperation::HardLink;
+        break;
+    default:
+        break;
+    }
     const FileJobInput input =
         planfileoperation(state, operation, MoveOptions{options.moveto, options.rename});
     if (input.items.empty())
@@ -165,6 +181,8 @@ int act(AppState& state, const cli::Options& options) {
     const FileJobResult result = runfilejob(input);
     for (const QString& line : result.errors)
         printLine(cli::escaped(line));
+    if (options.action == Action::Link)
+        printLine(QByteArray::number(result.freedbytes) + " bytes freed");
     if (!result.failure.isEmpty()) {
         printError(u"An error occured! "_s + result.failure);
         return 1;
@@ -241,10 +259,11 @@ int main(int argc, char** argv) {
     if (options->action == Action::Move)
         folders << options->moveto;
     for (const QString& folder : folders) {
-        platform::DirectoryListing listing(folder);
-        if (!listing.isOpen()) {
+        // The user's own folder may be reached through a link, as the walk allows.
+        const platform::Folder opened(folder);
+        if (!opened.isOpen()) {
             printError(u"cannot open folder %1: %2"_s.arg(
-                folder, QString::fromLocal8Bit(std::strerror(listing.error()))));
+                folder, QString::fromLocal8Bit(std::strerror(opened.error()))));
             return 2;
         }
     }

@@ -5,11 +5,14 @@
 #include "platform/filename.h"
 #include "platform/fileops.h"
 #include "platform/folder.h"
+#include "platform/linking.h"
 #include "platform/platform.h"
 #include "results/selection.h"
 
+#include <QDateTime>
 #include <exception>
 #include <memory>
+#include <optional>
 
 namespace quillfen {
 
@@ -44,6 +47,21 @@ QString checkListedFile(const FileJobItem& item, platform::Folder& folder) {
     return {};
 }
 
+// The facts a journal record keeps of an item's file.
+platform::FileInfo recordedFacts(const FileJobItem& item, const platform::Folder& folder) {
+    platform::FileInfo info = folder.entryInfo(item.filename);
+    info.id = item.id;
+    info.size = item.size;
+    info.mtime = item.mtime;
+    info.mtimensec = item.mtimensec;
+    return info;
+}
+
+QString journalLine(const QString& path, const QString& description) {
+    return u"The journal could not be written ("_s + description + u"): '"_s + path +
+           u"' was left as it was"_s;
+}
+
 QString recycleLine(const QString& filename, const QString& description) {
     // The platform's reason follows the line, in brackets.
     return u"An unknown error occured while trying to move: '"_s + filename +
@@ -68,6 +86,17 @@ OperationTexts textsOf(FileOperation operation) {
                 u"The files that you have selected in the list will be PERMANENTLY DELETED!"_s,
                 u"Click on OK to continue with the deletion."_s,
                 u" files have been permanently deleted."_s};
+    case FileOperation::HardLink:
+        return {MessageIcon::Exclamation,
+                u"The files that you have selected in the list will be replaced by hard links "
+                "to the file that is kept in their group! Linked names share one set of "
+                "permissions and dates from then on."_s,
+                u"Click on OK to continue."_s, u" files have been replaced by hard links."_s};
+    case FileOperation::Clone:
+        return {MessageIcon::Exclamation,
+                u"The files that you have selected in the list will be replaced by "
+                "copy-on-write clones of the file that is kept in their group!"_s,
+                u"Click on OK to continue."_s, u" files have been replaced by clones."_s};
     case FileOperation::Move:
         break;
     }
@@ -87,23 +116,42 @@ void regroup(AppState& state, Frontend& frontend) {
 
 } // namespace
 
-QString recyclestep(const FileJobItem& item) {
+QString recyclestep(const FileJobItem& item, JournalWriter* journal) {
     const QString filename = item.fullPath();
     platform::Folder folder;
     QString reason = checkListedFile(item, folder);
     if (reason.isEmpty()) {
-        const platform::FileOpResult result =
-            platform::moveToTrash(folder, item.path, platform::encodeFileName(item.filename));
+        QString journalFailure;
+        platform::TrashHook record;
+        if (journal) {
+            record = [&](const QString& trashedPath) {
+                const platform::FileOpResult written = journal->record(
+                    JournalAction::Trash, item, recordedFacts(item, folder), trashedPath);
+                if (!written.ok())
+                    journalFailure = journalLine(filename, written.description);
+                return written;
+            };
+        }
+        const platform::FileOpResult result = platform::moveToTrash(
+            folder, item.path, platform::encodeFileName(item.filename), record);
         if (result.ok())
             return {};
+        if (!journalFailure.isEmpty())
+            return journalFailure;
         reason = result.description;
     }
     return recycleLine(filename, reason);
 }
 
-QString deletestep(const FileJobItem& item) {
+QString deletestep(const FileJobItem& item, JournalWriter* journal) {
     platform::Folder folder;
     QString reason = checkListedFile(item, folder);
+    if (reason.isEmpty() && journal) {
+        const platform::FileOpResult written =
+            journal->record(JournalAction::Delete, item, recordedFacts(item, folder), QString());
+        if (!written.ok())
+            return journalLine(item.fullPath(), written.description);
+    }
     if (reason.isEmpty()) {
         const platform::FileOpResult result =
             platform::removeFile(folder, platform::encodeFileName(item.filename));
@@ -116,13 +164,19 @@ QString deletestep(const FileJobItem& item) {
 }
 
 QString movestep(const FileJobItem& item, const MoveOptions& options, const std::atomic<bool>* stop,
-                 FreeNameHints* hints) {
+                 FreeNameHints* hints, JournalWriter* journal) {
     const QString source = item.fullPath();
     const QString target = options.destination + item.filename;
     platform::Folder folder;
     QString reason = checkListedFile(item, folder);
     if (reason.isEmpty()) {
         const QString destination = options.rename ? freename(target, hints) : target;
+        if (journal) {
+            const platform::FileOpResult written = journal->record(
+                JournalAction::Move, item, recordedFacts(item, folder), destination);
+            if (!written.ok())
+                return journalLine(source, written.description);
+        }
         const platform::FileOpResult result =
             platform::moveFile(folder, platform::encodeFileName(item.filename), destination, stop);
         if (result.ok())
@@ -134,6 +188,62 @@ QString movestep(const FileJobItem& item, const MoveOptions& options, const std:
                               ? u"' occured while trying to move and giving a new filename: "_s
                               : u"' occured while trying to move: "_s;
     return u"Error: '"_s + reason + frame + source + u" to "_s + target;
+}
+
+platform::FileOpResult JournalWriter::record(JournalAction action, const FileJobItem& item,
+                                             const platform::FileInfo& facts, const QString& after,
+                                             platform::FileIdentity keptid) {
+    JournalRecord record;
+    record.time = QDateTime::currentMSecsSinceEpoch();
+    record.run = m_run;
+    record.action = action;
+    record.before = item.fullPath();
+    record.after = after;
+    record.file = facts;
+    record.keptid = keptid;
+    return m_journal.append(record);
+}
+
+QString linkstep(const FileJobItem& item, const FileJobItem* kept, bool clone,
+                 JournalWriter* journal) {
+    const QString path = item.fullPath();
+    if (!kept)
+        return u"Every file of the group of '"_s + path +
+               u"' is selected: none is kept to link it to, so it was left as it was"_s;
+    platform::Folder folder;
+    QString reason = checkListedFile(item, folder);
+    platform::Folder keptFolder;
+    if (reason.isEmpty())
+        reason = checkListedFile(*kept, keptFolder);
+    if (!reason.isEmpty())
+        return u"Error: '"_s + reason + u"' occured while trying to replace the file: "_s + path;
+    const platform::FileInfo expected = recordedFacts(item, folder);
+    const platform::FileInfo keptFacts = recordedFacts(*kept, keptFolder);
+    if (journal) {
+        const platform::FileOpResult written =
+            journal->record(clone ? JournalAction::Clone : JournalAction::HardLink, item, expected,
+                            kept->fullPath(), kept->id);
+        if (!written.ok())
+            return journalLine(path, written.description);
+    }
+    const platform::FileOpResult result = platform::replaceWithLink(
+        clone ? platform::LinkKind::Clone : platform::LinkKind::Hard, keptFolder, kept->filename,
+        keptFacts, folder, item.filename, expected);
+    if (result.ok())
+        return {};
+    switch (result.error) {
+    case EXDEV:
+        return u"'"_s + path + u"' is on another file system than '"_s + kept->fullPath() +
+               u"': it was left as it was"_s;
+    case EOPNOTSUPP:
+        return u"The file system of '"_s + path + u"' cannot make clones: it was left as it was"_s;
+    case platform::kFileChanged:
+        return u"Error: '"_s + kChangedSinceCompared +
+               u"' occured while trying to replace the file: "_s + path;
+    default:
+        return u"Error: '"_s + result.description +
+               u"' occured while trying to replace the file: "_s + path;
+    }
 }
 
 void Recycle(AppState& state, const QString& filename) {
@@ -166,6 +276,10 @@ QString freename(const QString& path, FreeNameHints* hints) {
 FileJobResult runfilejob(const FileJobInput& input) {
     FileJobResult result;
     FreeNameHints hints;
+    std::optional<JournalWriter> journal;
+    if (!input.journal.isEmpty())
+        journal.emplace(input.journal);
+    JournalWriter* writer = journal ? &*journal : nullptr;
     for (const FileJobItem& item : input.items) {
         if (input.stop && input.stop->load(std::memory_order_relaxed)) {
             result.stopped = true;
@@ -175,18 +289,27 @@ FileJobResult runfilejob(const FileJobInput& input) {
             QString line;
             switch (input.operation) {
             case FileOperation::Recycle:
-                line = recyclestep(item);
+                line = recyclestep(item, writer);
                 break;
             case FileOperation::Delete:
-                line = deletestep(item);
+                line = deletestep(item, writer);
                 break;
             case FileOperation::Move:
-                line = movestep(item, input.move, input.stop, &hints);
+                line = movestep(item, input.move, input.stop, &hints, writer);
                 // A file moved away from the destination may free a name
                 // below a kept number.
                 if (line.isEmpty() && item.fullPath().startsWith(input.move.destination))
                     hints.clear();
                 break;
+            case FileOperation::HardLink:
+            case FileOperation::Clone: {
+                const bool known = item.kept >= 0 && item.kept < qsizetype(input.keptfiles.size());
+                line = linkstep(item, known ? &input.keptfiles[size_t(item.kept)] : nullptr,
+                                input.operation == FileOperation::Clone, writer);
+                if (line.isEmpty())
+                    result.freedbytes += item.size;
+                break;
+            }
             }
             if (!line.isEmpty())
                 result.errors.append(line);
@@ -213,6 +336,13 @@ bool confirmfileoperation(AppState& state, Frontend& frontend, FileOperation ope
         boxes.inform(u"There are no files in the list."_s, MessageIcon::Information);
         return false;
     }
+    const bool linking = operation == FileOperation::HardLink || operation == FileOperation::Clone;
+    if (linking && state.labeldef1.toLongLong() <= 0) {
+        boxes.inform(u"Only definite duplicates can share their content: compare the files with "
+                     "the CRC or the bytewise comparison first."_s,
+                     MessageIcon::Information);
+        return false;
+    }
     const OperationTexts texts = textsOf(operation);
     const QString text =
         crlfJoin({u"Warning!"_s, QString(), texts.line, QString(), texts.lastline});
@@ -224,14 +354,40 @@ FileJobInput planfileoperation(const AppState& state, FileOperation operation,
     FileJobInput input;
     input.operation = operation;
     input.move = move;
+    input.journal = Journal::defaultPath();
     const ResultList& list = state.resultlist;
+    const auto itemOf = [](qsizetype row, const ResultEntry& entry) {
+        return FileJobItem{row,
+                           entry.path,
+                           entry.filename,
+                           entry.size,
+                           entry.mtime,
+                           entry.dateform != DateForm::None,
+                           entry.mtimensec,
+                           entry.id,
+                           entry.folderid,
+                           entry.dateform == DateForm::General};
+    };
+    const bool linking = operation == FileOperation::HardLink || operation == FileOperation::Clone;
+    qsizetype groupKept = -1; // the kept file of the group in hand
     for (qsizetype row = 0; row < qsizetype(list.size()); ++row) {
         const ResultEntry& entry = list[size_t(row)];
+        // A group's kept file is its first unchecked one.
+        if (linking && (row == 0 || list[size_t(row - 1)].isSeparator())) {
+            groupKept = -1;
+            for (qsizetype k = row; k < qsizetype(list.size()) && !list[size_t(k)].isSeparator();
+                 ++k) {
+                if (!list[size_t(k)].checked) {
+                    groupKept = qsizetype(input.keptfiles.size());
+                    input.keptfiles.push_back(itemOf(k, list[size_t(k)]));
+                    break;
+                }
+            }
+        }
         if (!entry.checked || entry.isSeparator())
             continue;
-        input.items.push_back({row, entry.path, entry.filename, entry.size, entry.mtime,
-                               entry.dateform != DateForm::None, entry.mtimensec, entry.id,
-                               entry.folderid, entry.dateform == DateForm::General});
+        input.items.push_back(itemOf(row, entry));
+        input.items.back().kept = linking ? groupKept : -1;
     }
     return input;
 }

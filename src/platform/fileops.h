@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <atomic>
+#include <functional>
 
 namespace quillfen::platform {
 
@@ -51,7 +52,12 @@ FileOpResult moveToTrash(const QString& path);
 // The same for the entry name of an open folder. folderPath is the folder's
 // path as listed; it is recorded where the system cannot name the folder
 // (a path longer than PATH_MAX).
-FileOpResult moveToTrash(const Folder& folder, const QString& folderPath, const QByteArray& name);
+// beforeMove, when given, learns the file's place in the trash once its
+// .trashinfo is written and before the file is moved; a failure it returns
+// leaves the file where it is.
+using TrashHook = std::function<FileOpResult(const QString& trashedPath)>;
+FileOpResult moveToTrash(const Folder& folder, const QString& folderPath, const QByteArray& name,
+                         const TrashHook& beforeMove = {});
 
 // Writes a whole file at path piece by piece. The pieces go to a temporary
 // file in the same folder, which replaces the old file only on commit() and

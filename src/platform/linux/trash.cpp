@@ -326,7 +326,7 @@ bool pathThroughMount(int folderFd, const QByteArray& folder, int homeFd, QByteA
 // that records recordedPath. Returns 0 or an errno value; the record does
 // not stay behind when the file did not arrive.
 int trashInto(const QByteArray& trash, const QByteArray& recordedPath, int fromDir,
-              const QByteArray& name) {
+              const QByteArray& name, const TrashHook& beforeMove) {
     const QByteArray filesPath = joined(trash, "files");
     const QByteArray infoPath = joined(trash, "info");
     if (const int error = ensureFolder(filesPath))
@@ -359,6 +359,8 @@ int trashInto(const QByteArray& trash, const QByteArray& recordedPath, int fromD
             error = errno;
         if (::close(fd) != 0 && !error)
             error = errno;
+        if (!error && beforeMove)
+            error = beforeMove(decodeFileName(joined(filesPath, candidate))).error;
         if (!error)
             error = renameNoReplace(fromDir, name.constData(), files.fd(), candidate.constData());
         if (error == 0)
@@ -388,7 +390,8 @@ FileOpResult moveToTrash(const QString& path) {
     return moveToTrash(folder, folderText, name);
 }
 
-FileOpResult moveToTrash(const Folder& folder, const QString& folderText, const QByteArray& name) {
+FileOpResult moveToTrash(const Folder& folder, const QString& folderText, const QByteArray& name,
+                         const TrashHook& beforeMove) {
     if (!isEntryName(name))
         return FileOpResult::failure(EINVAL);
     struct stat st;
@@ -406,7 +409,7 @@ FileOpResult moveToTrash(const Folder& folder, const QString& folderText, const 
     if (deviceOf(home, homeDevice) && homeDevice == st.st_dev) {
         if (const int error = ensureFolders(home))
             return FileOpResult::failure(error);
-        int error = trashInto(home, joined(canonical, name), folder.fd(), name);
+        int error = trashInto(home, joined(canonical, name), folder.fd(), name, beforeMove);
         if (error == 0)
             return {};
         if (error != EXDEV)
@@ -420,7 +423,7 @@ FileOpResult moveToTrash(const Folder& folder, const QString& folderText, const 
             pathThroughMount(folder.fd(), canonical, homeFolder.fd(), throughHome)) {
             const Folder same(decodeFileName(throughHome));
             if (same.isOpen() && same.info().id == folder.info().id) {
-                error = trashInto(home, joined(throughHome, name), same.fd(), name);
+                error = trashInto(home, joined(throughHome, name), same.fd(), name, beforeMove);
                 if (error == 0)
                     return {};
                 if (error != EXDEV)
@@ -438,7 +441,7 @@ FileOpResult moveToTrash(const Folder& folder, const QString& folderText, const 
     QByteArray below;
     const QByteArray file = joined(canonical, name);
     const QByteArray recordedPath = pathBelow(file, top, below) ? below.mid(1) : file;
-    if (const int error = trashInto(trash, recordedPath, folder.fd(), name))
+    if (const int error = trashInto(trash, recordedPath, folder.fd(), name, beforeMove))
         return FileOpResult::failure(error);
     return {};
 }
