@@ -235,7 +235,12 @@ private:
             if (!info.exists())
                 info = listing.info();
             if (!info.exists()) {
+                // Counted as found (or skipped under a lower limit) like any
+                // file, and as unreadable; never a candidate, since files of
+                // no known size would all stand as copies of each other.
                 m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                (options.minsizeon ? m_state.filesskipped : m_state.filesfound)
+                    .fetch_add(1, std::memory_order_relaxed);
                 return;
             }
             if (!info.isRegular()) // replaced since it was listed

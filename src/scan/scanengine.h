@@ -45,7 +45,8 @@ struct ScanResult {
 // window reads them.
 //
 // filesunreadable counts the folders that could not be listed and the files
-// whose size could not be read; such files are neither found nor skipped.
+// whose size could not be read; such a file also counts as found (as skipped
+// under a lower size limit) but never becomes a candidate.
 ScanResult scanfiles(const ScanInput& input, AppState& state);
 
 } // namespace quillfen
