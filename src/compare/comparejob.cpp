@@ -14,6 +14,22 @@ QString ResultListSource::path(qint64 k) const {
     return row.isSeparator() ? QString() : row.fullPath();
 }
 
+QString ResultListSource::folder(qint64 k) const {
+    return m_list[std::size_t(k)].path;
+}
+
+QString ResultListSource::name(qint64 k) const {
+    return m_list[std::size_t(k)].filename;
+}
+
+platform::FileIdentity ResultListSource::fileId(qint64 k) const {
+    return m_list[std::size_t(k)].id;
+}
+
+platform::FileIdentity ResultListSource::folderId(qint64 k) const {
+    return m_list[std::size_t(k)].folderid;
+}
+
 size_t ResultListSource::pathHash(qint64 k) const {
     const ResultEntry& row = m_list[std::size_t(k)];
     return qHashMulti(0, row.path, row.filename);
@@ -36,11 +52,13 @@ ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept,
         row.path = old.path;
         row.id = old.id;
         row.folderid = old.folderid;
-        const platform::FileInfo info = platform::fileInfo(old.fullPath());
-        if (info.isRegular()) {
-            row.size = info.size;
-            row.mtime = info.mtime;
-            row.mtimensec = info.mtimensec;
+        const SeenFile& seen = item.seen;
+        if (seen.size >= 0) {
+            row.id = seen.id;
+            row.folderid = seen.folderid;
+            row.size = seen.size;
+            row.mtime = seen.mtime;
+            row.mtimensec = seen.mtimensec;
             row.dateform = DateForm::General;
         }
         row.subgroupstart = lastPass && item.subgroupstart;

@@ -40,6 +40,10 @@ public:
     qint64 count() const override { return qint64(m_list.size()); }
     qint64 size(qint64 k) const override;
     QString path(qint64 k) const override;
+    QString folder(qint64 k) const override;
+    QString name(qint64 k) const override;
+    platform::FileIdentity fileId(qint64 k) const override;
+    platform::FileIdentity folderId(qint64 k) const override;
     size_t pathHash(qint64 k) const override;
     bool samePath(qint64 a, qint64 b) const override;
 
@@ -47,10 +51,10 @@ private:
     const ResultList& m_list;
 };
 
-// The rows of the files a pass kept, built from their rows in list: the
-// current length and the general date text of the current modification time,
-// empty columns for a file that vanished. Sub-group starts are carried only
-// when lastPass is true.
+// The rows of the files a pass kept, built from their rows in list with the
+// identity, length and modification time the pass read (the date in the
+// general form); empty columns for a row the pass did not read. Sub-group
+// starts are carried only when lastPass is true.
 ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept, bool lastPass);
 
 // Runs the whole comparison. status supplies stopflag and receives kbdone,

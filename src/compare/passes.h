@@ -37,11 +37,33 @@ struct PassProgress {
     int totalsteps = 0;
 };
 
+// A file of a size run as a pass reaches it: by its folder and its name.
+struct RunFile {
+    QString path;   // the folder followed by the name
+    QString folder; // ends in "/"
+    QString name;
+    platform::FileIdentity id;       // the file the row stands for; zero: not known
+    platform::FileIdentity folderid; // the folder it is in; zero: not known
+};
+
+// What a pass saw of a file it read, from the open descriptor. A file whose
+// descriptor or name showed other facts after the last read, or that is not
+// the file or folder the row stands for, is equal to nothing.
+struct SeenFile {
+    platform::FileIdentity id;
+    platform::FileIdentity folderid;
+    qint64 size = -1; // -1: not read
+    qint64 mtime = 0;
+    quint32 mtimensec = 0;
+};
+
 // The classes of one size run: for each file a class number, files of one
 // class being equal under the pass's test; -1 for a file that cannot be
-// reached or read, which is equal to nothing. Returns false when stopped.
-bool classifyRun(PassKind kind, const std::vector<QString>& paths, std::vector<int>& classes,
-                 const ReadControl& control, AppState* status = nullptr);
+// reached or read, or that changed while it was read, which is equal to
+// nothing. seen gets the facts of each file read. Returns false when stopped.
+bool classifyRun(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
+                 std::vector<SeenFile>& seen, const ReadControl& control,
+                 AppState* status = nullptr);
 
 // The entries a pass works through: the entry table of the driver.
 class PassSource {
@@ -52,6 +74,12 @@ public:
     virtual qint64 size(qint64 k) const = 0;
     // Full path of entry k (empty for a separator row).
     virtual QString path(qint64 k) const = 0;
+    // Its folder (ending in "/") and name; by default cut from the path.
+    virtual QString folder(qint64 k) const;
+    virtual QString name(qint64 k) const;
+    // The file and folder the entry stands for; zero when not known.
+    virtual platform::FileIdentity fileId(qint64) const { return {}; }
+    virtual platform::FileIdentity folderId(qint64) const { return {}; }
     // Overridden where the path can be hashed and compared without building it.
     virtual size_t pathHash(qint64 k) const;
     virtual bool samePath(qint64 a, qint64 b) const;
@@ -61,6 +89,7 @@ public:
 struct KeptRow {
     qint64 index = 0;
     bool subgroupstart = false;
+    SeenFile seen{}; // the file as the pass read it
 };
 
 // Runs a pass over all entries: consecutive entries of equal size form a

@@ -129,7 +129,7 @@ void ComparisonTest::onlyTheLastPassMarksSubGroups() {
 
     // The first pass of two leaves no marks behind; the rows are rebuilt.
     const ResultList scanned = scannedList();
-    const std::vector<KeptRow> kept = {{0, true}, {2, false}};
+    const std::vector<KeptRow> kept = {{0, true, {}}, {2, false, {}}};
     QCOMPARE(names(rebuildList(scanned, kept, false)), (QStringList{u"A"_s, u"C"_s}));
     QCOMPARE(names(rebuildList(scanned, kept, true)), (QStringList{u"^A"_s, u"C"_s}));
 
@@ -196,15 +196,24 @@ void ComparisonTest::rebuiltRowsCarryCurrentValues() {
     QCOMPARE(row.path, m_tree->path(u"grown/"_s));
     QVERIFY(!row.checked);
 
-    // A file that vanished before its row was rebuilt keeps its name only.
+    // A row the pass did not read keeps its name only; the others carry what
+    // the pass saw, whatever the name leads to by now.
     const QString gone = m_tree->path(u"grown/gone"_s);
     const ResultList before = {scannedRow(gone, 4000), scannedRow(e, 4000)};
-    const ResultList rows = rebuildList(before, {{0, true}, {1, false}}, true);
+    SeenFile seen;
+    seen.id = {7, 8};
+    seen.size = 4100;
+    seen.mtime = 1500000000;
+    seen.mtimensec = 5;
+    const ResultList rows = rebuildList(before, {{0, true, {}}, {1, false, seen}}, true);
     QCOMPARE(rows[0].filename, u"gone"_s);
     QCOMPARE(rows[0].sizebyteText(), QString());
     QCOMPARE(rows[0].sizembText(), QString());
     QCOMPARE(rows[0].filedateText(), QString());
     QCOMPARE(rows[1].sizebyteText(), u"4100"_s);
+    QCOMPARE(rows[1].mtime, 1500000000);
+    QCOMPARE(rows[1].mtimensec, 5u);
+    QCOMPARE(rows[1].id, seen.id);
 
     const ResultList entries = {scannedRow(e, 4000), ResultEntry::separator(), scannedRow(f, -1),
                                 scannedRow(e, 9)};
