@@ -8,6 +8,7 @@
 #include "core/appstate.h"
 #include "core/headlessfrontend.h"
 #include "platform/filename.h"
+#include "platform/limits.h"
 #include "platform/platform.h"
 #include "scan/scanengine.h"
 
@@ -64,6 +65,7 @@ bool writeAll(const QByteArray& bytes) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::raiseOpenFileLimit(); // long runs are read side by side
     QCoreApplication app(argc, argv);
     platform::cacheLocalTimeZone(); // dates of a long list are cheaper
     QStringList arguments;

@@ -139,8 +139,9 @@ private:
             m_folders.emplace_back();
             slot = m_folders.end() - 1;
         } else {
-            slot = std::min_element(m_folders.begin(), m_folders.end(),
-                                    [](const Cached& a, const Cached& b) { return a.used < b.used; });
+            slot =
+                std::min_element(m_folders.begin(), m_folders.end(),
+                                 [](const Cached& a, const Cached& b) { return a.used < b.used; });
         }
         Cached& cached = *slot;
         cached.text = run.folder;
@@ -250,8 +251,8 @@ class ByteSplitter {
 public:
     ByteSplitter(const std::vector<RunFile>& files, std::vector<int>& classes,
                  std::vector<SeenFile>& seen, const ReadControl& control, AppState* status)
-        : m_files(files), m_classes(classes), m_seen(seen), m_control(control),
-          m_status(status), m_opener(control), m_slots(files.size()) {}
+        : m_files(files), m_classes(classes), m_seen(seen), m_control(control), m_status(status),
+          m_opener(control), m_slots(files.size()) {}
 
     bool run();
 
@@ -336,9 +337,9 @@ bool ByteSplitter::pauseIfGentle(qint64 bytes) {
 }
 
 bool ByteSplitter::readBlock(int i, qint64 offset, char* target, qint64 block) {
-    if (!openSlot(i) || m_control.access().readAt(m_slots[std::size_t(i)].file,
-                                                  m_files[std::size_t(i)].path, offset, target,
-                                                  block) != block)
+    if (!openSlot(i) ||
+        m_control.access().readAt(m_slots[std::size_t(i)].file, m_files[std::size_t(i)].path,
+                                  offset, target, block) != block)
         return false;
     m_control.countRead(block);
     return true;
@@ -423,7 +424,7 @@ bool ByteSplitter::hashAll(std::vector<std::vector<int>>& groups) {
     };
     std::unordered_map<Key, std::size_t, KeyHash> groupOf;
     std::unique_ptr<XXH3_state_t, decltype(&XXH3_freeState)> state(XXH3_createState(),
-                                                                  &XXH3_freeState);
+                                                                   &XXH3_freeState);
     const qint64 block = largestBlock;
     const auto buffer = std::make_unique<char[]>(std::size_t(block));
     if (!state)
@@ -661,7 +662,8 @@ void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& clas
         // file that has a later file of its class, and that file.
         for (int i = int(files.size()) - 1; i >= 0; --i) {
             const int cls = classes[std::size_t(i)];
-            if (cls < 0 || classFiles[std::size_t(cls)].empty() || classFiles[std::size_t(cls)].back() == i)
+            if (cls < 0 || classFiles[std::size_t(cls)].empty() ||
+                classFiles[std::size_t(cls)].back() == i)
                 continue;
             const auto& list = classFiles[std::size_t(cls)];
             const int j = *std::upper_bound(list.begin(), list.end(), i);
@@ -829,8 +831,8 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
         if (runFiles >= 2 && kind != PassKind::None) {
             files.clear();
             for (qint64 k = pos; k < end; ++k) {
-                files.push_back({source.path(k), source.folder(k), source.name(k),
-                                 source.fileId(k), source.folderId(k)});
+                files.push_back({source.path(k), source.folder(k), source.name(k), source.fileId(k),
+                                 source.folderId(k)});
             }
             if (!classifyRun(kind, files, classes, seen, control, status))
                 return false;

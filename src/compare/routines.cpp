@@ -1,7 +1,6 @@
 #include "compare/routines.h"
 
 #include "compare/crc32.h"
-
 #include "platform/limits.h"
 
 #include <cstring>

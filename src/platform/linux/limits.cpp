@@ -36,8 +36,7 @@ qint64 openFilesLeft() {
     if (::getrlimit(RLIMIT_NOFILE, &limit) != 0)
         return 0;
     // A limit beyond any count of descriptors (RLIM_INFINITY) counts as plenty.
-    const qint64 soft =
-        limit.rlim_cur > rlim_t(1) << 40 ? qint64(1) << 40 : qint64(limit.rlim_cur);
+    const qint64 soft = limit.rlim_cur > rlim_t(1) << 40 ? qint64(1) << 40 : qint64(limit.rlim_cur);
     qint64 open = openDescriptors();
     if (open < 0)
         open = 64; // a guess that errs on the safe side
