@@ -181,8 +181,8 @@ private:
 };
 
 bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
-                   std::vector<SeenFile>& seen, const ReadControl& control, AppState* status) {
-    PassFiles opener(control);
+                   std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+                   PassFiles& opener) {
     ClassNumbers<QByteArray> numbers;
     QByteArray key;
     QByteArray samples;
@@ -219,8 +219,8 @@ size_t qHash(const CrcKey& key, size_t seed = 0) {
 }
 
 bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
-                 std::vector<SeenFile>& seen, const ReadControl& control, AppState* status) {
-    PassFiles opener(control);
+                 std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+                 PassFiles& opener) {
     ClassNumbers<CrcKey> numbers;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (control.stopRequested())
@@ -250,9 +250,10 @@ bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
 class ByteSplitter {
 public:
     ByteSplitter(const std::vector<RunFile>& files, std::vector<int>& classes,
-                 std::vector<SeenFile>& seen, const ReadControl& control, AppState* status)
+                 std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+                 PassFiles& opener)
         : m_files(files), m_classes(classes), m_seen(seen), m_control(control), m_status(status),
-          m_opener(control), m_slots(files.size()) {}
+          m_opener(opener), m_slots(files.size()) {}
 
     bool run();
 
@@ -283,7 +284,7 @@ private:
     std::vector<SeenFile>& m_seen;
     const ReadControl& m_control;
     AppState* m_status;
-    PassFiles m_opener;
+    PassFiles& m_opener;
     std::vector<Slot> m_slots;
     std::unique_ptr<char[]> m_buffer;
     qint64 m_bufferSize = 0;
@@ -728,6 +729,29 @@ QString runText(qint64 files, qint64 size) {
            u" MB total."_s;
 }
 
+// The classes of a run, the files reached through opener (which keeps the
+// folders of the pass open).
+bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
+              std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+              PassFiles& opener) {
+    classes.assign(files.size(), -1);
+    seen.assign(files.size(), SeenFile());
+    if (status)
+        status->groupmax.store(qint64(files.size()), std::memory_order_relaxed);
+    setGroupDone(status, 0);
+    switch (kind) {
+    case PassKind::Fuzzy:
+        return classifyFuzzy(files, classes, seen, control, status, opener);
+    case PassKind::Crc:
+        return classifyCrc(files, classes, seen, control, status, opener);
+    case PassKind::Bytewise:
+        return ByteSplitter(files, classes, seen, control, status, opener).run();
+    case PassKind::None:
+        break;
+    }
+    return !control.stopRequested();
+}
+
 } // namespace
 
 QString passName(PassKind kind) {
@@ -746,22 +770,8 @@ QString passName(PassKind kind) {
 
 bool classifyRun(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
                  std::vector<SeenFile>& seen, const ReadControl& control, AppState* status) {
-    classes.assign(files.size(), -1);
-    seen.assign(files.size(), SeenFile());
-    if (status)
-        status->groupmax.store(qint64(files.size()), std::memory_order_relaxed);
-    setGroupDone(status, 0);
-    switch (kind) {
-    case PassKind::Fuzzy:
-        return classifyFuzzy(files, classes, seen, control, status);
-    case PassKind::Crc:
-        return classifyCrc(files, classes, seen, control, status);
-    case PassKind::Bytewise:
-        return ByteSplitter(files, classes, seen, control, status).run();
-    case PassKind::None:
-        break;
-    }
-    return !control.stopRequested();
+    PassFiles opener(control);
+    return classify(kind, files, classes, seen, control, status, opener);
 }
 
 QString PassSource::folder(qint64 k) const {
@@ -812,6 +822,7 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
         }
     };
 
+    PassFiles opener(control);
     std::vector<RunFile> files;
     std::vector<int> classes;
     std::vector<SeenFile> seen;
@@ -834,7 +845,7 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
                 files.push_back({source.path(k), source.folder(k), source.name(k), source.fileId(k),
                                  source.folderId(k)});
             }
-            if (!classifyRun(kind, files, classes, seen, control, status))
+            if (!classify(kind, files, classes, seen, control, status, opener))
                 return false;
             keepMatches(files, classes, seen, pos, kept, status);
         }
