@@ -32,12 +32,12 @@ constexpr qint64 smallestBlock = 4 * 1024;
 // file and then compared class by class in windows. Keeps the buffers of a
 // run (window times the smallest block) at 16 MB whatever its length.
 constexpr qint64 windowCap = 4096;
-// Descriptors left for the folders a pass holds and for the rest of the program.
-constexpr qint64 openHeadroom = 48;
+// Descriptors left for the rest of the program.
+constexpr qint64 openHeadroom = 32;
 // Runs this short are read side by side without asking for the open-file budget.
 constexpr qint64 smallRun = 16;
-// Folders held open by a pass, the most recently used.
-constexpr std::size_t folderCacheSize = 16;
+// Folders held open by a pass at most (fewer under a low open-file limit).
+constexpr qint64 folderCacheSize = 1024;
 // The CPU-gentle mode pauses once per this many bytes read side by side (a
 // pair of blocks, as comparing two files pauses).
 constexpr qint64 gentleBytes = 2 * byteBlockAdvance;
@@ -89,11 +89,12 @@ public:
         return true;
     }
 
-    // After the last read: the descriptor shows no write since it was opened
-    // and the name still leads to that file in that folder.
-    bool unchanged(const RunFile& run, const platform::InputFile& file, const SeenFile& seen) {
-        if (!sameFacts(factsOf(file.info()), seen))
-            return false;
+    // After the last read: the name still leads to the file that was opened,
+    // in the same folder, and the file shows no write since (an editor that
+    // saves by renaming a new file over the name, or one that writes in
+    // place). A stat of the name is a stat of the open file whenever it
+    // still leads there, so one query covers both.
+    bool unchanged(const RunFile& run, const SeenFile& seen) {
         const Cached* cached = folderOf(run);
         if (!cached || cached->id != seen.folderid)
             return false;
@@ -101,12 +102,13 @@ public:
         return named.isRegular() && sameFacts(factsOf(named), seen);
     }
 
+    // Descriptors the folders of the pass may still take.
+    qint64 spareFolders() const { return qint64(capacity()) - qint64(m_folders.size()); }
+
 private:
     struct Cached {
-        QString text;
         platform::Folder folder;
         platform::FileIdentity id;
-        quint64 used = 0;
     };
 
     static SeenFile factsOf(const platform::FileInfo& info) {
@@ -123,32 +125,36 @@ private:
                a.mtimensec == b.mtimensec;
     }
 
+    std::size_t capacity() const {
+        if (m_capacity == 0) {
+            // A few of the descriptors the process has left, within bounds.
+            const qint64 left = m_control.access().openFileBudget();
+            m_capacity = std::size_t(qBound<qint64>(4, left / 8, folderCacheSize));
+        }
+        return m_capacity;
+    }
+
     // The open folder of the file (null when it cannot be opened or is not
     // the folder the row stands for). Rows of one folder share the folder
-    // text, so the text's address finds it at once most of the time.
+    // text, so the last folder is found by the text's address.
     const Cached* folderOf(const RunFile& run) {
-        ++m_clock;
-        for (Cached& cached : m_folders) {
-            if (cached.text.constData() == run.folder.constData() || cached.text == run.folder) {
-                cached.used = m_clock;
-                return usable(cached, run);
+        if (m_last && m_lastText.constData() == run.folder.constData())
+            return usable(*m_last, run);
+        auto it = m_folders.find(run.folder);
+        if (it == m_folders.end()) {
+            if (m_folders.size() >= capacity()) {
+                m_folders.clear(); // a pass over more folders than are kept
+                m_last = nullptr;
             }
+            Cached cached;
+            cached.folder = platform::Folder(run.folder);
+            if (cached.folder.isOpen())
+                cached.id = cached.folder.info().id;
+            it = m_folders.emplace(run.folder, std::move(cached)).first;
         }
-        auto slot = m_folders.end();
-        if (m_folders.size() < folderCacheSize) {
-            m_folders.emplace_back();
-            slot = m_folders.end() - 1;
-        } else {
-            slot =
-                std::min_element(m_folders.begin(), m_folders.end(),
-                                 [](const Cached& a, const Cached& b) { return a.used < b.used; });
-        }
-        Cached& cached = *slot;
-        cached.text = run.folder;
-        cached.used = m_clock;
-        cached.folder = platform::Folder(run.folder);
-        cached.id = cached.folder.isOpen() ? cached.folder.info().id : platform::FileIdentity();
-        return usable(cached, run);
+        m_last = &it->second;
+        m_lastText = run.folder;
+        return usable(*m_last, run);
     }
 
     // A folder that another one has replaced under its name is not entered.
@@ -160,8 +166,10 @@ private:
     }
 
     const ReadControl& m_control;
-    std::vector<Cached> m_folders;
-    quint64 m_clock = 0;
+    std::unordered_map<QString, Cached> m_folders;
+    Cached* m_last = nullptr;
+    QString m_lastText; // held, so that its address stays its own
+    mutable std::size_t m_capacity = 0;
 };
 
 // Gives each distinct key a class number in the order the keys first appear.
@@ -197,7 +205,7 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
             continue;
         const qint64 length = seen[i].size;
         if (!readFuzzySamples(file, files[i].path, length, samples, control) ||
-            !opener.unchanged(files[i], file, seen[i]))
+            !opener.unchanged(files[i], seen[i]))
             continue;
         key.resize(sizeof(qint64));
         std::memcpy(key.data(), &length, sizeof(qint64));
@@ -235,7 +243,7 @@ bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
         if (crc.status == FileCrc::Stopped)
             return false;
         if (crc.status == FileCrc::Done && crc.bytes == seen[i].size &&
-            opener.unchanged(files[i], file, seen[i]))
+            opener.unchanged(files[i], seen[i]))
             classes[i] = numbers.classOf({seen[i].size, crc.crc, crc.check});
     }
     return true;
@@ -317,8 +325,8 @@ void ByteSplitter::closeSlot(int i) {
 // A file settled in a class is checked once more after its last read.
 void ByteSplitter::settle(int i, int cls) {
     Slot& slot = m_slots[std::size_t(i)];
-    if (cls >= 0 && !(slot.file.isOpen() && m_opener.unchanged(m_files[std::size_t(i)], slot.file,
-                                                               m_seen[std::size_t(i)])))
+    if (cls >= 0 && !(slot.file.isOpen() &&
+                      m_opener.unchanged(m_files[std::size_t(i)], m_seen[std::size_t(i)])))
         cls = -1;
     m_classes[std::size_t(i)] = cls;
     closeSlot(i);
@@ -349,7 +357,8 @@ bool ByteSplitter::readBlock(int i, qint64 offset, char* target, qint64 block) {
 bool ByteSplitter::run() {
     const qint64 count = qint64(m_files.size());
     if (count > smallRun) {
-        const qint64 budget = m_control.access().openFileBudget() - openHeadroom;
+        const qint64 budget =
+            m_control.access().openFileBudget() - m_opener.spareFolders() - openHeadroom;
         m_window = qBound<qint64>(2, budget, windowCap);
     }
     if (count <= m_window) {
