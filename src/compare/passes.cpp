@@ -34,10 +34,8 @@ constexpr qint64 smallestBlock = 4 * 1024;
 constexpr qint64 windowCap = 4096;
 // Descriptors left for the rest of the program.
 constexpr qint64 openHeadroom = 32;
-// Runs this short are read side by side without asking for the open-file budget.
-constexpr qint64 smallRun = 16;
 // Folders held open by a pass at most (fewer under a low open-file limit).
-constexpr qint64 folderCacheSize = 1024;
+constexpr qint64 folderCacheSize = 4096;
 // The CPU-gentle mode pauses once per this many bytes read side by side (a
 // pair of blocks, as comparing two files pauses).
 constexpr qint64 gentleBytes = 2 * byteBlockAdvance;
@@ -102,8 +100,9 @@ public:
         return named.isRegular() && sameFacts(factsOf(named), seen);
     }
 
-    // Descriptors the folders of the pass may still take.
-    qint64 spareFolders() const { return qint64(capacity()) - qint64(m_folders.size()); }
+    // Files that may be held open side by side: what was left when the pass
+    // began, less the folders it may hold and some headroom.
+    qint64 fileWindow() const { return filesLeft() - qint64(capacity()) - openHeadroom; }
 
 private:
     struct Cached {
@@ -125,13 +124,16 @@ private:
                a.mtimensec == b.mtimensec;
     }
 
+    // The folders the pass may hold: a quarter of the descriptors left when
+    // it began, within bounds.
+    qint64 filesLeft() const {
+        if (m_filesLeft < 0)
+            m_filesLeft = qMax<qint64>(0, m_control.access().openFileBudget());
+        return m_filesLeft;
+    }
+
     std::size_t capacity() const {
-        if (m_capacity == 0) {
-            // A few of the descriptors the process has left, within bounds.
-            const qint64 left = m_control.access().openFileBudget();
-            m_capacity = std::size_t(qBound<qint64>(4, left / 8, folderCacheSize));
-        }
-        return m_capacity;
+        return std::size_t(qBound<qint64>(4, filesLeft() / 4, folderCacheSize));
     }
 
     // The open folder of the file (null when it cannot be opened or is not
@@ -169,7 +171,7 @@ private:
     std::unordered_map<QString, Cached> m_folders;
     Cached* m_last = nullptr;
     QString m_lastText; // held, so that its address stays its own
-    mutable std::size_t m_capacity = 0;
+    mutable qint64 m_filesLeft = -1;
 };
 
 // Gives each distinct key a class number in the order the keys first appear.
@@ -204,8 +206,7 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         if (!opener.open(files[i], file, seen[i]))
             continue;
         const qint64 length = seen[i].size;
-        if (!readFuzzySamples(file, files[i].path, length, samples, control) ||
-            !opener.unchanged(files[i], seen[i]))
+        if (!readFuzzySamples(file, files[i].path, length, samples, control))
             continue;
         key.resize(sizeof(qint64));
         std::memcpy(key.data(), &length, sizeof(qint64));
@@ -242,8 +243,7 @@ bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
         const FileCrc crc = readFileCrc(file, files[i].path, control);
         if (crc.status == FileCrc::Stopped)
             return false;
-        if (crc.status == FileCrc::Done && crc.bytes == seen[i].size &&
-            opener.unchanged(files[i], seen[i]))
+        if (crc.status == FileCrc::Done && crc.bytes == seen[i].size)
             classes[i] = numbers.classOf({seen[i].size, crc.crc, crc.check});
     }
     return true;
@@ -322,12 +322,7 @@ void ByteSplitter::closeSlot(int i) {
     m_slots[std::size_t(i)].file.close();
 }
 
-// A file settled in a class is checked once more after its last read.
 void ByteSplitter::settle(int i, int cls) {
-    Slot& slot = m_slots[std::size_t(i)];
-    if (cls >= 0 && !(slot.file.isOpen() &&
-                      m_opener.unchanged(m_files[std::size_t(i)], m_seen[std::size_t(i)])))
-        cls = -1;
     m_classes[std::size_t(i)] = cls;
     closeSlot(i);
     setGroupDone(m_status, ++m_settled);
@@ -356,11 +351,7 @@ bool ByteSplitter::readBlock(int i, qint64 offset, char* target, qint64 block) {
 
 bool ByteSplitter::run() {
     const qint64 count = qint64(m_files.size());
-    if (count > smallRun) {
-        const qint64 budget =
-            m_control.access().openFileBudget() - m_opener.spareFolders() - openHeadroom;
-        m_window = qBound<qint64>(2, budget, windowCap);
-    }
+    m_window = qBound<qint64>(2, m_opener.fileWindow(), windowCap);
     if (count <= m_window) {
         std::vector<int> all(m_files.size());
         std::iota(all.begin(), all.end(), 0);
@@ -748,17 +739,39 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
     if (status)
         status->groupmax.store(qint64(files.size()), std::memory_order_relaxed);
     setGroupDone(status, 0);
+    bool done = false;
     switch (kind) {
     case PassKind::Fuzzy:
-        return classifyFuzzy(files, classes, seen, control, status, opener);
-    case PassKind::Crc:
-        return classifyCrc(files, classes, seen, control, status, opener);
-    case PassKind::Bytewise:
-        return ByteSplitter(files, classes, seen, control, status, opener).run();
-    case PassKind::None:
+        done = classifyFuzzy(files, classes, seen, control, status, opener);
         break;
+    case PassKind::Crc:
+        done = classifyCrc(files, classes, seen, control, status, opener);
+        break;
+    case PassKind::Bytewise:
+        done = ByteSplitter(files, classes, seen, control, status, opener).run();
+        break;
+    case PassKind::None:
+        return !control.stopRequested();
     }
-    return !control.stopRequested();
+    if (!done)
+        return false;
+    // After the last reads: a file whose name no longer shows it as it was
+    // opened changed meanwhile and is equal to nothing. Files equal to
+    // nothing anyway need no check.
+    std::vector<int> members;
+    for (int cls : classes) {
+        if (cls >= 0) {
+            if (std::size_t(cls) >= members.size())
+                members.resize(std::size_t(cls) + 1, 0);
+            ++members[std::size_t(cls)];
+        }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const int cls = classes[i];
+        if (cls >= 0 && members[std::size_t(cls)] >= 2 && !opener.unchanged(files[i], seen[i]))
+            classes[i] = -1;
+    }
+    return true;
 }
 
 } // namespace
