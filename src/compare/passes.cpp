@@ -60,7 +60,7 @@ public:
         const QByteArray name = platform::encodeFileName(run.name);
         if (name.isEmpty() || name.contains('/') || name.contains('\0'))
             return false;
-        if (!m_control.access().openIn(file, cached->folder.fd(), name, run.path))
+        if (!m_control.access().openIn(file, cached->folder.fd(), name, run.path()))
             return false;
         const platform::FileInfo& info = file.openedInfo();
         if (!info.isRegular() || (run.id != platform::FileIdentity() && info.id != run.id)) {
@@ -206,7 +206,7 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         if (!opener.open(files[i], file, seen[i]))
             continue;
         const qint64 length = seen[i].size;
-        if (!readFuzzySamples(file, files[i].path, length, samples, control))
+        if (!readFuzzySamples(file, files[i].path(), length, samples, control))
             continue;
         key.resize(sizeof(qint64));
         std::memcpy(key.data(), &length, sizeof(qint64));
@@ -240,7 +240,7 @@ bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
         platform::InputFile file;
         if (!opener.open(files[i], file, seen[i]))
             continue;
-        const FileCrc crc = readFileCrc(file, files[i].path, control);
+        const FileCrc crc = readFileCrc(file, files[i].path(), control);
         if (crc.status == FileCrc::Stopped)
             return false;
         if (crc.status == FileCrc::Done && crc.bytes == seen[i].size)
@@ -261,15 +261,11 @@ public:
                  std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
                  PassFiles& opener)
         : m_files(files), m_classes(classes), m_seen(seen), m_control(control), m_status(status),
-          m_opener(opener), m_slots(files.size()) {}
+          m_opener(opener), m_open(files.size()), m_opened(files.size(), false) {}
 
     bool run();
 
 private:
-    struct Slot {
-        platform::InputFile file;
-        bool opened = false; // opened once: its facts are in m_seen
-    };
     struct Work {
         std::vector<int> files; // all of the same length, equal up to offset
         qint64 offset = 0;
@@ -293,7 +289,10 @@ private:
     const ReadControl& m_control;
     AppState* m_status;
     PassFiles& m_opener;
-    std::vector<Slot> m_slots;
+    // The open files (only those of the window are); a long run keeps no
+    // more than a pointer and a flag for each of its other files.
+    std::vector<std::unique_ptr<platform::InputFile>> m_open;
+    std::vector<bool> m_opened; // opened once: its facts are in m_seen
     std::unique_ptr<char[]> m_buffer;
     qint64 m_bufferSize = 0;
     qint64 m_window = windowCap;
@@ -303,23 +302,28 @@ private:
 };
 
 bool ByteSplitter::openSlot(int i) {
-    Slot& slot = m_slots[std::size_t(i)];
-    if (slot.file.isOpen())
+    std::unique_ptr<platform::InputFile>& file = m_open[std::size_t(i)];
+    if (file)
         return true;
     const RunFile& run = m_files[std::size_t(i)];
     SeenFile& seen = m_seen[std::size_t(i)];
-    if (slot.opened)
-        return m_opener.reopen(run, slot.file, seen);
-    slot.opened = true;
-    if (!m_opener.open(run, slot.file, seen))
-        return false;
-    if (seen.size > largestBlock)
-        slot.file.adviseSequential();
+    auto opened = std::make_unique<platform::InputFile>();
+    if (m_opened[std::size_t(i)]) {
+        if (!m_opener.reopen(run, *opened, seen))
+            return false;
+    } else {
+        m_opened[std::size_t(i)] = true;
+        if (!m_opener.open(run, *opened, seen))
+            return false;
+        if (seen.size > largestBlock)
+            opened->adviseSequential();
+    }
+    file = std::move(opened);
     return true;
 }
 
 void ByteSplitter::closeSlot(int i) {
-    m_slots[std::size_t(i)].file.close();
+    m_open[std::size_t(i)].reset();
 }
 
 void ByteSplitter::settle(int i, int cls) {
@@ -342,8 +346,8 @@ bool ByteSplitter::pauseIfGentle(qint64 bytes) {
 
 bool ByteSplitter::readBlock(int i, qint64 offset, char* target, qint64 block) {
     if (!openSlot(i) ||
-        m_control.access().readAt(m_slots[std::size_t(i)].file, m_files[std::size_t(i)].path,
-                                  offset, target, block) != block)
+        m_control.access().readAt(*m_open[std::size_t(i)], m_files[std::size_t(i)].path(), offset,
+                                  target, block) != block)
         return false;
     m_control.countRead(block);
     return true;
@@ -650,7 +654,7 @@ void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& clas
     for (int cls : classOrder) {
         bool head = true;
         for (int i : classFiles[std::size_t(cls)]) {
-            const QString& path = files[std::size_t(i)].path;
+            const QString path = files[std::size_t(i)].path();
             if (runKeys.contains(path))
                 continue;
             runKeys.insert(path);
@@ -668,8 +672,8 @@ void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& clas
                 continue;
             const auto& list = classFiles[std::size_t(cls)];
             const int j = *std::upper_bound(list.begin(), list.end(), i);
-            status->comparefile1.set(files[std::size_t(j)].path);
-            status->comparefile2.set(files[std::size_t(i)].path);
+            status->comparefile1.set(files[std::size_t(j)].path());
+            status->comparefile2.set(files[std::size_t(i)].path());
             break;
         }
     }
@@ -864,8 +868,8 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
         if (runFiles >= 2 && kind != PassKind::None) {
             files.clear();
             for (qint64 k = pos; k < end; ++k) {
-                files.push_back({source.path(k), source.folder(k), source.name(k), source.fileId(k),
-                                 source.folderId(k)});
+                files.push_back(
+                    {source.folder(k), source.name(k), source.fileId(k), source.folderId(k)});
             }
             if (!classify(kind, files, classes, seen, control, status, opener))
                 return false;

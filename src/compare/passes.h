@@ -39,11 +39,11 @@ struct PassProgress {
 
 // A file of a size run as a pass reaches it: by its folder and its name.
 struct RunFile {
-    QString path;   // the folder followed by the name
     QString folder; // ends in "/"
     QString name;
     platform::FileIdentity id;       // the file the row stands for; zero: not known
     platform::FileIdentity folderid; // the folder it is in; zero: not known
+    QString path() const { return folder + name; }
 };
 
 // What a pass saw of a file it read, from the open descriptor. A file whose
