@@ -32,6 +32,8 @@ constexpr qint64 smallestBlock = 4 * 1024;
 // file and then compared class by class in windows. Keeps the buffers of a
 // run (window times the smallest block) at 16 MB whatever its length.
 constexpr qint64 windowCap = 4096;
+// Files up to this length are read whole by a fuzzy pass that hands them on.
+constexpr qint64 carryLength = 1024;
 // Descriptors left for the rest of the program.
 constexpr qint64 openHeadroom = 32;
 // Folders held open by a pass at most (fewer under a low open-file limit).
@@ -190,9 +192,24 @@ private:
     QHash<Key, int> m_numbers;
 };
 
+// The fuzzy samples of a whole file, as readFuzzySamples reads them.
+void samplesOf(const QByteArray& content, QByteArray& samples) {
+    samples.clear();
+    const qint64 length = content.size();
+    if (length == 0)
+        return;
+    const qint64 step = fuzzyStep(length);
+    for (int k = 0; k < fuzzySamplesFor(length); ++k) {
+        const qint64 at = step - 1 + k * step;
+        samples.append(content.constData() + at, qsizetype(qMin(fuzzySampleLength, length - at)));
+    }
+}
+
+// wholes, when given, gets the whole content of small files (room bytes in
+// all at most), read in one go instead of the samples.
 bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
                    std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
-                   PassFiles& opener) {
+                   PassFiles& opener, std::vector<std::optional<QByteArray>>* wholes, qint64 room) {
     ClassNumbers<QByteArray> numbers;
     QByteArray key;
     QByteArray samples;
@@ -206,7 +223,18 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         if (!opener.open(files[i], file, seen[i]))
             continue;
         const qint64 length = seen[i].size;
-        if (!readFuzzySamples(file, files[i].path(), length, samples, control))
+        const QString path = files[i].path();
+        bool sampled = false;
+        if (wholes && length <= carryLength && length <= room) {
+            QByteArray content(qsizetype(length), Qt::Uninitialized);
+            if (control.access().readAt(file, path, 0, content.data(), length) == length) {
+                samplesOf(content, samples);
+                (*wholes)[i] = std::move(content);
+                room -= length;
+                sampled = true;
+            }
+        }
+        if (!sampled && !readFuzzySamples(file, path, length, samples, control))
             continue;
         key.resize(sizeof(qint64));
         std::memcpy(key.data(), &length, sizeof(qint64));
@@ -214,6 +242,20 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         classes[i] = numbers.classOf(key);
     }
     return true;
+}
+
+// The bytewise classes of files that the pass before read whole: compared
+// as they were read, without opening them again (their names are checked
+// afterwards like those of files read now).
+void classifyCarried(const std::vector<RunFile>& files, std::vector<int>& classes,
+                     std::vector<SeenFile>& seen, const ReadControl& control, AppState* status) {
+    ClassNumbers<QByteArray> numbers;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        seen[i] = files[i].before;
+        classes[i] = numbers.classOf(*files[i].content);
+        control.countRead(files[i].content->size());
+        setGroupDone(status, qint64(i) + 1);
+    }
 }
 
 // The key of the CRC pass: length, CRC-32 and XXH3-64 of the same read.
@@ -629,7 +671,8 @@ bool ByteSplitter::split(Work& work, std::vector<Work>& stack) {
 // added again.
 void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& classes,
                  const std::vector<SeenFile>& seen, qint64 first, std::vector<KeptRow>& kept,
-                 AppState* status) {
+                 AppState* status, std::vector<std::optional<QByteArray>>* wholes,
+                 qint64& carryLeft) {
     const int classCount =
         classes.empty() ? 0 : *std::max_element(classes.begin(), classes.end()) + 1;
     if (classCount == 0)
@@ -659,6 +702,13 @@ void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& clas
                 continue;
             runKeys.insert(path);
             kept.push_back({first + i, head, seen[std::size_t(i)]});
+            if (wholes && (*wholes)[std::size_t(i)]) {
+                const qint64 size = (*wholes)[std::size_t(i)]->size();
+                if (size <= carryLeft) {
+                    carryLeft -= size;
+                    kept.back().content = std::move((*wholes)[std::size_t(i)]);
+                }
+            }
             head = false;
         }
     }
@@ -737,7 +787,8 @@ QString runText(qint64 files, qint64 size) {
 // folders of the pass open).
 bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
               std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
-              PassFiles& opener) {
+              PassFiles& opener, std::vector<std::optional<QByteArray>>* wholes = nullptr,
+              qint64 wholeRoom = 0) {
     classes.assign(files.size(), -1);
     seen.assign(files.size(), SeenFile());
     if (status)
@@ -746,13 +797,20 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
     bool done = false;
     switch (kind) {
     case PassKind::Fuzzy:
-        done = classifyFuzzy(files, classes, seen, control, status, opener);
+        if (wholes)
+            wholes->assign(files.size(), std::nullopt);
+        done = classifyFuzzy(files, classes, seen, control, status, opener, wholes, wholeRoom);
         break;
     case PassKind::Crc:
         done = classifyCrc(files, classes, seen, control, status, opener);
         break;
     case PassKind::Bytewise:
-        done = ByteSplitter(files, classes, seen, control, status, opener).run();
+        if (std::all_of(files.begin(), files.end(), [](const RunFile& f) { return f.content; })) {
+            classifyCarried(files, classes, seen, control, status);
+            done = !control.stopRequested();
+        } else {
+            done = ByteSplitter(files, classes, seen, control, status, opener).run();
+        }
         break;
     case PassKind::None:
         return !control.stopRequested();
@@ -817,7 +875,7 @@ bool PassSource::samePath(qint64 a, qint64 b) const {
 }
 
 bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
-             const ReadControl& control, const PassProgress& progress) {
+             const ReadControl& control, const PassProgress& progress, qint64 carryBytes) {
     AppState* status = progress.status;
     kept.clear();
     const qint64 count = source.count();
@@ -849,6 +907,8 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
     };
 
     PassFiles opener(control);
+    qint64 carryLeft = kind == PassKind::Fuzzy ? carryBytes : 0;
+    std::vector<std::optional<QByteArray>> wholes;
     std::vector<RunFile> files;
     std::vector<int> classes;
     std::vector<SeenFile> seen;
@@ -868,12 +928,15 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
         if (runFiles >= 2 && kind != PassKind::None) {
             files.clear();
             for (qint64 k = pos; k < end; ++k) {
-                files.push_back(
-                    {source.folder(k), source.name(k), source.fileId(k), source.folderId(k)});
+                files.push_back({source.folder(k), source.name(k), source.fileId(k),
+                                 source.folderId(k), source.content(k), source.seenBefore(k)});
             }
-            if (!classify(kind, files, classes, seen, control, status, opener))
+            // Small files are read whole while there is room to hand them on.
+            auto* carry =
+                kind == PassKind::Fuzzy && carryBytes > 0 && carryLeft >= size ? &wholes : nullptr;
+            if (!classify(kind, files, classes, seen, control, status, opener, carry, carryLeft))
                 return false;
-            keepMatches(files, classes, seen, pos, kept, status);
+            keepMatches(files, classes, seen, pos, kept, status, carry, carryLeft);
         }
         if (status)
             status->filescompared.fetch_add(runFiles, std::memory_order_relaxed);

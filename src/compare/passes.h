@@ -9,7 +9,9 @@
 #include "compare/routines.h"
 #include "core/appstate.h"
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace quillfen {
@@ -37,15 +39,6 @@ struct PassProgress {
     int totalsteps = 0;
 };
 
-// A file of a size run as a pass reaches it: by its folder and its name.
-struct RunFile {
-    QString folder; // ends in "/"
-    QString name;
-    platform::FileIdentity id;       // the file the row stands for; zero: not known
-    platform::FileIdentity folderid; // the folder it is in; zero: not known
-    QString path() const { return folder + name; }
-};
-
 // What a pass saw of a file it read, from the open descriptor. A file whose
 // descriptor or name showed other facts after the last read, or that is not
 // the file or folder the row stands for, is equal to nothing.
@@ -55,6 +48,19 @@ struct SeenFile {
     qint64 size = -1; // -1: not read
     qint64 mtime = 0;
     quint32 mtimensec = 0;
+};
+
+// A file of a size run as a pass reaches it: by its folder and its name.
+struct RunFile {
+    QString folder; // ends in "/"
+    QString name;
+    platform::FileIdentity id;       // the file the row stands for; zero: not known
+    platform::FileIdentity folderid; // the folder it is in; zero: not known
+    // The whole file as the previous pass read it, and what it saw of it
+    // then; null when that pass did not read it whole.
+    const QByteArray* content = nullptr;
+    SeenFile before{};
+    QString path() const { return folder + name; }
 };
 
 // The classes of one size run: for each file a class number, files of one
@@ -80,6 +86,10 @@ public:
     // The file and folder the entry stands for; zero when not known.
     virtual platform::FileIdentity fileId(qint64) const { return {}; }
     virtual platform::FileIdentity folderId(qint64) const { return {}; }
+    // The whole file as the previous pass read it (null: not read whole),
+    // and what that pass saw of it.
+    virtual const QByteArray* content(qint64) const { return nullptr; }
+    virtual SeenFile seenBefore(qint64) const { return {}; }
     // Overridden where the path can be hashed and compared without building it.
     virtual size_t pathHash(qint64 k) const;
     virtual bool samePath(qint64 a, qint64 b) const;
@@ -90,6 +100,8 @@ struct KeptRow {
     qint64 index = 0;
     bool subgroupstart = false;
     SeenFile seen{}; // the file as the pass read it
+    // The whole file, when the pass read it whole and was asked to hand it on.
+    std::optional<QByteArray> content{};
 };
 
 // Runs a pass over all entries: consecutive entries of equal size form a
@@ -97,8 +109,10 @@ struct KeptRow {
 // pass's test) are kept, set by set: a set in list order, its first file
 // marked as a sub-group start, the sets in the order of their first files.
 // False when stopped (kept is then incomplete and must not be used).
+// carryBytes: how many bytes of small files the fuzzy pass may read whole
+// and hand on in kept, so that a bytewise pass after it need not open them.
 bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
-             const ReadControl& control, const PassProgress& progress = {});
+             const ReadControl& control, const PassProgress& progress = {}, qint64 carryBytes = 0);
 
 // The same over a table of paths and sizes, giving the kept paths.
 bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<PassItem>& kept,
