@@ -2,9 +2,11 @@
 
 // One comparison pass over the entry table: the table is cut into size runs
 // and the files of each run are sorted into classes of equal content, each
-// file read once. The kept files are those that comparing every file with
-// the later files of its run until the first match keeps, with the same
-// sub-group starts; each set of equal files is kept together, in list order.
+// file opened once from its folder's descriptor and read once (a run longer
+// than the open files allowed is read twice). The kept files are those that
+// comparing every file with the later files of its run until the first match
+// keeps, with the same sub-group starts; each set of equal files is kept
+// together, in list order. A file is kept with what the pass saw of it.
 
 #include "compare/routines.h"
 #include "core/appstate.h"
