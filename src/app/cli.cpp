@@ -11,6 +11,7 @@
 #include "fileops/undo.h"
 #include "platform/filename.h"
 #include "platform/folder.h"
+#include "platform/limits.h"
 #include "platform/platform.h"
 #include "results/keeprules.h"
 #include "scan/scanengine.h"
@@ -222,6 +223,7 @@ int undoLast(const cli::Options& options) {
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::raiseOpenFileLimit(); // long runs are read side by side
     QCoreApplication app(argc, argv);
     platform::cacheLocalTimeZone(); // dates of a long list are cheaper
     QStringList arguments;

@@ -6,6 +6,7 @@
 
 #include "core/appstate.h"
 #include "core/systemfacts.h"
+#include "platform/limits.h"
 #include "scan/scanoptions.h"
 #include "ui/dialoghost.h"
 #include "ui/mainwindow.h"
@@ -17,6 +18,7 @@
 using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
+    quillfen::platform::raiseOpenFileLimit(); // long runs are read side by side
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Quillfen"_s);
     QApplication::setApplicationVersion(u"2.32"_s);
