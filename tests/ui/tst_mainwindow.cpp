@@ -1,4 +1,5 @@
 #include "core/appstate.h"
+#include "core/busy.h"
 #include "platform/platform.h"
 #include "scan/scancontroller.h"
 #include "scan/scanoptions.h"
@@ -13,6 +14,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
+#include <QProgressBar>
 #include <QtTest>
 
 using namespace quillfen;
@@ -38,6 +40,8 @@ private slots:
     void closingWhileBusyIsRefused();
     void comparisonAfterTheScanKeepsTheDuplicates();
     void stopDuringAComparisonEmptiesTheList();
+    void timeSpentBelongsToTheRuns();
+    void aNewScanStartsWithEmptyBars();
 };
 
 void MainWindowTest::startUpSetsTitleAndState() {
@@ -320,6 +324,57 @@ void MainWindowTest::stopDuringAComparisonEmptiesTheList() {
     QCOMPARE(w.window.resultModel().rowCount(), 0);
     QCOMPARE(w.boxes.shown.size(), 1); // the stop question only
     QVERIFY(w.button(MainWindow::Scan)->isEnabled());
+}
+
+void MainWindowTest::timeSpentBelongsToTheRuns() {
+    testing::TempTree tree;
+    tree.writeFile(u"a"_s, 10, 'x');
+    tree.writeFile(u"b"_s, 10, 'x');
+    Window w; // fuzzy and CRC passes after the scan
+    w.addPath(tree.root());
+    testing::whenShown<SelectFilesDialog>(
+        [](SelectFilesDialog* dialog) { press(dialog, u"Command2"_s); });
+    w.scan();
+    QTRY_VERIFY(!w.window.scanController().isScanning());
+    QTRY_VERIFY(!w.window.compareController().isRunning());
+    QTRY_VERIFY(w.idle());
+    const QString spent = w.label(u"labeltime1"_s);
+
+    // An hour later a file operation or an export runs in the busy state:
+    // the time stays the comparison's, the caption is not the comparison's.
+    w.state.starttick = platform::tickCount() - 3600u * 1000u;
+    beginbusy(w.state, w.window);
+    w.window.statusChanged();
+    QCOMPARE(w.label(u"labeltime1"_s), spent);
+    QVERIFY(!w.label(u"Label5"_s).contains(u"comparison"_s));
+    QVERIFY(!w.label(u"Label5"_s).startsWith(u"Step"_s));
+    endbusy(w.state, w.window);
+    w.window.statusChanged();
+    QCOMPARE(w.label(u"labeltime1"_s), spent);
+}
+
+void MainWindowTest::aNewScanStartsWithEmptyBars() {
+    testing::TempTree tree;
+    for (int i = 0; i < 300; ++i)
+        tree.writeFile(u"d%1/f%2"_s.arg(i % 10).arg(i), i % 5, 'x');
+    Window w;
+    w.planScanOnly();
+    w.addPath(tree.root());
+    w.boxes.answer(MessageAnswer::No);
+    w.scan();
+    QTRY_VERIFY(w.idle() && !w.window.scanController().isScanning());
+    auto* bar = w.child<QProgressBar>(u"progressbar1"_s);
+    QCOMPARE(bar->value(), bar->maximum()); // full after the run
+
+    // The next scan shows its own progress from the first look on.
+    for (int i = 0; i < 20000; ++i)
+        w.addPath(tree.root());
+    w.scan();
+    QVERIFY(!w.idle());
+    QCOMPARE(bar->value(), 0);
+    w.boxes.answer(MessageAnswer::Yes);
+    QTest::mouseClick(w.button(MainWindow::Stop), Qt::LeftButton);
+    QTRY_VERIFY(w.idle());
 }
 
 QTEST_MAIN(MainWindowTest)
