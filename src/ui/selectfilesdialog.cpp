@@ -237,10 +237,23 @@ void SelectFilesDialog::showAdvanced(bool shown) {
     m_advanced->setText(shown ? kHideAdvanced : kShowAdvanced);
     m_advanced->setAccessibleName(m_advanced->text());
     m_state.assistant.advancedshown = shown;
-    // The dialog grows and shrinks with the section.
-    if (layout())
-        layout()->activate();
-    resize(width(), sizeHint().height());
+    // The dialog grows and shrinks with the section. The inner layout is
+    // settled first: the outer one caches the body's size until then, and
+    // a dialog left at the tall size spreads its rows over empty space.
+    if (!layout())
+        return;
+    body()->layout()->invalidate();
+    body()->layout()->activate();
+    body()->updateGeometry();
+    layout()->invalidate();
+    layout()->activate();
+    const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width())
+                                                     : layout()->totalSizeHint().height();
+    const QPoint place = pos();
+    resize(width(), std::max(height, minimumHeight()));
+    // The top-left corner stays where the user put the dialog.
+    if (isVisible() && pos() != place)
+        move(place);
 }
 
 void SelectFilesDialog::browse() {

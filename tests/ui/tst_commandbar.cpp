@@ -35,6 +35,7 @@ private slots:
     void highlightFollowsThePointer();
     void noticesAndTheirLinks();
     void linksOpenTheInformationBoxes();
+    void keyboardDefaults();
 };
 
 void CommandBarTest::tenCommandsInOrderWithNamesAndTips() {
@@ -317,6 +318,39 @@ void CommandBarTest::linksOpenTheInformationBoxes() {
     QTest::mousePress(about, Qt::LeftButton);
     QTest::mouseRelease(about, Qt::LeftButton, {}, QPoint(-20, -20));
     QCOMPARE(watch.titles.size(), 2);
+}
+
+void CommandBarTest::keyboardDefaults() {
+    Window w;
+    QVERIFY(showActive(&w.window));
+    // Enter runs the focused command, as Space does.
+    CommandButton* stop = w.button(MainWindow::Stop);
+    QSignalSpy clicks(stop, &CommandButton::clicked);
+    stop->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(stop, Qt::Key_Return);
+    QCOMPARE(clicks.size(), 1);
+
+    // Work that disables the commands does not leave the focus on Stop.
+    w.button(MainWindow::Scan)->setFocus(Qt::TabFocusReason);
+    beginbusy(w.state, w.window);
+    endbusy(w.state, w.window);
+    QVERIFY(QApplication::focusWidget() != stop);
+    QCOMPARE(QApplication::focusWidget(), w.button(MainWindow::Scan));
+
+    // Enter in the Settings preview begins the scan, not a Change link.
+    w.addPath(QDir::tempPath());
+    QString focused;
+    whenShown<SettingsPreviewDialog>([&focused](SettingsPreviewDialog* preview) {
+        QWidget* focus = QApplication::focusWidget();
+        focused = focus ? focus->objectName() : QString();
+        if (focused == u"Command1"_s)
+            QTest::keyClick(focus, Qt::Key_Return);
+        else
+            press(preview, u"Command3"_s);
+    });
+    w.window.dialogHost().showSettingsPreview();
+    QCOMPARE(focused, u"Command1"_s);
+    QVERIFY(w.state.scanconfirmed);
 }
 
 QTEST_MAIN(CommandBarTest)
