@@ -490,14 +490,32 @@ void MainWindow::layoutwindow() {
     const int listTop = px(kListTop);
     int x = px(kListLeft) + 4;
     const int barTop = titleHeight + 5;
+    const int linkRight = width - px(kListLeft) - 10;
+    int linkSpace = 0;
+    for (TextLink* link : {m_wizardLink, m_aboutLink, m_historyLink})
+        linkSpace = std::max(linkSpace, link->sizeHint().width());
+    // A narrow window (a large scale factor on a small screen) takes the
+    // spare width of the buttons and their group gaps, so the links keep
+    // their place instead of lying under the buttons or off the window.
+    const int room = linkRight - linkSpace - 10 - x;
+    int natural = 0;
+    for (CommandButton* button : m_imga) {
+        natural += button->sizeHint().width() + 2 + (startsGroup(button->index()) ? 10 : 0);
+    }
+    const bool squeezed = natural > room;
+    const int groupGap = squeezed ? 2 : 10;
+    const int share = std::max(0, room - 4 * groupGap) / int(m_imga.size()) - 2;
     for (CommandButton* button : m_imga) {
         if (startsGroup(button->index()))
-            x += 10;
-        const QSize size = button->sizeHint();
+            x += groupGap;
+        QSize size = button->sizeHint();
+        if (squeezed) {
+            const int textWidth = button->fontMetrics().horizontalAdvance(button->text()) + 8;
+            size.setWidth(std::min(size.width(), std::max(textWidth, share)));
+        }
         button->setGeometry(x, barTop, size.width(), size.height());
         x += size.width() + 2;
     }
-    const int linkRight = width - px(kListLeft) - 10;
     const int linkHeight = m_aboutLink->sizeHint().height();
     const int linkGap = std::max(0, (listTop - 8 - barTop - 3 * linkHeight) / 3);
     int linkTop = barTop;

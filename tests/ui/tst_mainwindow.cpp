@@ -14,7 +14,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
-#include <QProgressBar>
 #include <QtTest>
 
 using namespace quillfen;
@@ -41,7 +40,6 @@ private slots:
     void comparisonAfterTheScanKeepsTheDuplicates();
     void stopDuringAComparisonEmptiesTheList();
     void timeSpentBelongsToTheRuns();
-    void aNewScanStartsWithEmptyBars();
 };
 
 void MainWindowTest::startUpSetsTitleAndState() {
@@ -351,30 +349,6 @@ void MainWindowTest::timeSpentBelongsToTheRuns() {
     endbusy(w.state, w.window);
     w.window.statusChanged();
     QCOMPARE(w.label(u"labeltime1"_s), spent);
-}
-
-void MainWindowTest::aNewScanStartsWithEmptyBars() {
-    testing::TempTree tree;
-    for (int i = 0; i < 300; ++i)
-        tree.writeFile(u"d%1/f%2"_s.arg(i % 10).arg(i), i % 5, 'x');
-    Window w;
-    w.planScanOnly();
-    w.addPath(tree.root());
-    w.boxes.answer(MessageAnswer::No);
-    w.scan();
-    QTRY_VERIFY(w.idle() && !w.window.scanController().isScanning());
-    auto* bar = w.child<QProgressBar>(u"progressbar1"_s);
-    QCOMPARE(bar->value(), bar->maximum()); // full after the run
-
-    // The next scan shows its own progress from the first look on.
-    for (int i = 0; i < 20000; ++i)
-        w.addPath(tree.root());
-    w.scan();
-    QVERIFY(!w.idle());
-    QCOMPARE(bar->value(), 0);
-    w.boxes.answer(MessageAnswer::Yes);
-    QTest::mouseClick(w.button(MainWindow::Stop), Qt::LeftButton);
-    QTRY_VERIFY(w.idle());
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -52,7 +52,6 @@ private slots:
     void sizeTextIsCorrectedInTheBox();
     void folderListBrowseRemoveAndClear();
     void cancelChangesNothingInTheList();
-    void hidingTheRulesGivesBackTheSmallLayout();
 };
 
 void SelectFilesDialogTest::firstOpeningShowsTheDefaults() {
@@ -270,34 +269,6 @@ void SelectFilesDialogTest::cancelChangesNothingInTheList() {
     QCOMPARE(testing::checkPattern(state.resultlist), u"...-x."_s); // as it was
     QVERIFY(state.assistant.keeplongestname);                       // the choice is kept
     QVERIFY(window.boxes.shown.isEmpty());
-}
-
-void SelectFilesDialogTest::hidingTheRulesGivesBackTheSmallLayout() {
-    AppState state;
-    state.resultlist = groups();
-    testing::HostWindow window(state);
-    window.show();
-    int smallHeight = 0;
-    int headingGap = 0; // from the heading to the "Show advanced settings" button
-    openAndAct(window, [&](SelectFilesDialog* dialog) {
-        auto* toggle = child<QPushButton>(dialog, u"Command3"_s);
-        smallHeight = dialog->height();
-        headingGap = toggle->y() - child<QLabel>(dialog, u"Label1"_s)->y();
-        QTest::mouseClick(toggle, Qt::LeftButton);
-        QVERIFY(dialog->height() > smallHeight);
-        QTest::mouseClick(toggle, Qt::LeftButton);
-        QCOMPARE(dialog->height(), smallHeight);
-        QCOMPARE(toggle->y() - child<QLabel>(dialog, u"Label1"_s)->y(), headingGap);
-        QTest::mouseClick(child<QPushButton>(dialog, u"Command2"_s), Qt::LeftButton);
-    });
-    // The next opening has the same small layout.
-    openAndAct(window, [&](SelectFilesDialog* dialog) {
-        QCOMPARE(dialog->height(), smallHeight);
-        QCOMPARE(child<QPushButton>(dialog, u"Command3"_s)->y() -
-                     child<QLabel>(dialog, u"Label1"_s)->y(),
-                 headingGap);
-        QTest::mouseClick(child<QPushButton>(dialog, u"Command2"_s), Qt::LeftButton);
-    });
 }
 
 QTEST_MAIN(SelectFilesDialogTest)
