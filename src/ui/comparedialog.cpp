@@ -217,7 +217,8 @@ QGroupBox* CompareDialog::buildHelpPanel() {
         grid->addWidget(caption, row, 0);
         grid->addWidget(*values[row], row, 1);
     }
-    grid->setColumnStretch(1, 1);
+    // The texts stay next to their captions; spare width goes to the right.
+    grid->setColumnStretch(2, 1);
 
     // Room for the longest of the texts from the start: a panel that grew
     // with the text would squash the table and move the boxes under the
