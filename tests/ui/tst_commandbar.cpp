@@ -3,6 +3,7 @@
 
 #include "addressrecorder.h"
 #include "core/busy.h"
+#include "ui/settingsdialog.h"
 #include "ui/textlink.h"
 #include "windowfixture.h"
 
@@ -36,6 +37,7 @@ private slots:
     void noticesAndTheirLinks();
     void linksOpenTheInformationBoxes();
     void keyboardDefaults();
+    void settingsOpenAsTheyWereLeft();
 };
 
 void CommandBarTest::tenCommandsInOrderWithNamesAndTips() {
@@ -334,14 +336,14 @@ void CommandBarTest::keyboardDefaults() {
     w.button(MainWindow::Scan)->setFocus(Qt::TabFocusReason);
     beginbusy(w.state, w.window);
     endbusy(w.state, w.window);
-    QVERIFY(QApplication::focusWidget() != stop);
-    QCOMPARE(QApplication::focusWidget(), w.button(MainWindow::Scan));
+    QVERIFY(w.window.focusWidget() != stop);
+    QCOMPARE(w.window.focusWidget(), w.button(MainWindow::Scan));
 
     // Enter in the Settings preview begins the scan, not a Change link.
     w.addPath(QDir::tempPath());
     QString focused;
     whenShown<SettingsPreviewDialog>([&focused](SettingsPreviewDialog* preview) {
-        QWidget* focus = QApplication::focusWidget();
+        QWidget* focus = preview->focusWidget();
         focused = focus ? focus->objectName() : QString();
         if (focused == u"Command1"_s)
             QTest::keyClick(focus, Qt::Key_Return);
@@ -351,6 +353,24 @@ void CommandBarTest::keyboardDefaults() {
     w.window.dialogHost().showSettingsPreview();
     QCOMPARE(focused, u"Command1"_s);
     QVERIFY(w.state.scanconfirmed);
+}
+
+void CommandBarTest::settingsOpenAsTheyWereLeft() {
+    // The Settings command shows the dialog with the tab the user left it
+    // on; only the preview's Change links choose a tab.
+    Window w;
+    int reopened = -1;
+    whenShown<SettingsDialog>([](SettingsDialog* dialog) {
+        dialog->findChild<QTabWidget*>(u"SSTab1"_s)->setCurrentIndex(2);
+        press(dialog, u"okbutton"_s);
+    });
+    w.window.runCommand(MainWindow::Settings);
+    whenShown<SettingsDialog>([&reopened](SettingsDialog* dialog) {
+        reopened = dialog->findChild<QTabWidget*>(u"SSTab1"_s)->currentIndex();
+        press(dialog, u"okbutton"_s);
+    });
+    w.window.runCommand(MainWindow::Settings);
+    QCOMPARE(reopened, 2);
 }
 
 QTEST_MAIN(CommandBarTest)

@@ -272,7 +272,7 @@ void WizardTest::shownBeforeTheWindowIs() {
     // The keyboard starts on the way on, not on "Don't show this again".
     QString focused;
     testing::whenShown<WizardDialog>([&](WizardDialog* wizard) {
-        QWidget* focus = QApplication::focusWidget();
+        QWidget* focus = wizard->focusWidget();
         focused = focus ? focus->objectName() : QString();
         press(wizard, u"Command3"_s);
     });
