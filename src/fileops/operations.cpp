@@ -402,18 +402,27 @@ void finishfileoperation(AppState& state, Frontend& frontend, FileOperation oper
         return;
     }
     // The rows are those of the list the job was planned on; one that names
-    // another file now (the list changed meanwhile) is not taken away.
+    // another file now (the list changed meanwhile) is not taken away. Nor
+    // is the row of a file whose step failed and that is still in place: it
+    // stays, unchecked, so the list keeps telling the truth.
     std::vector<bool> remove(state.resultlist.size(), false);
     for (size_t k = 0; k < result.processedrows.size(); ++k) {
         const qsizetype row = result.processedrows[k];
-        if (row >= 0 && row < qsizetype(remove.size()) &&
-            state.resultlist[size_t(row)].fullPath() == result.processedpaths.value(qsizetype(k)))
+        if (row < 0 || row >= qsizetype(remove.size()))
+            continue;
+        ResultEntry& entry = state.resultlist[size_t(row)];
+        if (entry.fullPath() != result.processedpaths.value(qsizetype(k)))
+            continue;
+        if (platform::fileInfo(entry.fullPath()).exists())
+            entry.checked = false;
+        else
             remove[size_t(row)] = true;
     }
     tidygroups(state, frontend, remove);
 
-    boxes.inform(QString::number(result.processed) + textsOf(operation).result,
-                 MessageIcon::Information);
+    // Every failed step wrote one line; only the others count as done.
+    const qint64 done = std::max<qint64>(0, result.processed - qint64(result.errors.size()));
+    boxes.inform(QString::number(done) + textsOf(operation).result, MessageIcon::Information);
     const qsizetype errors = state.errorlog.size();
     if (errors >= 1) {
         const QString question =
@@ -475,10 +484,16 @@ void movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& op
                                    MessageIcon::Exclamation);
         return;
     }
+    // A destination typed without its "/" that names an existing folder
+    // means that folder; otherwise the text stays a prefix of the new names.
+    MoveOptions chosen = options;
+    if (!chosen.destination.endsWith(u'/') &&
+        platform::fileInfo(chosen.destination).type == platform::FileType::Folder)
+        chosen.destination += u'/';
     if (runner)
-        startfileoperation(state, frontend, *runner, FileOperation::Move, options);
+        startfileoperation(state, frontend, *runner, FileOperation::Move, chosen);
     else
-        movefiles(state, frontend, options);
+        movefiles(state, frontend, chosen);
 }
 
 std::vector<DeleteDialogRow> deletedialogrows(const ResultList& list) {

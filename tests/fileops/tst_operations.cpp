@@ -78,6 +78,7 @@ private slots:
     void filesBelowAPathLongerThanPathMax();
     void moveFindsFreeNamesAndNeverOverwrites();
     void destinationIsAPrefix();
+    void failedMoveIsNotReportedAsDone();
     void freeNameSearch();
     void manyFilesOfOneNameTakeTheFirstFreeNames();
     void recycleGoesToTheTrash();
@@ -235,10 +236,15 @@ void OperationsTest::undeletableFileIsLoggedAndTheLogEmptied() {
         deletefiles(state, frontend);
 
         QVERIFY(exists(tree.path(u"locked/stuck.txt"_s)));
-        QCOMPARE(names(state.resultlist), (QStringList{u"free.txt"_s, u"other.txt"_s}));
+        // The file still in place keeps its row, unchecked, and is not counted.
+        QStringList kept = names(state.resultlist);
+        kept.sort();
+        QCOMPARE(kept, (QStringList{u"free.txt"_s, u"other.txt"_s, u"stuck.txt"_s}));
+        for (const ResultEntry& entry : state.resultlist)
+            QVERIFY(!entry.checked);
         const auto& shown = frontend.boxes.shown;
         QCOMPARE(shown.size(), 3);
-        QCOMPARE(shown[1].text, u"1 files have been permanently deleted."_s);
+        QCOMPARE(shown[1].text, u"0 files have been permanently deleted."_s);
         QCOMPARE(shown[2].text, u"1 errors occured while trying to complete this operation."
                                 u"\r\n\r\nWould you like to see the log?"_s);
         QCOMPARE(shown[2].icon, MessageIcon::Exclamation);
@@ -422,7 +428,10 @@ void OperationsTest::moveFindsFreeNamesAndNeverOverwrites() {
     QVERIFY2(log[0].startsWith(u"Error: 'File exists' occured while trying to move: "_s),
              qPrintable(log[0]));
     QVERIFY(log[0].endsWith(u" to "_s + destination + u"b.txt"_s));
-    QVERIFY(state.resultlist.empty());
+    // The file that stayed keeps its row, unchecked.
+    QCOMPARE(state.resultlist.size(), size_t(2));
+    QVERIFY(std::none_of(state.resultlist.begin(), state.resultlist.end(),
+                         [](const ResultEntry& entry) { return entry.checked; }));
     QVERIFY(!frontend.events.contains(u"close move"_s));
 
     // Into its own folder: with renaming it becomes name(0).ext there.
@@ -457,6 +466,43 @@ void OperationsTest::destinationIsAPrefix() {
     QCOMPARE(frontend.boxes.shown[0].text,
              u"You must first select a path to move the files too!"_s);
     QCOMPARE(frontend.boxes.shown[0].icon, MessageIcon::Exclamation);
+}
+
+void OperationsTest::failedMoveIsNotReportedAsDone() {
+    testing::TempTree tree;
+    tree.writeFile(u"src/a.txt"_s, "same");
+    tree.writeFile(u"src/b.txt"_s, "same");
+    tree.writeFile(u"src/c.txt"_s, "same");
+    tree.makeFolder(u"Backup"_s);
+    // To a folder that does not exist nothing moves: no file counts as moved,
+    // and the rows of the files still in place stay, unchecked.
+    testing::FakeFrontend frontend;
+    AppState state;
+    state.resultlist = grouped(tree, {u"src/a.txt"_s, u"src/b.txt"_s, u"src/c.txt"_s},
+                               {u"src/a.txt"_s, u"src/b.txt"_s});
+    frontend.boxes.answer(MessageAnswer::Ok);
+    frontend.boxes.answer(MessageAnswer::Ok);
+    frontend.boxes.answer(MessageAnswer::No);
+    movefilesclicked(state, frontend, {tree.path(u"missing/"_s), true});
+    QVERIFY(exists(tree.path(u"src/a.txt"_s)) && exists(tree.path(u"src/b.txt"_s)));
+    QCOMPARE(frontend.boxes.shown.size(), 3);
+    QCOMPARE(frontend.boxes.shown[1].text, u"0 files have been moved."_s);
+    QVERIFY(frontend.boxes.shown[2].text.startsWith(u"2 errors occured"_s));
+    QCOMPARE(names(state.resultlist), (QStringList{u"a.txt"_s, u"b.txt"_s, u"c.txt"_s}));
+    for (const ResultEntry& entry : state.resultlist)
+        QVERIFY(!entry.checked);
+
+    // A destination typed without its "/" that names a folder is that
+    // folder; the files go into it, not beside it under a longer name.
+    state.resultlist[0].checked = true;
+    frontend.boxes.shown.clear();
+    frontend.boxes.answer(MessageAnswer::Ok);
+    frontend.boxes.answer(MessageAnswer::Ok);
+    movefilesclicked(state, frontend, {tree.path(u"Backup"_s), true});
+    QCOMPARE(readAll(tree.path(u"Backup/a.txt"_s)), QByteArray("same"));
+    QVERIFY(!exists(tree.path(u"Backupa.txt"_s)));
+    QCOMPARE(frontend.boxes.shown[1].text, u"1 files have been moved."_s);
+    QCOMPARE(names(state.resultlist), (QStringList{u"b.txt"_s, u"c.txt"_s}));
 }
 
 void OperationsTest::freeNameSearch() {
