@@ -73,9 +73,12 @@ public:
     bool stopped() const { return m_state.stopflag.load(std::memory_order_relaxed); }
 
     // One walk of a path entry's tree with one pattern.
-    void run(const QString& root, const QString& pattern, const EntryOptions& options) {
+    // skips: the skip folders in force for this entry.
+    void run(const QString& root, const QString& pattern, const EntryOptions& options,
+             const QStringList& skips) {
         m_matcher = platform::PatternMatcher(pattern);
         m_options = &options;
+        m_skips = &skips;
         // The user's own root may lie behind links; below it nothing does.
         enter(root);
         platform::Folder folder(root);
@@ -92,7 +95,7 @@ private:
     bool mayDescendFrom(const QString& folder) const {
         if (!m_options->subdirs)
             return false;
-        for (const QString& skip : m_input.skipfolders) {
+        for (const QString& skip : *m_skips) {
             if (folder.startsWith(skip))
                 return false;
         }
@@ -291,6 +294,7 @@ private:
     bool m_folderKnown = false;
     platform::FileIdentity m_folderId;
     QSet<quint64> m_recordedHere;
+    const QStringList* m_skips = nullptr;
 };
 
 // The walking phase over the whole path table; false when stopped.
@@ -299,12 +303,13 @@ bool walkPathTable(const ScanInput& input, AppState& state, CandidateStore& stor
     for (const PathEntry& entry : input.pathtable) {
         const QString folder = entry.folder();
         const EntryOptions options = EntryOptions::fromPathEntry(entry);
-        if (input.skipfolders.contains(folder))
-            continue;
+        // A skip folder that holds the entry's own folder does not apply to
+        // it: the user chose to scan in there.
+        const QStringList skips = skipfoldersfor(input.skipfolders, addbackslash(folder));
         for (const QString& pattern : splitpatterns(entry.patterntext())) {
             if (walk.stopped())
                 return false;
-            walk.run(addbackslash(folder), pattern, options);
+            walk.run(addbackslash(folder), pattern, options, skips);
         }
     }
     return !walk.stopped();
