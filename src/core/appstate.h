@@ -82,6 +82,7 @@ struct AppState {
     // Set while a scan or comparison run is busy: only these runs own the
     // "Time spent" clock; file operations and reports leave it alone.
     bool timedrun = false;
+    qint64 spacefreed = -1; // bytes the last replacement by links or clones freed; -1: none
 
     // Scan options of the path entry being walked
     bool minsizeon = false;

@@ -2,6 +2,8 @@
 
 #include "compare/grouping.h"
 #include "core/busy.h"
+#include "core/format.h"
+#include "fileops/undo.h"
 #include "platform/filename.h"
 #include "platform/fileops.h"
 #include "platform/folder.h"
@@ -285,6 +287,7 @@ FileJobResult runfilejob(const FileJobInput& input) {
             result.stopped = true;
             break;
         }
+        bool failed = false;
         try {
             QString line;
             switch (input.operation) {
@@ -311,7 +314,8 @@ FileJobResult runfilejob(const FileJobInput& input) {
                 break;
             }
             }
-            if (!line.isEmpty())
+            failed = !line.isEmpty();
+            if (failed)
                 result.errors.append(line);
         } catch (const std::exception& error) {
             // Before the first file, or anywhere in a recycle, an unexpected
@@ -324,6 +328,7 @@ FileJobResult runfilejob(const FileJobInput& input) {
         ++result.processed;
         result.processedrows.push_back(item.row);
         result.processedpaths.append(item.fullPath());
+        result.processedfailed.push_back(failed);
         if (input.progress)
             input.progress->fetch_add(1, std::memory_order_relaxed);
     }
@@ -413,7 +418,8 @@ void finishfileoperation(AppState& state, Frontend& frontend, FileOperation oper
         ResultEntry& entry = state.resultlist[size_t(row)];
         if (entry.fullPath() != result.processedpaths.value(qsizetype(k)))
             continue;
-        if (platform::fileInfo(entry.fullPath()).exists())
+        const bool failed = k < result.processedfailed.size() && result.processedfailed[k];
+        if (failed && platform::fileInfo(entry.fullPath()).exists())
             entry.checked = false;
         else
             remove[size_t(row)] = true;
@@ -422,7 +428,12 @@ void finishfileoperation(AppState& state, Frontend& frontend, FileOperation oper
 
     // Every failed step wrote one line; only the others count as done.
     const qint64 done = std::max<qint64>(0, result.processed - qint64(result.errors.size()));
-    boxes.inform(QString::number(done) + textsOf(operation).result, MessageIcon::Information);
+    QString text = QString::number(done) + textsOf(operation).result;
+    if (operation == FileOperation::HardLink || operation == FileOperation::Clone) {
+        state.spacefreed = result.freedbytes;
+        text = crlfJoin({text, QString(), sizeMbText(result.freedbytes) + u" MB freed."_s});
+    }
+    boxes.inform(text, MessageIcon::Information);
     const qsizetype errors = state.errorlog.size();
     if (errors >= 1) {
         const QString question =
@@ -475,6 +486,50 @@ bool startfileoperation(AppState& state, Frontend& frontend, JobRunner& runner,
                             endbusy(state, frontend);
                             finishfileoperation(state, frontend, operation, *result);
                         });
+}
+
+bool startundo(AppState& state, Frontend& frontend, JobRunner& runner) {
+    MessageBoxes& boxes = frontend.messages();
+    if (runner.isRunning())
+        return false;
+    const UndoResult offer = undoableoperation(Journal(Journal::defaultPath()));
+    if (!offer.available || offer.permanent) {
+        boxes.inform(offer.permanent ? u"The last operation deleted files permanently: it "
+                                       "cannot be taken back."_s
+                                     : u"There is no operation to take back."_s,
+                     MessageIcon::Information);
+        return false;
+    }
+    const QString question =
+        crlfJoin({u"The last operation ("_s + journalActionName(offer.action) + u", "_s +
+                      QString::number(offer.files) + u" files) will be taken back."_s,
+                  QString(), u"Click on OK to continue."_s});
+    if (!boxes.askOkCancel(question, MessageIcon::Exclamation, MessageAnswer::Cancel))
+        return false;
+    auto result = std::make_shared<UndoResult>();
+    beginbusy(state, frontend);
+    return runner.start(
+        [result] {
+            Journal journal(Journal::defaultPath());
+            *result = undolastoperation(journal);
+        },
+        [&state, &frontend, result] {
+            endbusy(state, frontend);
+            state.spacefreed = -1;
+            state.errorlog.append(result->errors);
+            MessageBoxes& messages = frontend.messages();
+            messages.inform(QString::number(result->restored) + u" files have been taken back."_s,
+                            MessageIcon::Information);
+            if (!state.errorlog.isEmpty() &&
+                messages.askYesNo(crlfJoin({QString::number(state.errorlog.size()) +
+                                                u" errors occured while trying to complete "
+                                                "this operation."_s,
+                                            QString(), u"Would you like to see the log?"_s}),
+                                  MessageIcon::Exclamation, MessageAnswer::Yes))
+                frontend.showErrorLog();
+            state.errorlog.clear();
+            frontend.statusChanged();
+        });
 }
 
 void movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& options,

@@ -67,11 +67,18 @@ struct FileJobResult {
     qint64 processed = 0;                 // files whose step ran, failed or not
     std::vector<qsizetype> processedrows; // ascending
     QStringList processedpaths;           // the full path of each of those rows
+    std::vector<bool> processedfailed;    // whether the step of each of those rows failed
     QStringList errors;                   // one error-log line per failed step
     bool stopped = false;                 // the stop request ended the job early
     QString failure;                      // an unexpected failure that ended the operation at once
     qint64 freedbytes = 0;                // HardLink and Clone: the sizes of the files replaced
 };
+
+// Takes back the last operation of the journal on the runner's worker
+// thread, after a question (Cancel is the default); the program is busy
+// meanwhile, and afterwards tells how many files came back and offers the
+// error log. False when nothing was started.
+bool startundo(AppState& state, Frontend& frontend, JobRunner& runner);
 
 // Writes one journal record per file of a job, all under one run, before
 // the file is touched.

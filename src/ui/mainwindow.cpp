@@ -4,6 +4,8 @@
 #include "core/busy.h"
 #include "core/startup.h"
 #include "core/status.h"
+#include "fileops/operations.h"
+#include "fileops/undo.h"
 #include "platform/platform.h"
 #include "ui/commandbutton.h"
 #include "ui/dialogframe.h"
@@ -146,6 +148,8 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     connect(m_status, &StatusPanel::compareLinkActivated, this, [this] { runCommand(Compare); });
     connect(m_status, &StatusPanel::previewLinkActivated, this,
             [this] { m_dialogs->showPreview(); });
+    connect(m_status, &StatusPanel::undoLinkActivated, this,
+            [this] { startundo(m_state, *this, *m_jobs); });
 
     // The border images, the same ones the dialogs borrow.
     addskinedges(this);
@@ -246,6 +250,12 @@ void MainWindow::buildLinks() {
     connect(m_historyLink, &TextLink::activated, this, [this] { m_dialogs->showVersionHistory(); });
 }
 
+void MainWindow::refreshUndo() {
+    // An operation of the journal can be taken back, unless it deleted for good.
+    const UndoResult offer = undoableoperation(Journal(Journal::defaultPath()));
+    m_status->showUndo(!m_busy && offer.available && !offer.permanent, m_state.spacefreed);
+}
+
 bool MainWindow::load(const SystemFacts& system) {
     const bool wizard = startup(m_state, system);
     // Whatever the file says, the window opens inside the screen: a size
@@ -267,6 +277,7 @@ bool MainWindow::load(const SystemFacts& system) {
     setWindowTitle(maintitle(m_state));
     m_Label8->setText(m_state.appversion);
     m_Label8->setAccessibleName(u"Version "_s + m_state.appversion);
+    refreshUndo();
     layoutwindow();
     return wizard;
 }
@@ -373,6 +384,7 @@ void MainWindow::showBusy(bool busy) {
         // Operations and reports are busy too, but their time is not the run's.
         m_clockRunning = m_state.timedrun;
         m_busy = true;
+        m_status->showUndo(false, m_state.spacefreed);
         m_statusTimer.start();
         refreshStatus();
     } else {
@@ -380,6 +392,7 @@ void MainWindow::showBusy(bool busy) {
         refreshStatus();
         m_clockRunning = false;
         m_busy = false;
+        refreshUndo();
         // Disabling the commands pushed the focus on to Stop; give it back,
         // or Enter after the next dialog would ask to stop nothing.
         QWidget* focused = focusWidget();

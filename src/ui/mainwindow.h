@@ -135,6 +135,8 @@ private:
     void buildTitleBar();
     void buildCommandBar();
     void buildLinks();
+    // Shows "Undo last operation" while the journal holds an operation to take back.
+    void refreshUndo();
     void refreshStatus();
     void comparisonTimerTick();
     void pointerOverPart(QWidget* part, QPoint windowPosition);

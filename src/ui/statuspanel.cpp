@@ -1,5 +1,6 @@
 #include "ui/statuspanel.h"
 
+#include "core/format.h"
 #include "ui/pictures.h"
 #include "ui/textlink.h"
 
@@ -170,11 +171,29 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
     m_notices[int(Notice::Completion)] = completion;
     m_notices[int(Notice::Preview)] = Frame4;
 
+    // Taking back the last operation, and what the last replacement freed.
+    m_undoLink = new TextLink(u"Undo last operation"_s, this);
+    m_undoLink->setObjectName(u"undolink"_s);
+    m_undoLink->setToolTip(u"Takes back the last recycle, move or replacement by links"_s);
+    m_freed = new QLabel(this);
+    m_freed->setObjectName(u"spacefreed"_s);
+    m_freed->setAccessibleName(u"Space freed"_s);
+    m_freed->setToolTip(u"The space the last replacement by links or clones freed"_s);
+    auto* undoLayout = new QHBoxLayout;
+    undoLayout->setContentsMargins(0, 0, 0, 0);
+    undoLayout->addWidget(m_freed);
+    undoLayout->addWidget(m_undoLink);
+    undoLayout->addStretch(1);
+    m_undoLink->hide();
+    m_freed->hide();
+    connect(m_undoLink, &TextLink::activated, this, &StatusPanel::undoLinkActivated);
+
     auto* left = new QVBoxLayout;
     left->setContentsMargins(0, 0, 0, 0);
     left->setSpacing(6);
     left->addLayout(grid);
     left->addWidget(Frame4);
+    left->addLayout(undoLayout);
     left->addStretch(1);
 
     auto* right = new QVBoxLayout;
@@ -188,6 +207,15 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
     layout->setSpacing(24);
     layout->addLayout(left);
     layout->addLayout(right, 1);
+}
+
+void StatusPanel::showUndo(bool available, qint64 freedBytes) {
+    m_undoLink->setVisible(available);
+    m_freed->setVisible(freedBytes >= 0);
+    if (freedBytes >= 0) {
+        m_freed->setText(sizeMbText(freedBytes) + u" MB freed."_s);
+        m_freed->setAccessibleName(m_freed->text());
+    }
 }
 
 void StatusPanel::showCounters(const StatusTexts& texts) {

@@ -26,6 +26,10 @@ public:
     void showResults(const QString& labelposs1, const QString& labeldef1,
                      const QString& labelmbselected1);
     void setNoticeVisible(Notice notice, bool visible);
+    // The "Undo last operation" link, and the space the last replacement by
+    // links or clones freed (freedBytes < 0: none to tell).
+    void showUndo(bool available, qint64 freedBytes);
+    TextLink* undoLink() const { return m_undoLink; }
     bool isNoticeVisible(Notice notice) const;
 
     QLabel* labelfound1 = nullptr;
@@ -46,9 +50,12 @@ public:
 signals:
     void compareLinkActivated();
     void previewLinkActivated();
+    void undoLinkActivated();
 
 private:
     QWidget* m_notices[3] = {nullptr, nullptr, nullptr};
+    TextLink* m_undoLink = nullptr;
+    QLabel* m_freed = nullptr;
 };
 
 } // namespace quillfen::ui
