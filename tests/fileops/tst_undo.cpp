@@ -1,4 +1,5 @@
 #include "core/appstate.h"
+#include "core/jobrunner.h"
 #include "fakefrontend.h"
 #include "fileops/journal.h"
 #include "fileops/operations.h"
@@ -54,6 +55,7 @@ private slots:
     void operationsAreJournaledAndTakenBack_data();
     void operationsAreJournaledAndTakenBack();
     void linkingKeepsEveryNameAndFreesTheCopies();
+    void theWindowTakesBackTheLastOperation();
 
 private:
     testing::TempTree m_home;
@@ -327,6 +329,31 @@ void UndoTest::linkingKeepsEveryNameAndFreesTheCopies() {
     testing::FakeFrontend frontend;
     QVERIFY(!confirmfileoperation(state, frontend, FileOperation::Clone));
     QCOMPARE(frontend.boxes.shown.size(), 1);
+}
+
+void UndoTest::theWindowTakesBackTheLastOperation() {
+    testing::TempTree tree;
+    AppState state;
+    const Groups groups = makeGroups(tree, state);
+    testing::FakeFrontend frontend;
+    JobRunner runner;
+    QSignalSpy finished(&runner, &JobRunner::finished);
+    frontend.boxes.answer(MessageAnswer::Ok);
+    QVERIFY(startfileoperation(state, frontend, runner, FileOperation::Recycle));
+    QVERIFY(finished.wait(10000));
+    QVERIFY(!platform::fileInfo(groups.files[1]).exists());
+
+    frontend.boxes.answer(MessageAnswer::Ok);
+    QVERIFY(startundo(state, frontend, runner));
+    QVERIFY(frontend.busy);
+    QVERIFY(finished.wait(10000));
+    QVERIFY(!frontend.busy);
+    QCOMPARE(frontend.boxes.shown.last().text, u"3 files have been taken back."_s);
+    for (int k = 0; k < groups.files.size(); ++k)
+        QCOMPARE(fixtures::readAll(groups.files[k]), groups.contents[k]);
+    // Taken back once: nothing is left to take back.
+    QVERIFY(!startundo(state, frontend, runner));
+    QCOMPARE(frontend.boxes.shown.last().text, u"There is no operation to take back."_s);
 }
 
 QTEST_GUILESS_MAIN(UndoTest)
