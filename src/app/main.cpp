@@ -6,6 +6,7 @@
 
 #include "core/appstate.h"
 #include "core/systemfacts.h"
+#include "core/version.h"
 #include "scan/scanoptions.h"
 #include "ui/dialoghost.h"
 #include "ui/mainwindow.h"
@@ -19,7 +20,7 @@ using namespace Qt::StringLiterals;
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Quillfen"_s);
-    QApplication::setApplicationVersion(u"2.32"_s);
+    QApplication::setApplicationVersion(quillfen::programversion());
     // The task bar finds the program's icon and name through its desktop file.
     QGuiApplication::setDesktopFileName(u"quillfen"_s);
     QApplication::setWindowIcon(quillfen::ui::applicationIcon());

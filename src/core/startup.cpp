@@ -50,7 +50,7 @@ bool startup(AppState& state, const SystemFacts& system) {
         addpats(state);
 
     state.errorlog.clear();
-    state.appversion = u"2.32"_s;
+    state.appversion = programversion();
     return !state.nowizard;
 }
 

@@ -69,7 +69,7 @@ void StartupTest::firstStartShowsTheDefaults() {
     QCOMPARE(state.settingspath, system.settingsPath());
     QVERIFY(state.stopflag);
     QCOMPARE(state.crctable, buildcrctable());
-    QCOMPARE(maintitle(state), u"Quillfen v2.32"_s);
+    QCOMPARE(maintitle(state), u"Quillfen v"_s + programversion());
 
     QVERIFY(state.settings.skipfolderlist.size() > 10);
     for (const CheckedEntry& entry : state.settings.skipfolderlist)

@@ -42,8 +42,8 @@ private slots:
 
 void MainWindowTest::startUpSetsTitleAndState() {
     Window w;
-    QCOMPARE(w.window.windowTitle(), u"Quillfen v2.32"_s);
-    QCOMPARE(w.state.appversion, u"2.32"_s);
+    QCOMPARE(w.window.windowTitle(), u"Quillfen v"_s + programversion());
+    QCOMPARE(w.state.appversion, programversion());
     QCOMPARE(w.state.crctable[1], 0x77073096u);
     QVERIFY(w.state.stopflag);
     QCOMPARE(w.window.size(), QSize(1000, 667)); // 15000 x 10000 twips
