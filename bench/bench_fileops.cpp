@@ -30,7 +30,11 @@ FileJobInput sameNamedFiles(const QString& root, qint64 count, FileOperation ope
         const int fd = ::open(platform::encodeFileName(folder + u"same.txt"_s).constData(),
                               O_WRONLY | O_CREAT | O_TRUNC, 0644);
         ::close(fd);
-        input.items.push_back({qsizetype(k), folder, u"same.txt"_s, 0, 0, false});
+        FileJobItem item;
+        item.row = qsizetype(k);
+        item.path = folder;
+        item.filename = u"same.txt"_s;
+        input.items.push_back(item);
     }
     return input;
 }
