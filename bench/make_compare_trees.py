@@ -8,6 +8,8 @@ mixed: about 40,000 files and 3 GB in 400 folders: files of 10 kB to 150 kB
        some in their last byte.
 small: 200,000 files of 1 byte to 64 kB (log-uniform) in 2,000 folders,
        about 15 % copies; equal sizes are common, so most files meet decoys.
+files:N: the small tree's kind scaled to about N files (N / 100 folders),
+       for measuring how time and memory grow with the number of files.
 
 Both also hold a dot-folder with copies (never scanned) and a few hard links.
 """
@@ -124,13 +126,29 @@ def small(root):
     return tree
 
 
+def scaled(root, files):
+    originals = int(files / 1.165)  # copies(0.15) adds about 16.5 %
+    tree = Tree(root, 3, max(files // 100, 1))
+    seed = 9000000
+    while tree.count < originals:
+        length = int(65536 ** tree.random.random())
+        tree.write(seed, max(length, 1))
+        seed += 1
+    tree.copies(0.15)
+    tree.extras()
+    return tree
+
+
 def main():
     target = sys.argv[1]
     which = sys.argv[2]
     if os.path.exists(os.path.join(target, ".complete")):
         return
     os.makedirs(target, exist_ok=True)
-    tree = mixed(target) if which == "mixed" else small(target)
+    if which.startswith("files:"):
+        tree = scaled(target, int(which[len("files:"):]))
+    else:
+        tree = mixed(target) if which == "mixed" else small(target)
     with open(os.path.join(target, ".complete"), "w") as done:
         done.write("%d files, %d bytes\n" % (tree.count, tree.bytes))
     print("%s: %d files, %.2f GB" % (which, tree.count, tree.bytes / 1e9))

@@ -7,8 +7,10 @@
 #include "compare/grouping.h"
 #include "core/appstate.h"
 #include "core/headlessfrontend.h"
+#include "fileops/operations.h"
 #include "platform/filename.h"
 #include "platform/platform.h"
+#include "results/keeprules.h"
 #include "scan/scanengine.h"
 
 #include <QCoreApplication>
@@ -32,9 +34,15 @@ QString currentFolder() {
     return platform::decodeFileName(buffer.data(), qsizetype(std::strlen(buffer.data())));
 }
 
-void printError(const QString& message) {
-    const QByteArray text = u"quillfen-cli: "_s.toUtf8() + platform::encodeFileName(message) + '\n';
+void printLine(const QByteArray& line) {
+    const QByteArray text = line + '\n';
     std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+    std::fflush(stderr);
+}
+
+// Messages may hold file names: escaped, so that a name cannot add lines.
+void printError(const QString& message) {
+    printLine("quillfen-cli: " + cli::escaped(message));
 }
 
 // Compares the scanned list with the planned passes and groups what is left,
@@ -52,6 +60,7 @@ void compareList(AppState& state, const QString& plan) {
     HeadlessFrontend window;
     coloritems(state, window);
     coloritems(state, window);
+    state.resultlist = duplicategroups(std::move(state.resultlist));
     setDuplicateCounters(state, result.plandone, countnamedrows(state.resultlist));
 }
 
@@ -59,6 +68,94 @@ bool writeAll(const QByteArray& bytes) {
     return std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) ==
                size_t(bytes.size()) &&
            std::fflush(stdout) == 0;
+}
+
+using Action = cli::Options::Action;
+
+QString actionWord(Action action) {
+    switch (action) {
+    case Action::Trash:
+        return u"trash"_s;
+    case Action::Delete:
+        return u"delete"_s;
+    default:
+        return u"move"_s;
+    }
+}
+
+// Each file of each group with what would be done to it.
+void printPlan(const ResultList& list, const cli::Options& options) {
+    for (const ResultEntry& row : list) {
+        if (row.isSeparator())
+            continue;
+        QByteArray line;
+        if (!row.checked)
+            line = "would keep: " + cli::escaped(row.fullPath());
+        else if (options.action == Action::Move)
+            line = "would move: " + cli::escaped(row.fullPath()) + " to " +
+                   cli::escaped(options.moveto + row.filename);
+        else
+            line = "would " + actionWord(options.action).toUtf8() + ": " +
+                   cli::escaped(row.fullPath());
+        printLine(line);
+    }
+}
+
+// One question on the terminal; only "y" or "yes" goes on.
+bool confirmed(qsizetype files, const cli::Options& options) {
+    QString question;
+    switch (options.action) {
+    case Action::Trash:
+        question = u"Move %1 files to the trash?"_s;
+        break;
+    case Action::Delete:
+        question = u"Delete %1 files permanently?"_s;
+        break;
+    default:
+        question = u"Move %1 files to %2?"_s;
+        break;
+    }
+    question = question.arg(files);
+    if (options.action == Action::Move)
+        question = question.arg(options.moveto);
+    const QByteArray prompt = cli::escaped(question) + " [y/N] ";
+    std::fwrite(prompt.constData(), 1, size_t(prompt.size()), stderr);
+    std::fflush(stderr);
+    char answer[64] = {};
+    if (std::fgets(answer, sizeof answer, stdin) == nullptr)
+        return false;
+    const QByteArray word = QByteArray(answer).trimmed().toLower();
+    return word == "y" || word == "yes";
+}
+
+// Keeps one file of every group, acts on the others; the exit status.
+int act(AppState& state, const cli::Options& options) {
+    AssistantWorking working;
+    keepworking(options.keeprules, working);
+    selectallbutkept(state.resultlist, working);
+    if (options.dryrun) {
+        printPlan(state.resultlist, options);
+        return 0;
+    }
+    const FileOperation operation = options.action == Action::Trash    ? FileOperation::Recycle
+                                    : options.action == Action::Delete ? FileOperation::Delete
+                                                                       : FileOperation::Move;
+    const FileJobInput input =
+        planfileoperation(state, operation, MoveOptions{options.moveto, options.rename});
+    if (input.items.empty())
+        return 0;
+    if (!options.yes && !confirmed(qsizetype(input.items.size()), options)) {
+        printError(u"nothing was changed"_s);
+        return 2;
+    }
+    const FileJobResult result = runfilejob(input);
+    for (const QString& line : result.errors)
+        printLine(cli::escaped(line));
+    if (!result.failure.isEmpty()) {
+        printError(u"An error occured! "_s + result.failure);
+        return 1;
+    }
+    return result.errors.isEmpty() ? 0 : 1;
 }
 
 } // namespace
@@ -82,11 +179,22 @@ int main(int argc, char** argv) {
         writeAll(cli::usageText().toUtf8());
         return 0;
     }
-    for (const PathEntry& entry : options->pathtable) {
-        platform::DirectoryListing listing(entry.folder());
+    const bool acting = options->action != Action::None && !options->dryrun;
+    if (acting && !options->yes && ::isatty(STDIN_FILENO) != 1) {
+        printError(u"standard input is not a terminal to ask on: give --yes to act without "
+                   "asking, or --dry-run"_s);
+        return 2;
+    }
+    QStringList folders;
+    for (const PathEntry& entry : options->pathtable)
+        folders << entry.folder();
+    if (options->action == Action::Move)
+        folders << options->moveto;
+    for (const QString& folder : folders) {
+        platform::DirectoryListing listing(folder);
         if (!listing.isOpen()) {
             printError(u"cannot open folder %1: %2"_s.arg(
-                entry.folder(), QString::fromLocal8Bit(std::strerror(listing.error()))));
+                folder, QString::fromLocal8Bit(std::strerror(listing.error()))));
             return 2;
         }
     }
@@ -108,6 +216,8 @@ int main(int argc, char** argv) {
     state.labelposs1 = QString::number(state.resultlist.size());
     if (!options->compareplan.isEmpty() && !state.resultlist.empty())
         compareList(state, options->compareplan);
+    else
+        state.resultlist = duplicategroups(std::move(state.resultlist));
     const qint64 elapsed = qint64(quint32(platform::tickCount() - start));
 
     QByteArray out;
@@ -119,13 +229,18 @@ int main(int argc, char** argv) {
     };
     if (options->json)
         cli::writeJson(state.resultlist, state, elapsed, out, flush);
+    else if (options->null)
+        cli::writeNull(state.resultlist, out, flush);
     else
         cli::writeText(state.resultlist, out, flush);
     flush(out);
     if (writeError != 0) {
+        // Nothing is done to files whose list could not be shown.
         printError(u"cannot write the output: %1"_s.arg(
             QString::fromLocal8Bit(std::strerror(writeError))));
         return 1;
     }
-    return 0;
+    if (options->action == Action::None)
+        return 0;
+    return act(state, *options);
 }

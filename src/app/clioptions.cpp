@@ -6,6 +6,8 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <algorithm>
+#include <iterator>
 
 namespace quillfen::cli {
 
@@ -15,7 +17,9 @@ QString usageText() {
     return u"Usage: quillfen-cli [options] FOLDER...\n"
            "Lists the duplicate files under the folders: files that share their size\n"
            "with another file and, unless --compare none is given, their contents\n"
-           "too. One full path per line, an empty line between groups, largest first.\n"
+           "too. One full path per line, an empty line between groups, largest first;\n"
+           "every group has two or more files. With an action, one file of each group\n"
+           "is kept and the others are moved to the trash, deleted or moved.\n"
            "\n"
            "Options:\n"
            "  --pattern TEXT        file-name patterns, separated by \";\" (default \"*.*\")\n"
@@ -32,10 +36,48 @@ QString usageText() {
            "                        list of fuzzy, crc, bytewise (run in that order), or\n"
            "                        none to list the files of equal size (default\n"
            "                        fuzzy,bytewise); prints the duplicates found\n"
+           "  -h, --help            show this text\n"
+           "\n"
+           "Output:\n"
+           "  -0, --null            each path as its bytes followed by a NUL byte, an\n"
+           "                        empty entry (one more NUL) between groups\n"
            "  --json                print {\"groups\": [{\"size\": N, \"files\": [...]}],\n"
            "                        \"stats\": {...}}; bytes of names that are not UTF-8\n"
            "                        are written as \\udcXX escapes\n"
-           "  -h, --help            show this text\n"_s;
+           "\n"
+           "Without them, names are escaped so that none can end a line or fake a\n"
+           "group: a backslash is written as \\\\, a line feed as \\n, a tab as \\t, and\n"
+           "other bytes below 0x20, the byte 0x7f, every byte that is not part of\n"
+           "valid UTF-8 and the bytes of the characters U+0080 to U+009F, U+2028 and\n"
+           "U+2029 as \\xHH (two lower-case hex digits).\n"
+           "\n"
+           "Actions (at most one; they need --compare with crc or bytewise):\n"
+           "  --trash               move the other files of each group to the trash\n"
+           "  --delete              delete the other files of each group for good\n"
+           "  --move-to DIR         move the other files of each group into DIR\n"
+           "  --rename              with --move-to: a file whose name is taken in DIR\n"
+           "                        gets a free one, name(0).ext, name(1).ext, ...\n"
+           "  --keep RULES          which file of each group is kept: a comma list in\n"
+           "                        priority order of oldest, newest, shortest-name,\n"
+           "                        longest-name, shortest-folder, longest-folder; a\n"
+           "                        later rule decides between files that an earlier one\n"
+           "                        finds equal; every group keeps one file (default\n"
+           "                        oldest,shortest-name,shortest-folder)\n"
+           "  --dry-run             change nothing; list on stderr each file of each\n"
+           "                        group with what would be done to it\n"
+           "  --yes                 act without asking; otherwise the program asks once\n"
+           "                        on the terminal and refuses when standard input is\n"
+           "                        not a terminal\n"
+           "\n"
+           "The groups are printed to stdout first, as without an action. A file that\n"
+           "changed after it was compared is left alone. Each file that could not be\n"
+           "handled gives one line on stderr, escaped like the output.\n"
+           "\n"
+           "Exit status:\n"
+           "  0  the groups were listed and every file of the action was handled\n"
+           "  1  the output could not be written, or the action failed on a file\n"
+           "  2  bad usage, a folder that cannot be opened, or an action that was\n"
+           "     refused or not confirmed (nothing was changed)\n"_s;
 }
 
 namespace {
@@ -111,6 +153,92 @@ std::optional<QString> comparePlan(const QString& value, QString& error) {
     return ordered;
 }
 
+// The rules of --keep in priority order.
+std::optional<std::vector<KeepRule>> keepRules(const QString& value, QString& error) {
+    static const std::pair<QString, KeepRule> words[] = {
+        {u"oldest"_s, KeepRule::Oldest},
+        {u"newest"_s, KeepRule::Newest},
+        {u"shortest-name"_s, KeepRule::ShortestName},
+        {u"longest-name"_s, KeepRule::LongestName},
+        {u"shortest-folder"_s, KeepRule::ShortestFolder},
+        {u"longest-folder"_s, KeepRule::LongestFolder},
+    };
+    std::vector<KeepRule> rules;
+    for (const QString& raw : value.split(u',')) {
+        const QString word = raw.trimmed().toLower();
+        const auto known = std::find_if(std::begin(words), std::end(words),
+                                        [&word](const auto& pair) { return pair.first == word; });
+        if (known == std::end(words)) {
+            error = u"--keep takes a comma list of oldest, newest, shortest-name, longest-name, "
+                    "shortest-folder, longest-folder, not \"%1\""_s.arg(raw);
+            return std::nullopt;
+        }
+        rules.push_back(known->second);
+    }
+    AssistantWorking working;
+    if (!keepworking(rules, working)) {
+        error =
+            u"--keep \"%1\" ranks by the date, the name or the folder more than once"_s.arg(value);
+        return std::nullopt;
+    }
+    return rules;
+}
+
+// The action and its companions; false with error set on bad usage.
+bool actionOptions(const QCommandLineParser& parser, Options& options, const QString& currentFolder,
+                   QString& error) {
+    int actions = 0;
+    if (parser.isSet(u"trash"_s)) {
+        options.action = Options::Action::Trash;
+        ++actions;
+    }
+    if (parser.isSet(u"delete"_s)) {
+        options.action = Options::Action::Delete;
+        ++actions;
+    }
+    if (parser.isSet(u"move-to"_s)) {
+        options.action = Options::Action::Move;
+        ++actions;
+        const QString folder = parser.value(u"move-to"_s);
+        if (folder.isEmpty()) {
+            error = u"--move-to needs a folder"_s;
+            return false;
+        }
+        options.moveto = absoluteFolder(folder, currentFolder);
+    }
+    if (actions > 1) {
+        error = u"only one of --trash, --delete and --move-to may be given"_s;
+        return false;
+    }
+    options.rename = parser.isSet(u"rename"_s);
+    options.dryrun = parser.isSet(u"dry-run"_s);
+    options.yes = parser.isSet(u"yes"_s);
+    if (options.rename && options.action != Options::Action::Move) {
+        error = u"--rename needs --move-to"_s;
+        return false;
+    }
+    for (const QString& name : {u"keep"_s, u"dry-run"_s, u"yes"_s}) {
+        if (parser.isSet(name) && options.action == Options::Action::None) {
+            error = u"--%1 needs an action: --trash, --delete or --move-to"_s.arg(name);
+            return false;
+        }
+    }
+    if (parser.isSet(u"keep"_s)) {
+        const auto rules = keepRules(parser.value(u"keep"_s), error);
+        if (!rules)
+            return false;
+        options.keeprules = *rules;
+    }
+    // Equal sizes or equal samples are no proof that two files are equal.
+    if (options.action != Options::Action::None && !options.compareplan.contains(u'3') &&
+        !options.compareplan.contains(u'4')) {
+        error = u"an action needs a comparison that reads the whole files: --compare with crc "
+                "or bytewise"_s;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<Options> parseArguments(const QStringList& arguments, const QString& currentFolder,
@@ -127,9 +255,18 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
     const QCommandLineOption skipExt(u"skip-ext"_s, QString(), u"EXT"_s);
     const QCommandLineOption compare(u"compare"_s, QString(), u"PASSES"_s);
     const QCommandLineOption json(u"json"_s);
+    const QCommandLineOption null(QStringList{u"0"_s, u"null"_s});
     const QCommandLineOption help(QStringList{u"h"_s, u"help"_s});
+    const QCommandLineOption trash(u"trash"_s);
+    const QCommandLineOption remove(u"delete"_s);
+    const QCommandLineOption moveTo(u"move-to"_s, QString(), u"DIR"_s);
+    const QCommandLineOption rename(u"rename"_s);
+    const QCommandLineOption keep(u"keep"_s, QString(), u"RULES"_s);
+    const QCommandLineOption dryRun(u"dry-run"_s);
+    const QCommandLineOption yes(u"yes"_s);
     parser.addOptions({pattern, minKb, maxKb, noSubdirs, includeEmpty, attributes, skipFolder,
-                       skipExt, compare, json, help});
+                       skipExt, compare, json, null, help, trash, remove, moveTo, rename, keep,
+                       dryRun, yes});
     if (!parser.parse(QStringList{u"quillfen-cli"_s} + arguments)) {
         error = parser.errorText();
         return std::nullopt;
@@ -140,9 +277,14 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
     if (options.help)
         return options;
     options.json = parser.isSet(json);
+    options.null = parser.isSet(null);
+    if (options.json && options.null) {
+        error = u"--json and --null cannot be combined"_s;
+        return std::nullopt;
+    }
 
-    for (const QString& name :
-         {u"pattern"_s, u"min-kb"_s, u"max-kb"_s, u"attributes"_s, u"compare"_s}) {
+    for (const QString& name : {u"pattern"_s, u"min-kb"_s, u"max-kb"_s, u"attributes"_s,
+                                u"compare"_s, u"move-to"_s, u"keep"_s}) {
         if (parser.values(name).size() > 1) {
             error = u"--%1 may be given only once"_s.arg(name);
             return std::nullopt;
@@ -154,6 +296,8 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
             return std::nullopt;
         options.compareplan = *plan;
     }
+    if (!actionOptions(parser, options, currentFolder, error))
+        return std::nullopt;
     const QString patterntext = parser.value(pattern);
     if (patterntext.contains(u'/')) {
         error = u"--pattern cannot contain \"/\""_s;

@@ -1,8 +1,10 @@
 #pragma once
 
-// Command-line options of quillfen-cli: what to scan and how to print it.
+// Command-line options of quillfen-cli: what to scan, how to print it and
+// what to do with the copies.
 
 #include "core/pathentry.h"
+#include "results/keeprules.h"
 
 #include <QString>
 #include <QStringList>
@@ -19,7 +21,16 @@ struct Options {
     // in that order); empty: list the files of equal size without comparing.
     QString compareplan = QStringLiteral("24");
     bool json = false;
+    bool null = false; // -0: NUL-terminated paths, an empty entry between groups
     bool help = false;
+
+    enum class Action { None, Trash, Delete, Move };
+    Action action = Action::None;
+    std::vector<KeepRule> keeprules; // priority order; empty: the assistant's defaults
+    QString moveto;                  // --move-to: absolute folder ending in "/"
+    bool rename = false;             // --rename: free names in moveto
+    bool dryrun = false;
+    bool yes = false;
 };
 
 // Parses the arguments after the program name (decoded file-name style, so

@@ -37,6 +37,9 @@ struct FileInfo {
     qint64 size = -1;      // bytes, 64-bit
     qint64 mtime = 0;      // last modification, seconds since the epoch
     quint32 mtimensec = 0; // nanoseconds of the last modification
+    // Last change of the file or its facts; every write moves it and no user can set it back.
+    qint64 ctime = 0;
+    quint32 ctimensec = 0;
     FileIdentity id;
     quint32 attributes = 0;
     quint64 links = 0; // names the file has (hard links)

@@ -151,7 +151,7 @@ void FilesTest::foldersOpenAtAnyDepthAndRefuseLinks() {
     QVERIFY(Folder(root, "real").isOpen());
     Folder alias(root, "alias");
     QVERIFY(!alias.isOpen());
-    QCOMPARE(alias.error(), ELOOP);
+    QVERIFY(alias.error() == ENOTDIR || alias.error() == ELOOP);
     QCOMPARE(root.entryInfo(u"alias"_s).type, FileType::Symlink);
 
     // A path given whole may go through links; its identity tells where it led.

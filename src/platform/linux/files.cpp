@@ -30,6 +30,8 @@ FileInfo infoFromStat(const struct stat& st, const char* name) {
     info.size = static_cast<qint64>(st.st_size);
     info.mtime = static_cast<qint64>(st.st_mtim.tv_sec);
     info.mtimensec = static_cast<quint32>(st.st_mtim.tv_nsec);
+    info.ctime = static_cast<qint64>(st.st_ctim.tv_sec);
+    info.ctimensec = static_cast<quint32>(st.st_ctim.tv_nsec);
     info.id = {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
     info.links = static_cast<quint64>(st.st_nlink);
     info.atime = static_cast<qint64>(st.st_atim.tv_sec);

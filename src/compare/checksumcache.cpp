@@ -1,0 +1,200 @@
+#include "compare/checksumcache.h"
+
+#include "platform/filename.h"
+
+#include <QDateTime>
+#include <cerrno>
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillfen {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr qint64 kBatch = 4096;
+
+const char* const kSchema = "CREATE TABLE IF NOT EXISTS checksums ("
+                            " device INTEGER NOT NULL, inode INTEGER NOT NULL,"
+                            " size INTEGER NOT NULL, mtime INTEGER NOT NULL,"
+                            " mtimensec INTEGER NOT NULL, ctime INTEGER NOT NULL,"
+                            " ctimensec INTEGER NOT NULL, crc32 INTEGER NOT NULL,"
+                            " hashlow INTEGER NOT NULL, hashhigh INTEGER NOT NULL,"
+                            " fuzzy INTEGER NOT NULL, used INTEGER NOT NULL,"
+                            " PRIMARY KEY (device, inode)) WITHOUT ROWID;"
+                            "CREATE INDEX IF NOT EXISTS checksums_used ON checksums (used);";
+
+void makeFolders(const QByteArray& file) {
+    for (qsizetype slash = file.indexOf('/', 1); slash > 0; slash = file.indexOf('/', slash + 1))
+        ::mkdir(file.left(slash).constData(), 0700);
+}
+
+void bindKey(sqlite3_stmt* statement, const CacheKey& key) {
+    sqlite3_bind_int64(statement, 1, sqlite3_int64(key.device));
+    sqlite3_bind_int64(statement, 2, sqlite3_int64(key.inode));
+}
+
+} // namespace
+
+CacheKey CacheKey::of(const platform::FileInfo& info) {
+    return {info.id.device, info.id.inode, info.size,     info.mtime,
+            info.mtimensec, info.ctime,    info.ctimensec};
+}
+
+QString ChecksumCache::defaultPath() {
+    QString cache = platform::environmentVariable("XDG_CACHE_HOME");
+    if (!cache.startsWith(u'/'))
+        cache = platform::environmentVariable("HOME") + u"/.cache"_s;
+    if (!cache.endsWith(u'/'))
+        cache += u'/';
+    return cache + u"quillfen/checksums.sqlite"_s;
+}
+
+ChecksumCache::ChecksumCache(const QString& path, qint64 limit)
+    : m_path(path), m_limit(limit), m_stamp(QDateTime::currentSecsSinceEpoch()) {
+    const QByteArray file = platform::encodeFileName(path);
+    makeFolders(file);
+    // A database that cannot be read as ours is removed and made anew.
+    if (!openDatabase(file)) {
+        closeDatabase();
+        ::unlink(file.constData());
+        ::unlink((file + "-journal").constData());
+        if (!openDatabase(file))
+            closeDatabase();
+    }
+}
+
+ChecksumCache::~ChecksumCache() {
+    flush();
+    closeDatabase();
+}
+
+bool ChecksumCache::execute(const char* sql) {
+    return sqlite3_exec(m_db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+bool ChecksumCache::openDatabase(const QByteArray& file) {
+    if (sqlite3_open_v2(file.constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW,
+                        nullptr) != SQLITE_OK)
+        return false;
+    ::chmod(file.constData(), 0600);
+    sqlite3_busy_timeout(m_db, 2000);
+    // quick_check reads every page: a torn or foreign file fails here, not later.
+    sqlite3_stmt* check = nullptr;
+    bool healthy =
+        sqlite3_prepare_v2(m_db, "PRAGMA quick_check", -1, &check, nullptr) == SQLITE_OK &&
+        sqlite3_step(check) == SQLITE_ROW &&
+        qstrcmp(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok") == 0;
+    sqlite3_finalize(check);
+    healthy = healthy && execute("PRAGMA journal_mode=DELETE; PRAGMA synchronous=NORMAL;") &&
+              execute(kSchema);
+    return healthy &&
+           sqlite3_prepare_v2(m_db,
+                              "SELECT size, mtime, mtimensec, ctime, ctimensec, crc32, hashlow,"
+                              " hashhigh, fuzzy FROM checksums WHERE device = ?1 AND inode = ?2",
+                              -1, &m_find, nullptr) == SQLITE_OK &&
+           sqlite3_prepare_v2(m_db,
+                              "INSERT OR REPLACE INTO checksums VALUES"
+                              " (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)",
+                              -1, &m_store, nullptr) == SQLITE_OK &&
+           sqlite3_prepare_v2(m_db,
+                              "UPDATE checksums SET used = ?3 WHERE device = ?1 AND inode = ?2", -1,
+                              &m_touch, nullptr) == SQLITE_OK;
+}
+
+void ChecksumCache::closeDatabase() {
+    for (sqlite3_stmt** statement : {&m_find, &m_store, &m_touch}) {
+        sqlite3_finalize(*statement);
+        *statement = nullptr;
+    }
+    if (m_db)
+        sqlite3_close(m_db);
+    m_db = nullptr;
+}
+
+std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key) {
+    if (!m_db)
+        return std::nullopt;
+    sqlite3_reset(m_find);
+    bindKey(m_find, key);
+    if (sqlite3_step(m_find) != SQLITE_ROW)
+        return std::nullopt;
+    const CacheKey stored{key.device,
+                          key.inode,
+                          sqlite3_column_int64(m_find, 0),
+                          sqlite3_column_int64(m_find, 1),
+                          quint32(sqlite3_column_int64(m_find, 2)),
+                          sqlite3_column_int64(m_find, 3),
+                          quint32(sqlite3_column_int64(m_find, 4))};
+    if (stored != key)
+        return std::nullopt;
+    const CachedChecksums sums{
+        quint32(sqlite3_column_int64(m_find, 5)), quint64(sqlite3_column_int64(m_find, 6)),
+        quint64(sqlite3_column_int64(m_find, 7)), quint64(sqlite3_column_int64(m_find, 8))};
+    sqlite3_reset(m_find);
+    if (m_pending++ == 0)
+        execute("BEGIN");
+    sqlite3_reset(m_touch);
+    bindKey(m_touch, key);
+    sqlite3_bind_int64(m_touch, 3, m_stamp);
+    sqlite3_step(m_touch);
+    if (m_pending >= kBatch)
+        flush();
+    return sums;
+}
+
+void ChecksumCache::store(const CacheKey& key, const CachedChecksums& sums) {
+    if (!m_db)
+        return;
+    if (m_pending++ == 0)
+        execute("BEGIN");
+    sqlite3_reset(m_store);
+    bindKey(m_store, key);
+    const sqlite3_int64 values[] = {key.size,
+                                    key.mtime,
+                                    key.mtimensec,
+                                    key.ctime,
+                                    key.ctimensec,
+                                    sums.crc32,
+                                    sqlite3_int64(sums.hashlow),
+                                    sqlite3_int64(sums.hashhigh),
+                                    sqlite3_int64(sums.fuzzy),
+                                    m_stamp};
+    for (int k = 0; k < 10; ++k)
+        sqlite3_bind_int64(m_store, k + 3, values[k]);
+    sqlite3_step(m_store);
+    if (m_pending >= kBatch)
+        flush();
+}
+
+void ChecksumCache::flush() {
+    if (!m_db || m_pending == 0)
+        return;
+    m_pending = 0;
+    execute("COMMIT");
+    sqlite3_stmt* count = nullptr;
+    qint64 entries = 0;
+    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM checksums", -1, &count, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(count) == SQLITE_ROW)
+        entries = sqlite3_column_int64(count, 0);
+    sqlite3_finalize(count);
+    if (entries <= m_limit)
+        return;
+    // The entries used longest ago go, down to nine tenths of the limit.
+    const QByteArray prune = "DELETE FROM checksums WHERE (device, inode) IN (SELECT device, inode"
+                             " FROM checksums ORDER BY used LIMIT " +
+                             QByteArray::number(entries - m_limit * 9 / 10) + ")";
+    execute(prune.constData());
+}
+
+bool ChecksumCache::clear(const QString& path) {
+    const QByteArray file = platform::encodeFileName(path);
+    ::unlink((file + "-journal").constData());
+    return ::unlink(file.constData()) == 0 || errno == ENOENT;
+}
+
+} // namespace quillfen

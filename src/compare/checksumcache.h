@@ -1,0 +1,79 @@
+#pragma once
+
+// Checksums of files read whole by earlier runs, kept in an SQLite database
+// under $XDG_CACHE_HOME/quillfen/ so that a scan of unchanged files reads
+// almost nothing again. An entry is used only when the file's device, inode,
+// size, modification time and change time (both to the nanosecond) are all
+// those it was stored under; the change time moves with every write and no
+// user can set it back. A damaged database is thrown away and started anew,
+// never trusted. Used from one thread at a time.
+
+#include "platform/platform.h"
+
+#include <QString>
+#include <optional>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace quillfen {
+
+struct CacheKey {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 mtime = 0;
+    quint32 mtimensec = 0;
+    qint64 ctime = 0;
+    quint32 ctimensec = 0;
+
+    static CacheKey of(const platform::FileInfo& info);
+    friend bool operator==(const CacheKey&, const CacheKey&) = default;
+};
+
+struct CachedChecksums {
+    quint32 crc32 = 0;
+    quint64 hashlow = 0; // the second checksum (XXH3), low and high 64 bits
+    quint64 hashhigh = 0;
+    quint64 fuzzy = 0; // digest of the fuzzy samples; 0: not known
+    friend bool operator==(const CachedChecksums&, const CachedChecksums&) = default;
+};
+
+class ChecksumCache {
+public:
+    static QString defaultPath();                      // $XDG_CACHE_HOME/quillfen/checksums.sqlite
+    static constexpr qint64 kDefaultLimit = 4'000'000; // entries (about 100 bytes each)
+
+    explicit ChecksumCache(const QString& path = defaultPath(), qint64 limit = kDefaultLimit);
+    ~ChecksumCache(); // stores what is pending
+    ChecksumCache(const ChecksumCache&) = delete;
+    ChecksumCache& operator=(const ChecksumCache&) = delete;
+
+    // False when the database could not be opened or made: the cache then
+    // finds nothing and stores nothing.
+    bool isOpen() const { return m_db != nullptr; }
+    std::optional<CachedChecksums> find(const CacheKey& key);
+    // Entries are written in batches; flush() writes the batch and removes the
+    // entries used longest ago while the cache is over its limit.
+    void store(const CacheKey& key, const CachedChecksums& sums);
+    void flush();
+
+    // Removes the database (Settings, "Clear"); true when none is left.
+    static bool clear(const QString& path = defaultPath());
+
+private:
+    bool openDatabase(const QByteArray& file);
+    void closeDatabase();
+    bool execute(const char* sql);
+
+    QString m_path;
+    qint64 m_limit;
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_find = nullptr;
+    sqlite3_stmt* m_store = nullptr;
+    sqlite3_stmt* m_touch = nullptr;
+    qint64 m_pending = 0;
+    qint64 m_stamp = 0; // this run's use stamp
+};
+
+} // namespace quillfen

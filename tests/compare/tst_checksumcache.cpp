@@ -1,0 +1,143 @@
+#include "compare/checksumcache.h"
+#include "temptree.h"
+
+#include <QtTest>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using namespace quillfen;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const CacheKey kKey{2049, 77, 5000, 1700000000, 123456789, 1700000100, 42};
+const CachedChecksums kSums{0xCBF43926u, 0x0123456789ABCDEFull, 0xFEDCBA9876543210ull, 99};
+
+} // namespace
+
+class ChecksumCacheTest : public QObject {
+    Q_OBJECT
+private slots:
+    void entriesOnlyForTheSameFile_data();
+    void entriesOnlyForTheSameFile();
+    void aRewriteWithItsDateSetBackIsAnotherFile();
+    void damagedDatabasesAreStartedAnew_data();
+    void damagedDatabasesAreStartedAnew();
+    void theLimitDropsTheEntriesUsedLongestAgo();
+};
+
+void ChecksumCacheTest::entriesOnlyForTheSameFile_data() {
+    QTest::addColumn<CacheKey>("asked");
+    QTest::addColumn<bool>("found");
+    QTest::addRow("the same file") << kKey << true;
+    auto changed = [](auto change) {
+        CacheKey key = kKey;
+        change(key);
+        return key;
+    };
+    QTest::addRow("device") << changed([](CacheKey& k) { k.device = 2050; }) << false;
+    QTest::addRow("inode") << changed([](CacheKey& k) { k.inode = 78; }) << false;
+    QTest::addRow("size") << changed([](CacheKey& k) { k.size = 5001; }) << false;
+    QTest::addRow("mtime") << changed([](CacheKey& k) { k.mtime += 1; }) << false;
+    QTest::addRow("mtime nanoseconds") << changed([](CacheKey& k) { k.mtimensec += 1; }) << false;
+    QTest::addRow("ctime") << changed([](CacheKey& k) { k.ctime += 1; }) << false;
+    QTest::addRow("ctime nanoseconds") << changed([](CacheKey& k) { k.ctimensec += 1; }) << false;
+}
+
+void ChecksumCacheTest::entriesOnlyForTheSameFile() {
+    QFETCH(CacheKey, asked);
+    QFETCH(bool, found);
+    testing::TempTree tree;
+    const QString path = tree.path(u"cache/checksums.sqlite"_s);
+    {
+        ChecksumCache cache(path);
+        QVERIFY(cache.isOpen());
+        cache.store(kKey, kSums);
+    }
+    ChecksumCache cache(path); // a later run
+    const std::optional<CachedChecksums> sums = cache.find(asked);
+    QCOMPARE(bool(sums), found);
+    if (found)
+        QCOMPARE(*sums, kSums);
+    QVERIFY(ChecksumCache::clear(path));
+    QVERIFY(!ChecksumCache(path).find(kKey));
+}
+
+void ChecksumCacheTest::aRewriteWithItsDateSetBackIsAnotherFile() {
+    testing::TempTree tree;
+    const QString file = tree.writeFile(u"data.bin"_s, QByteArray(4096, 'a'));
+    const CacheKey before = CacheKey::of(platform::fileInfo(file));
+    QTest::qSleep(20); // the change time has nanoseconds, but a coarse clock may tick slowly
+    tree.writeFile(u"data.bin"_s, QByteArray(4096, 'b'));
+    const struct timespec times[2] = {{0, UTIME_OMIT}, {before.mtime, long(before.mtimensec)}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(file).constData(), times, 0), 0);
+    const CacheKey after = CacheKey::of(platform::fileInfo(file));
+    QCOMPARE(after.size, before.size);
+    QCOMPARE(after.mtime, before.mtime);
+    QCOMPARE(after.mtimensec, before.mtimensec);
+    QVERIFY(after != before);
+}
+
+void ChecksumCacheTest::damagedDatabasesAreStartedAnew_data() {
+    QTest::addColumn<int>("damage");
+    QTest::addRow("garbage") << 0;
+    QTest::addRow("cut short") << 1;
+    QTest::addRow("pages overwritten") << 2;
+}
+
+void ChecksumCacheTest::damagedDatabasesAreStartedAnew() {
+    QFETCH(int, damage);
+    testing::TempTree tree;
+    const QString path = tree.path(u"checksums.sqlite"_s);
+    {
+        ChecksumCache cache(path);
+        for (quint64 k = 0; k < 3000; ++k)
+            cache.store({k, k, 1, 1, 1, 1, 1}, kSums);
+    }
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    if (damage == 0) {
+        file.resize(0);
+        file.write(QByteArray(100000, '\x5a'));
+    } else if (damage == 1) {
+        file.resize(file.size() / 3);
+    } else {
+        file.seek(4096);
+        file.write(QByteArray(3 * 4096, '\xff'));
+    }
+    file.close();
+
+    ChecksumCache cache(path);
+    QVERIFY(cache.isOpen());
+    // Nothing of the damaged file is trusted, and the new one works.
+    QVERIFY(!cache.find({5, 5, 1, 1, 1, 1, 1}));
+    cache.store(kKey, kSums);
+    cache.flush();
+    QCOMPARE(cache.find(kKey), std::optional<CachedChecksums>(kSums));
+}
+
+void ChecksumCacheTest::theLimitDropsTheEntriesUsedLongestAgo() {
+    testing::TempTree tree;
+    const QString path = tree.path(u"checksums.sqlite"_s);
+    const auto key = [](quint64 k) { return CacheKey{1, k, 10, 1, 1, 1, 1}; };
+    {
+        ChecksumCache cache(path, 100);
+        for (quint64 k = 0; k < 100; ++k)
+            cache.store(key(k), kSums);
+    }
+    QTest::qSleep(1100); // a later run, a later use stamp
+    ChecksumCache cache(path, 100);
+    QVERIFY(cache.find(key(7)));
+    for (quint64 k = 100; k < 120; ++k)
+        cache.store(key(k), kSums);
+    cache.flush();
+    int left = 0;
+    for (quint64 k = 0; k < 120; ++k)
+        left += cache.find(key(k)) ? 1 : 0;
+    QCOMPARE(left, 90);
+    QVERIFY(cache.find(key(7)));   // used in this run
+    QVERIFY(cache.find(key(119))); // stored in this run
+}
+
+QTEST_GUILESS_MAIN(ChecksumCacheTest)
+#include "tst_checksumcache.moc"
