@@ -21,7 +21,7 @@ rm -f "$folder"/quillfen_*.deb
 (cd "$folder" && cpack -G DEB)
 
 deb=$(ls "$folder"/quillfen_*_amd64.deb)
-dpkg-deb --info "$deb" | sed -n '/Package:/,$p'
+dpkg-deb --field "$deb" Package Version Depends Recommends
 # lintian refuses to run as root without this switch.
 lintian --allow-root --fail-on error "$deb"
 echo "Built $deb"
