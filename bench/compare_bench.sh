@@ -8,15 +8,22 @@
 #   bench/compare_bench.sh [ROUNDS]     (best of ROUNDS, default 3)
 #
 # QUILLFEN_BENCH_DIR holds the trees (default /tmp/quillfen-bench; about
-# 4 GB); BUILD is the build folder (default build).
+# 4 GB); BUILD is the build folder (default build). BUILDS="build OTHER..."
+# measures the quillfen-cli of several build folders in the same run, in
+# turn round by round; only folders inside this checkout are built.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-3}
-build=${BUILD:-build}
+builds=(${BUILDS:-${BUILD:-build}})
 data=${QUILLFEN_BENCH_DIR:-/tmp/quillfen-bench}
 scripts/install-deps.sh time python3
-cmake --build "$build" --target quillfen-cli >/dev/null
-cli=$build/src/app/quillfen-cli
+for build in "${builds[@]}"; do
+    case $build in
+    /*) [ -x "$build/src/app/quillfen-cli" ] || { echo "no quillfen-cli in $build" >&2; exit 1; } ;;
+    *) cmake --build "$build" --target quillfen-cli >/dev/null ;;
+    esac
+done
+cli=${builds[0]}/src/app/quillfen-cli
 passes=fuzzy,bytewise
 
 python3 bench/make_compare_trees.py "$data/mixed" mixed
@@ -43,6 +50,29 @@ for tree in mixed small; do
     # Warm the cache: every file that any of the commands reads.
     xargs -0 cat <"$data/$tree.shared" >/dev/null
     "$cli" --compare "$passes" "$root" >"$data/$tree.out"
+
+    if [ ${#builds[@]} -gt 1 ]; then
+        # The builds in turn, round by round, so that they share the conditions.
+        declare -A bests=()
+        for _ in $(seq "$rounds"); do
+            for build in "${builds[@]}"; do
+                /usr/bin/time -f "%e %M" -o "$data/time.txt" \
+                    "$build/src/app/quillfen-cli" --compare "$passes" "$root" >"$data/$tree.b.out"
+                cmp -s "$data/$tree.out" "$data/$tree.b.out" || echo "$build: other groups" >&2
+                line=$(tail -n 1 "$data/time.txt")
+                best=${bests[$build]:-}
+                if [ -z "$best" ] || awk -v a="${line% *}" -v b="${best% *}" 'BEGIN{exit !(a < b)}'; then
+                    bests[$build]=$line
+                fi
+            done
+        done
+        for build in "${builds[@]}"; do
+            result=${bests[$build]}
+            awk -v t="$tree" -v l="quillfen-cli of $build" -v s="${result% *}" -v k="${result#* }" \
+                'BEGIN{printf "%-6s %-34s %9.2f %10.1f\n", t, l, s, k / 1024}'
+        done
+        unset bests
+    fi
 
     for name in quillfen cat md5sum; do
         case $name in

@@ -38,7 +38,10 @@ function(quillfen_tests)
         target_link_libraries(${target} PRIVATE Qt6::Test quillfen_testsupport ${ARG_DEPS})
         add_test(NAME ${folder}/${test_name} COMMAND ${target})
         set_tests_properties(${folder}/${test_name} PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_LOGGING_RULES=qt.qpa.*=false"
+            # A desktop-sized screen: the window keeps its minimum only where
+            # the screen can hold it. The journal and the checksum cache of
+            # the tests stay in the build folder.
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=${PROJECT_SOURCE_DIR}/tests/support/offscreen.json;QT_LOGGING_RULES=qt.qpa.*=false;XDG_STATE_HOME=${CMAKE_BINARY_DIR}/test-home/state;XDG_CACHE_HOME=${CMAKE_BINARY_DIR}/test-home/cache"
             TIMEOUT 600)
     endforeach()
 endfunction()

@@ -8,7 +8,10 @@
 #include "core/appstate.h"
 #include "core/headlessfrontend.h"
 #include "fileops/operations.h"
+#include "fileops/undo.h"
 #include "platform/filename.h"
+#include "platform/folder.h"
+#include "platform/limits.h"
 #include "platform/platform.h"
 #include "results/keeprules.h"
 #include "scan/scanengine.h"
@@ -47,7 +50,8 @@ void printError(const QString& message) {
 
 // Compares the scanned list with the planned passes and groups what is left,
 // as the window does at the end of a comparison run.
-void compareList(AppState& state, const QString& plan) {
+// The codes of the passes that ran go to plandone.
+void compareList(AppState& state, const QString& plan, QString& plandone) {
     CompareJobInput job;
     job.list = std::move(state.resultlist);
     job.plan = plan;
@@ -57,6 +61,7 @@ void compareList(AppState& state, const QString& plan) {
     CompareJobResult result = runComparison(std::move(job), state);
     state.stopflag = true;
     state.resultlist = std::move(result.list);
+    plandone = result.plandone;
     HeadlessFrontend window;
     coloritems(state, window);
     coloritems(state, window);
@@ -78,6 +83,8 @@ QString actionWord(Action action) {
         return u"trash"_s;
     case Action::Delete:
         return u"delete"_s;
+    case Action::Link:
+        return u"link"_s;
     default:
         return u"move"_s;
     }
@@ -94,6 +101,10 @@ void printPlan(const ResultList& list, const cli::Options& options) {
         else if (options.action == Action::Move)
             line = "would move: " + cli::escaped(row.fullPath()) + " to " +
                    cli::escaped(options.moveto + row.filename);
+        else if (options.action == Action::Link)
+            line =
+                (options.clone ? "would replace by a clone: " : "would replace by a hard link: ") +
+                cli::escaped(row.fullPath());
         else
             line = "would " + actionWord(options.action).toUtf8() + ": " +
                    cli::escaped(row.fullPath());
@@ -110,6 +121,15 @@ bool confirmed(qsizetype files, const cli::Options& options) {
         break;
     case Action::Delete:
         question = u"Delete %1 files permanently?"_s;
+        break;
+    case Action::Link:
+        question = options.clone
+                       ? u"Replace %1 files by clones of the file kept in their group?"_s
+                       : u"Replace %1 files by hard links to the file kept in their group? "
+                         "Linked names share one set of permissions and dates."_s;
+        break;
+    case Action::UndoLast:
+        question = u"Take back the last operation on %1 files?"_s;
         break;
     default:
         question = u"Move %1 files to %2?"_s;
@@ -137,9 +157,20 @@ int act(AppState& state, const cli::Options& options) {
         printPlan(state.resultlist, options);
         return 0;
     }
-    const FileOperation operation = options.action == Action::Trash    ? FileOperation::Recycle
-                                    : options.action == Action::Delete ? FileOperation::Delete
-                                                                       : FileOperation::Move;
+    FileOperation operation = FileOperation::Move;
+    switch (options.action) {
+    case Action::Trash:
+        operation = FileOperation::Recycle;
+        break;
+    case Action::Delete:
+        operation = FileOperation::Delete;
+        break;
+    case Action::Link:
+        operation = options.clone ? FileOperation::Clone : FileOperation::HardLink;
+        break;
+    default:
+        break;
+    }
     const FileJobInput input =
         planfileoperation(state, operation, MoveOptions{options.moveto, options.rename});
     if (input.items.empty())
@@ -151,6 +182,8 @@ int act(AppState& state, const cli::Options& options) {
     const FileJobResult result = runfilejob(input);
     for (const QString& line : result.errors)
         printLine(cli::escaped(line));
+    if (options.action == Action::Link)
+        printLine(QByteArray::number(result.freedbytes) + " bytes freed");
     if (!result.failure.isEmpty()) {
         printError(u"An error occured! "_s + result.failure);
         return 1;
@@ -158,9 +191,39 @@ int act(AppState& state, const cli::Options& options) {
     return result.errors.isEmpty() ? 0 : 1;
 }
 
+// --undo-last: takes back the journal's last operation; the exit status.
+int undoLast(const cli::Options& options) {
+    Journal journal;
+    const UndoResult offer = undoableoperation(journal);
+    if (!offer.available) {
+        printError(u"the journal holds no operation to take back"_s);
+        return 2;
+    }
+    if (offer.permanent) {
+        printError(u"the last operation deleted files permanently: it cannot be taken back"_s);
+        return 2;
+    }
+    if (options.dryrun) {
+        printLine("would take back: " + journalActionName(offer.action).toUtf8() + " of " +
+                  QByteArray::number(offer.files) + " files");
+        return 0;
+    }
+    if (!options.yes && !confirmed(qsizetype(offer.files), options)) {
+        printError(u"nothing was changed"_s);
+        return 2;
+    }
+    const UndoResult result = undolastoperation(journal);
+    for (const QString& line : result.errors)
+        printLine(cli::escaped(line));
+    printLine(QByteArray::number(result.restored) + " files taken back, " +
+              QByteArray::number(result.errors.size()) + " not");
+    return result.errors.isEmpty() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    platform::raiseOpenFileLimit(); // long runs are read side by side
     QCoreApplication app(argc, argv);
     platform::cacheLocalTimeZone(); // dates of a long list are cheaper
     QStringList arguments;
@@ -179,6 +242,13 @@ int main(int argc, char** argv) {
         writeAll(cli::usageText().toUtf8());
         return 0;
     }
+    if (options->action == Action::UndoLast) {
+        if (!options->yes && !options->dryrun && ::isatty(STDIN_FILENO) != 1) {
+            printError(u"standard input is not a terminal to ask on: give --yes"_s);
+            return 2;
+        }
+        return undoLast(*options);
+    }
     const bool acting = options->action != Action::None && !options->dryrun;
     if (acting && !options->yes && ::isatty(STDIN_FILENO) != 1) {
         printError(u"standard input is not a terminal to ask on: give --yes to act without "
@@ -191,10 +261,11 @@ int main(int argc, char** argv) {
     if (options->action == Action::Move)
         folders << options->moveto;
     for (const QString& folder : folders) {
-        platform::DirectoryListing listing(folder);
-        if (!listing.isOpen()) {
+        // The user's own folder may be reached through a link, as the walk allows.
+        const platform::Folder opened(folder);
+        if (!opened.isOpen()) {
             printError(u"cannot open folder %1: %2"_s.arg(
-                folder, QString::fromLocal8Bit(std::strerror(listing.error()))));
+                folder, QString::fromLocal8Bit(std::strerror(opened.error()))));
             return 2;
         }
     }
@@ -214,8 +285,9 @@ int main(int argc, char** argv) {
     state.stopflag = true;
     state.resultlist = std::move(result.list);
     state.labelposs1 = QString::number(state.resultlist.size());
+    QString plandone;
     if (!options->compareplan.isEmpty() && !state.resultlist.empty())
-        compareList(state, options->compareplan);
+        compareList(state, options->compareplan, plandone);
     else
         state.resultlist = duplicategroups(std::move(state.resultlist));
     const qint64 elapsed = qint64(quint32(platform::tickCount() - start));
@@ -228,7 +300,7 @@ int main(int argc, char** argv) {
         piece.truncate(0);
     };
     if (options->json)
-        cli::writeJson(state.resultlist, state, elapsed, out, flush);
+        cli::writeJson(state.resultlist, state, plandone, elapsed, out, flush);
     else if (options->null)
         cli::writeNull(state.resultlist, out, flush);
     else

@@ -51,12 +51,26 @@ QString usageText() {
            "valid UTF-8 and the bytes of the characters U+0080 to U+009F, U+2028 and\n"
            "U+2029 as \\xHH (two lower-case hex digits).\n"
            "\n"
-           "Actions (at most one; they need --compare with crc or bytewise):\n"
+           "Actions (at most one; all but --undo-last need --compare with crc or\n"
+           "bytewise):\n"
            "  --trash               move the other files of each group to the trash\n"
            "  --delete              delete the other files of each group for good\n"
            "  --move-to DIR         move the other files of each group into DIR\n"
            "  --rename              with --move-to: a file whose name is taken in DIR\n"
            "                        gets a free one, name(0).ext, name(1).ext, ...\n"
+           "  --link KIND           keep every name but free the space: the other files\n"
+           "                        of each group become hard links of the kept file\n"
+           "                        (KIND hard: the names then share one set of\n"
+           "                        permissions and dates) or copy-on-write clones of it\n"
+           "                        (KIND clone, on btrfs, XFS or bcachefs: each keeps\n"
+           "                        its own); files on another file system than the\n"
+           "                        kept one, or where clones cannot be made, are left\n"
+           "                        as they are\n"
+           "  --undo-last           take back the last --trash, --move-to or --link (or\n"
+           "                        the window's last recycle, move or link) from the\n"
+           "                        journal in ~/.local/state/quillfen/journal; a name\n"
+           "                        taken again meanwhile is never overwritten; a\n"
+           "                        --delete cannot be taken back; no FOLDER is given\n"
            "  --keep RULES          which file of each group is kept: a comma list in\n"
            "                        priority order of oldest, newest, shortest-name,\n"
            "                        longest-name, shortest-folder, longest-folder; a\n"
@@ -206,8 +220,23 @@ bool actionOptions(const QCommandLineParser& parser, Options& options, const QSt
         }
         options.moveto = absoluteFolder(folder, currentFolder);
     }
+    if (parser.isSet(u"link"_s)) {
+        options.action = Options::Action::Link;
+        ++actions;
+        const QString kind = parser.value(u"link"_s);
+        if (kind != u"hard"_s && kind != u"clone"_s) {
+            error = u"--link takes hard or clone, not \"%1\""_s.arg(kind);
+            return false;
+        }
+        options.clone = kind == u"clone"_s;
+    }
+    if (parser.isSet(u"undo-last"_s)) {
+        options.action = Options::Action::UndoLast;
+        ++actions;
+    }
     if (actions > 1) {
-        error = u"only one of --trash, --delete and --move-to may be given"_s;
+        error = u"only one of --trash, --delete, --move-to, --link and --undo-last may be "
+                "given"_s;
         return false;
     }
     options.rename = parser.isSet(u"rename"_s);
@@ -219,9 +248,13 @@ bool actionOptions(const QCommandLineParser& parser, Options& options, const QSt
     }
     for (const QString& name : {u"keep"_s, u"dry-run"_s, u"yes"_s}) {
         if (parser.isSet(name) && options.action == Options::Action::None) {
-            error = u"--%1 needs an action: --trash, --delete or --move-to"_s.arg(name);
+            error = u"--%1 needs an action: --trash, --delete, --move-to or --link"_s.arg(name);
             return false;
         }
+    }
+    if (options.action == Options::Action::UndoLast && parser.isSet(u"keep"_s)) {
+        error = u"--keep does not go with --undo-last"_s;
+        return false;
     }
     if (parser.isSet(u"keep"_s)) {
         const auto rules = keepRules(parser.value(u"keep"_s), error);
@@ -230,8 +263,8 @@ bool actionOptions(const QCommandLineParser& parser, Options& options, const QSt
         options.keeprules = *rules;
     }
     // Equal sizes or equal samples are no proof that two files are equal.
-    if (options.action != Options::Action::None && !options.compareplan.contains(u'3') &&
-        !options.compareplan.contains(u'4')) {
+    if (options.action != Options::Action::None && options.action != Options::Action::UndoLast &&
+        !options.compareplan.contains(u'3') && !options.compareplan.contains(u'4')) {
         error = u"an action needs a comparison that reads the whole files: --compare with crc "
                 "or bytewise"_s;
         return false;
@@ -264,9 +297,11 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
     const QCommandLineOption keep(u"keep"_s, QString(), u"RULES"_s);
     const QCommandLineOption dryRun(u"dry-run"_s);
     const QCommandLineOption yes(u"yes"_s);
-    parser.addOptions({pattern, minKb, maxKb, noSubdirs, includeEmpty, attributes, skipFolder,
-                       skipExt, compare, json, null, help, trash, remove, moveTo, rename, keep,
-                       dryRun, yes});
+    const QCommandLineOption link(u"link"_s, QString(), u"KIND"_s);
+    const QCommandLineOption undoLast(u"undo-last"_s);
+    parser.addOptions({pattern, minKb,   maxKb, noSubdirs, includeEmpty, attributes, skipFolder,
+                       skipExt, compare, json,  null,      help,         trash,      remove,
+                       moveTo,  rename,  keep,  dryRun,    yes,          link,       undoLast});
     if (!parser.parse(QStringList{u"quillfen-cli"_s} + arguments)) {
         error = parser.errorText();
         return std::nullopt;
@@ -284,7 +319,7 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
     }
 
     for (const QString& name : {u"pattern"_s, u"min-kb"_s, u"max-kb"_s, u"attributes"_s,
-                                u"compare"_s, u"move-to"_s, u"keep"_s}) {
+                                u"compare"_s, u"move-to"_s, u"keep"_s, u"link"_s}) {
         if (parser.values(name).size() > 1) {
             error = u"--%1 may be given only once"_s.arg(name);
             return std::nullopt;
@@ -329,6 +364,14 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
     columns[PathEntry::Attributes] = *letters;
 
     const QStringList folders = parser.positionalArguments();
+    // Taking back the journal's last operation needs no folder to scan.
+    if (options.action == Options::Action::UndoLast) {
+        if (!folders.isEmpty()) {
+            error = u"--undo-last takes no FOLDER"_s;
+            return std::nullopt;
+        }
+        return options;
+    }
     if (folders.isEmpty()) {
         error = u"no FOLDER given"_s;
         return std::nullopt;

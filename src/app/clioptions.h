@@ -24,11 +24,12 @@ struct Options {
     bool null = false; // -0: NUL-terminated paths, an empty entry between groups
     bool help = false;
 
-    enum class Action { None, Trash, Delete, Move };
+    enum class Action { None, Trash, Delete, Move, Link, UndoLast };
     Action action = Action::None;
     std::vector<KeepRule> keeprules; // priority order; empty: the assistant's defaults
     QString moveto;                  // --move-to: absolute folder ending in "/"
     bool rename = false;             // --rename: free names in moveto
+    bool clone = false;              // --link clone (else hard links)
     bool dryrun = false;
     bool yes = false;
 };

@@ -2,6 +2,7 @@
 
 #include "core/format.h"
 #include "platform/filename.h"
+#include "report/resultsfile.h"
 
 #include <QStringView>
 #include <cstdio>
@@ -26,50 +27,6 @@ template <typename Group> void forEachGroup(const ResultList& list, Group group)
     }
 }
 
-void appendJsonString(QByteArray& out, const QString& text) {
-    out.append('"');
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        switch (c) {
-        case u'"':
-            out.append("\\\"");
-            continue;
-        case u'\\':
-            out.append("\\\\");
-            continue;
-        case u'\n':
-            out.append("\\n");
-            continue;
-        case u'\r':
-            out.append("\\r");
-            continue;
-        case u'\t':
-            out.append("\\t");
-            continue;
-        default:
-            break;
-        }
-        char escape[8];
-        if (c < 0x20) {
-            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
-            out.append(escape);
-        } else if (c < 0x80) {
-            out.append(char(c));
-        } else if (QChar::isHighSurrogate(c) && i + 1 < n && text[i + 1].isLowSurrogate()) {
-            out.append(QStringView(text).mid(i, 2).toUtf8());
-            ++i;
-        } else if (QChar::isSurrogate(c)) {
-            // A byte kept from a name that is not UTF-8.
-            std::snprintf(escape, sizeof escape, "\\u%04x", unsigned(c));
-            out.append(escape);
-        } else {
-            out.append(QStringView(text).mid(i, 1).toUtf8());
-        }
-    }
-    out.append('"');
-}
-
 // A name as its original bytes; plain ASCII names are copied directly.
 void appendFileName(QByteArray& out, const QString& name) {
     const qsizetype n = name.size();
@@ -86,11 +43,6 @@ void appendFileName(QByteArray& out, const QString& name) {
     char* target = out.data() + at;
     for (qsizetype i = 0; i < n; ++i)
         target[i] = char(data[i].unicode());
-}
-
-void appendStat(QByteArray& out, const char* name, qint64 value, bool last = false) {
-    out.append("    \"").append(name).append("\": ").append(QByteArray::number(value));
-    out.append(last ? "\n" : ",\n");
 }
 
 void flushWhenFull(QByteArray& out, const FlushOutput& flush) {
@@ -188,35 +140,10 @@ void writeNull(const ResultList& list, QByteArray& out, const FlushOutput& flush
     });
 }
 
-void writeJson(const ResultList& list, const AppState& state, qint64 elapsedMs, QByteArray& out,
-               const FlushOutput& flush) {
-    out.append("{\n  \"groups\": [");
-    bool firstGroup = true;
-    forEachGroup(list, [&](std::size_t begin, std::size_t end) {
-        out.append(firstGroup ? "\n" : ",\n");
-        firstGroup = false;
-        out.append("    {\"size\": ").append(QByteArray::number(list[begin].size));
-        out.append(", \"files\": [");
-        for (std::size_t k = begin; k < end; ++k) {
-            if (k > begin)
-                out.append(", ");
-            appendJsonString(out, list[k].fullPath());
-            flushWhenFull(out, flush);
-        }
-        out.append("]}");
-    });
-    out.append(firstGroup ? "],\n" : "\n  ],\n");
-    out.append("  \"stats\": {\n");
-    appendStat(out, "filesfound", state.filesfound.load());
-    appendStat(out, "filesskipped", state.filesskipped.load());
-    appendStat(out, "filesunreadable", state.filesunreadable.load());
-    appendStat(out, "kbdone", qint64(roundHalfEven(state.kbdoneValue())));
-    appendStat(out, "filescompared", state.filescompared.load());
-    appendStat(out, "possibleduplicates", state.labelposs1.toLongLong());
-    appendStat(out, "definiteduplicates", state.labeldef1.toLongLong());
-    out.append("    \"timespent\": ");
-    appendJsonString(out, secondstoclock(qint64(roundHalfEven(double(elapsedMs) / 1000.0))));
-    out.append("\n  }\n}\n");
+void writeJson(const ResultList& list, const AppState& state, const QString& plandone,
+               qint64 elapsedMs, QByteArray& out, const FlushOutput& flush) {
+    const QString timespent = secondstoclock(qint64(roundHalfEven(double(elapsedMs) / 1000.0)));
+    writeresults(list, runsummary(state, plandone, timespent), out, flush);
 }
 
 } // namespace quillfen::cli

@@ -35,11 +35,9 @@ void writeText(const ResultList& list, QByteArray& out, const FlushOutput& flush
 // (one more NUL) between groups.
 void writeNull(const ResultList& list, QByteArray& out, const FlushOutput& flush = {});
 
-// {"groups": [{"size": N, "files": [...]}], "stats": {...}} with the status
-// panel's counters in stats. A byte of a name that is not UTF-8 is written as
-// the escape \udcXX, which decoders such as Python's surrogateescape turn
-// back into that byte.
-void writeJson(const ResultList& list, const AppState& state, qint64 elapsedMs, QByteArray& out,
-               const FlushOutput& flush = {});
+// The results file (report/resultsfile.h) of the list, with the status
+// panel's counters; plandone holds the codes of the passes that ran.
+void writeJson(const ResultList& list, const AppState& state, const QString& plandone,
+               qint64 elapsedMs, QByteArray& out, const FlushOutput& flush = {});
 
 } // namespace quillfen::cli

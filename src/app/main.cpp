@@ -7,6 +7,7 @@
 #include "core/appstate.h"
 #include "core/systemfacts.h"
 #include "core/version.h"
+#include "platform/limits.h"
 #include "scan/scanoptions.h"
 #include "ui/dialoghost.h"
 #include "ui/mainwindow.h"
@@ -18,6 +19,7 @@
 using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
+    quillfen::platform::raiseOpenFileLimit(); // long runs are read side by side
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Quillfen"_s);
     QApplication::setApplicationVersion(quillfen::programversion());

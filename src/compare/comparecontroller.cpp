@@ -64,13 +64,12 @@ bool CompareController::start() {
     m_frontend.setNoticeVisible(Notice::Completion, false);
     m_frontend.setNoticeVisible(Notice::Warning, false);
     m_frontend.setNoticeVisible(Notice::Preview, false);
-    beginbusy(m_state, m_frontend);
-    m_state.starttick = platform::tickCount();
     m_state.progressmax = qint64(m_state.resultlist.size());
     m_state.progressdone = 0;
     m_state.groupmax = 0;
     m_state.groupdone = 0;
     m_state.progressvisible = true;
+    beginrun(m_state, m_frontend);
     m_frontend.statusChanged();
 
     auto input = std::make_shared<CompareJobInput>();

@@ -4,6 +4,11 @@ namespace quillfen {
 
 using namespace Qt::StringLiterals;
 
+namespace {
+// Bytes of small files a fuzzy pass hands on to the bytewise pass after it.
+constexpr qint64 carryBudget = 8 * 1024 * 1024;
+} // namespace
+
 qint64 ResultListSource::size(qint64 k) const {
     const ResultEntry& row = m_list[std::size_t(k)];
     return row.isSeparator() || row.size < 0 ? 0 : row.size;
@@ -12,6 +17,41 @@ qint64 ResultListSource::size(qint64 k) const {
 QString ResultListSource::path(qint64 k) const {
     const ResultEntry& row = m_list[std::size_t(k)];
     return row.isSeparator() ? QString() : row.fullPath();
+}
+
+QString ResultListSource::folder(qint64 k) const {
+    return m_list[std::size_t(k)].path;
+}
+
+QString ResultListSource::name(qint64 k) const {
+    return m_list[std::size_t(k)].filename;
+}
+
+platform::FileIdentity ResultListSource::fileId(qint64 k) const {
+    return m_list[std::size_t(k)].id;
+}
+
+platform::FileIdentity ResultListSource::folderId(qint64 k) const {
+    return m_list[std::size_t(k)].folderid;
+}
+
+const QByteArray* ResultListSource::content(qint64 k) const {
+    if (!m_contents || std::size_t(k) >= m_contents->size())
+        return nullptr;
+    const auto& content = (*m_contents)[std::size_t(k)];
+    return content ? &*content : nullptr;
+}
+
+// The rows of a rebuilt list carry what the pass before saw.
+SeenFile ResultListSource::seenBefore(qint64 k) const {
+    const ResultEntry& row = m_list[std::size_t(k)];
+    SeenFile seen;
+    seen.id = row.id;
+    seen.folderid = row.folderid;
+    seen.size = row.size;
+    seen.mtime = row.mtime;
+    seen.mtimensec = row.mtimensec;
+    return seen;
 }
 
 size_t ResultListSource::pathHash(qint64 k) const {
@@ -36,11 +76,13 @@ ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept,
         row.path = old.path;
         row.id = old.id;
         row.folderid = old.folderid;
-        const platform::FileInfo info = platform::fileInfo(old.fullPath());
-        if (info.isRegular()) {
-            row.size = info.size;
-            row.mtime = info.mtime;
-            row.mtimensec = info.mtimensec;
+        const SeenFile& seen = item.seen;
+        if (seen.size >= 0) {
+            row.id = seen.id;
+            row.folderid = seen.folderid;
+            row.size = seen.size;
+            row.mtime = seen.mtime;
+            row.mtimensec = seen.mtimensec;
             row.dateform = DateForm::General;
         }
         row.subgroupstart = lastPass && item.subgroupstart;
@@ -56,6 +98,8 @@ CompareJobResult runComparison(CompareJobInput input, AppState& status) {
     const ReadControl control{&status.stopflag, &status, input.gentle, input.files};
     QString planleft = input.plan;
     ResultList list = std::move(input.list);
+    // Small files the fuzzy pass read whole, for a bytewise pass right after it.
+    std::vector<std::optional<QByteArray>> carried;
 
     for (;;) {
         ++result.curstep;
@@ -84,11 +128,20 @@ CompareJobResult runComparison(CompareJobInput input, AppState& status) {
         ++result.passes;
         std::vector<KeptRow> kept;
         const PassProgress progress{&status, result.curstep, input.totalsteps};
-        if (!runPass(kind, ResultListSource(list), kept, control, progress)) {
+        const bool carry = kind == PassKind::Fuzzy && !planleft.contains(u'3') &&
+                           planleft.contains(u'4') && !planleft.contains(u'1');
+        if (!runPass(kind, ResultListSource(list, &carried), kept, control, progress,
+                     carry ? carryBudget : 0)) {
             result.stopped = true;
             return result;
         }
         ResultList rebuilt = rebuildList(list, kept, planleft.isEmpty());
+        carried.clear();
+        if (carry) {
+            carried.reserve(kept.size());
+            for (KeptRow& row : kept)
+                carried.push_back(std::move(row.content));
+        }
         kept = {};
         list = std::move(rebuilt);
         if (planleft.isEmpty())

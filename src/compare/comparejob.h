@@ -36,21 +36,32 @@ struct CompareJobResult {
 // without a size) counts as size 0, and a separator row has an empty path.
 class ResultListSource : public PassSource {
 public:
-    explicit ResultListSource(const ResultList& list) : m_list(list) {}
+    // contents: for each row, the whole file as the previous pass read it
+    // (none where it did not); null: none at all.
+    explicit ResultListSource(const ResultList& list,
+                              const std::vector<std::optional<QByteArray>>* contents = nullptr)
+        : m_list(list), m_contents(contents) {}
     qint64 count() const override { return qint64(m_list.size()); }
     qint64 size(qint64 k) const override;
     QString path(qint64 k) const override;
+    QString folder(qint64 k) const override;
+    QString name(qint64 k) const override;
+    platform::FileIdentity fileId(qint64 k) const override;
+    platform::FileIdentity folderId(qint64 k) const override;
+    const QByteArray* content(qint64 k) const override;
+    SeenFile seenBefore(qint64 k) const override;
     size_t pathHash(qint64 k) const override;
     bool samePath(qint64 a, qint64 b) const override;
 
 private:
     const ResultList& m_list;
+    const std::vector<std::optional<QByteArray>>* m_contents;
 };
 
-// The rows of the files a pass kept, built from their rows in list: the
-// current length and the general date text of the current modification time,
-// empty columns for a file that vanished. Sub-group starts are carried only
-// when lastPass is true.
+// The rows of the files a pass kept, built from their rows in list with the
+// identity, length and modification time the pass read (the date in the
+// general form); empty columns for a row the pass did not read. Sub-group
+// starts are carried only when lastPass is true.
 ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept, bool lastPass);
 
 // Runs the whole comparison. status supplies stopflag and receives kbdone,

@@ -21,11 +21,14 @@ struct FileValues {
     qint64 mtime = 0;
     DateForm dateform = DateForm::None;
     bool subgroupstart = false;
+    quint32 mtimensec = 0;
+    platform::FileIdentity id;
+    platform::FileIdentity folderid;
 };
 
 FileValues takeFileValues(ResultEntry& row) {
-    return {std::move(row.filename), std::move(row.path), row.size, row.mtime, row.dateform,
-            row.subgroupstart};
+    return {std::move(row.filename), std::move(row.path), row.size, row.mtime,   row.dateform,
+            row.subgroupstart,       row.mtimensec,       row.id,   row.folderid};
 }
 
 void putFileValues(ResultEntry& row, FileValues&& values) {
@@ -35,6 +38,9 @@ void putFileValues(ResultEntry& row, FileValues&& values) {
     row.mtime = values.mtime;
     row.dateform = values.dateform;
     row.subgroupstart = values.subgroupstart;
+    row.mtimensec = values.mtimensec;
+    row.id = values.id;
+    row.folderid = values.folderid;
 }
 
 // Sorts rows first..last (0-based, inclusive) by folder.

@@ -1,12 +1,18 @@
 #include "compare/passes.h"
 
 #include "core/format.h"
+#include "core/resultlist.h"
+#include "platform/filename.h"
+#include "platform/folder.h"
 
 #include <QHash>
 #include <QSet>
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <numeric>
+#include <unordered_map>
+#include <xxhash.h>
 
 namespace quillfen {
 
@@ -21,9 +27,17 @@ constexpr qint64 splitBudget = 2 * 1024 * 1024;
 constexpr qint64 firstBlock = 64 * 1024;
 constexpr qint64 largestBlock = 256 * 1024;
 constexpr qint64 smallestBlock = 4 * 1024;
-// Files held open at once while a run is split; beyond it files are opened
-// again for every block, so huge runs never hit the open-file limit.
-constexpr int openFileCap = 128;
+// Files read side by side at most; a longer run, or one longer than the
+// open-file limit leaves room for, is first parted by a hash of each whole
+// file and then compared class by class in windows. Keeps the buffers of a
+// run (window times the smallest block) at 16 MB whatever its length.
+constexpr qint64 windowCap = 4096;
+// Files up to this length are read whole by a fuzzy pass that hands them on.
+constexpr qint64 carryLength = 1024;
+// Descriptors left for the rest of the program.
+constexpr qint64 openHeadroom = 32;
+// Folders held open by a pass at most (fewer under a low open-file limit).
+constexpr qint64 folderCacheSize = 4096;
 // The CPU-gentle mode pauses once per this many bytes read side by side (a
 // pair of blocks, as comparing two files pauses).
 constexpr qint64 gentleBytes = 2 * byteBlockAdvance;
@@ -32,6 +46,135 @@ void setGroupDone(AppState* status, qint64 done) {
     if (status)
         status->groupdone.store(done, std::memory_order_relaxed);
 }
+
+// Opens the files of a pass from the descriptors of their folders, and tells
+// after the last read whether the file is still the one that was opened.
+class PassFiles {
+public:
+    explicit PassFiles(const ReadControl& control) : m_control(control) {}
+
+    // Opens the file and records its facts; false when it cannot be opened,
+    // or its folder or itself is not the one the row stands for.
+    bool open(const RunFile& run, platform::InputFile& file, SeenFile& seen) {
+        const Cached* cached = folderOf(run);
+        if (!cached)
+            return false;
+        const QByteArray name = platform::encodeFileName(run.name);
+        if (name.isEmpty() || name.contains('/') || name.contains('\0'))
+            return false;
+        if (!m_control.access().openIn(file, cached->folder.fd(), name, run.path()))
+            return false;
+        const platform::FileInfo& info = file.openedInfo();
+        if (!info.isRegular() || (run.id != platform::FileIdentity() && info.id != run.id)) {
+            file.close();
+            return false;
+        }
+        seen.id = info.id;
+        seen.folderid = cached->id;
+        seen.size = info.size;
+        seen.mtime = info.mtime;
+        seen.mtimensec = info.mtimensec;
+        return true;
+    }
+
+    // Opened again (a long run is read twice): the same file, unchanged.
+    bool reopen(const RunFile& run, platform::InputFile& file, const SeenFile& seen) {
+        SeenFile again;
+        if (!open(run, file, again))
+            return false;
+        if (!sameFacts(again, seen)) {
+            file.close();
+            return false;
+        }
+        return true;
+    }
+
+    // After the last read: the name still leads to the file that was opened,
+    // in the same folder, and the file shows no write since (an editor that
+    // saves by renaming a new file over the name, or one that writes in
+    // place). A stat of the name is a stat of the open file whenever it
+    // still leads there, so one query covers both.
+    bool unchanged(const RunFile& run, const SeenFile& seen) {
+        const Cached* cached = folderOf(run);
+        if (!cached || cached->id != seen.folderid)
+            return false;
+        const platform::FileInfo named = cached->folder.entryInfo(run.name);
+        return named.isRegular() && sameFacts(factsOf(named), seen);
+    }
+
+    // Files that may be held open side by side: what was left when the pass
+    // began, less the folders it may hold and some headroom.
+    qint64 fileWindow() const { return filesLeft() - qint64(capacity()) - openHeadroom; }
+
+private:
+    struct Cached {
+        platform::Folder folder;
+        platform::FileIdentity id;
+    };
+
+    static SeenFile factsOf(const platform::FileInfo& info) {
+        SeenFile facts;
+        facts.id = info.id;
+        facts.size = info.isRegular() ? info.size : -1;
+        facts.mtime = info.mtime;
+        facts.mtimensec = info.mtimensec;
+        return facts;
+    }
+
+    static bool sameFacts(const SeenFile& a, const SeenFile& b) {
+        return a.size >= 0 && a.id == b.id && a.size == b.size && a.mtime == b.mtime &&
+               a.mtimensec == b.mtimensec;
+    }
+
+    // The folders the pass may hold: a quarter of the descriptors left when
+    // it began, within bounds.
+    qint64 filesLeft() const {
+        if (m_filesLeft < 0)
+            m_filesLeft = qMax<qint64>(0, m_control.access().openFileBudget());
+        return m_filesLeft;
+    }
+
+    std::size_t capacity() const {
+        return std::size_t(qBound<qint64>(4, filesLeft() / 4, folderCacheSize));
+    }
+
+    // The open folder of the file (null when it cannot be opened or is not
+    // the folder the row stands for). Rows of one folder share the folder
+    // text, so the last folder is found by the text's address.
+    const Cached* folderOf(const RunFile& run) {
+        if (m_last && m_lastText.constData() == run.folder.constData())
+            return usable(*m_last, run);
+        auto it = m_folders.find(run.folder);
+        if (it == m_folders.end()) {
+            if (m_folders.size() >= capacity()) {
+                m_folders.clear(); // a pass over more folders than are kept
+                m_last = nullptr;
+            }
+            Cached cached;
+            cached.folder = platform::Folder(run.folder);
+            if (cached.folder.isOpen())
+                cached.id = cached.folder.info().id;
+            it = m_folders.emplace(run.folder, std::move(cached)).first;
+        }
+        m_last = &it->second;
+        m_lastText = run.folder;
+        return usable(*m_last, run);
+    }
+
+    // A folder that another one has replaced under its name is not entered.
+    static const Cached* usable(const Cached& cached, const RunFile& run) {
+        if (!cached.folder.isOpen() ||
+            (run.folderid != platform::FileIdentity() && cached.id != run.folderid))
+            return nullptr;
+        return &cached;
+    }
+
+    const ReadControl& m_control;
+    std::unordered_map<QString, Cached> m_folders;
+    Cached* m_last = nullptr;
+    QString m_lastText; // held, so that its address stays its own
+    mutable qint64 m_filesLeft = -1;
+};
 
 // Gives each distinct key a class number in the order the keys first appear.
 template <typename Key> class ClassNumbers {
@@ -49,137 +192,180 @@ private:
     QHash<Key, int> m_numbers;
 };
 
-bool classifyFuzzy(const std::vector<QString>& paths, std::vector<int>& classes,
-                   const ReadControl& control, AppState* status) {
+// The fuzzy samples of a whole file, as readFuzzySamples reads them.
+void samplesOf(const QByteArray& content, QByteArray& samples) {
+    samples.clear();
+    const qint64 length = content.size();
+    if (length == 0)
+        return;
+    const qint64 step = fuzzyStep(length);
+    for (int k = 0; k < fuzzySamplesFor(length); ++k) {
+        const qint64 at = step - 1 + k * step;
+        samples.append(content.constData() + at, qsizetype(qMin(fuzzySampleLength, length - at)));
+    }
+}
+
+// wholes, when given, gets the whole content of small files (room bytes in
+// all at most), read in one go instead of the samples.
+bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
+                   std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+                   PassFiles& opener, std::vector<std::optional<QByteArray>>* wholes, qint64 room) {
     ClassNumbers<QByteArray> numbers;
     QByteArray key;
     QByteArray samples;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
+    for (std::size_t i = 0; i < files.size(); ++i) {
         if (control.stopRequested())
             return false;
         if (control.gentle && !control.pause(gentlePauseMs))
             return false;
         setGroupDone(status, qint64(i) + 1);
         platform::InputFile file;
-        if (!control.access().openAvailable(file, paths[i]))
+        if (!opener.open(files[i], file, seen[i]))
             continue;
-        const platform::FileInfo& info = file.openedInfo();
-        if (!readFuzzySamples(file, paths[i], info.size, samples, control))
+        const qint64 length = seen[i].size;
+        const QString path = files[i].path();
+        bool sampled = false;
+        if (wholes && length <= carryLength && length <= room) {
+            QByteArray content(qsizetype(length), Qt::Uninitialized);
+            if (control.access().readAt(file, path, 0, content.data(), length) == length) {
+                samplesOf(content, samples);
+                (*wholes)[i] = std::move(content);
+                room -= length;
+                sampled = true;
+            }
+        }
+        if (!sampled && !readFuzzySamples(file, path, length, samples, control))
             continue;
         key.resize(sizeof(qint64));
-        std::memcpy(key.data(), &info.size, sizeof(qint64));
+        std::memcpy(key.data(), &length, sizeof(qint64));
         key += samples;
         classes[i] = numbers.classOf(key);
     }
     return true;
 }
 
-bool classifyCrc(const std::vector<QString>& paths, std::vector<int>& classes,
-                 const ReadControl& control, AppState* status) {
-    // Files whose length no other file of the run has are never read, as
-    // comparing lengths decides first.
-    std::vector<qint64> lengths(paths.size(), -1);
-    QHash<qint64, int> lengthCount;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
-        if (control.stopRequested())
-            return false;
-        // The length query is the reachability check too.
-        lengths[i] = control.access().length(paths[i]);
-        if (lengths[i] >= 0)
-            ++lengthCount[lengths[i]];
+// The bytewise classes of files that the pass before read whole: compared
+// as they were read, without opening them again (their names are checked
+// afterwards like those of files read now).
+void classifyCarried(const std::vector<RunFile>& files, std::vector<int>& classes,
+                     std::vector<SeenFile>& seen, const ReadControl& control, AppState* status) {
+    ClassNumbers<QByteArray> numbers;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        seen[i] = files[i].before;
+        classes[i] = numbers.classOf(*files[i].content);
+        control.countRead(files[i].content->size());
+        setGroupDone(status, qint64(i) + 1);
     }
-    ClassNumbers<std::pair<qint64, quint32>> numbers;
-    for (std::size_t i = 0; i < paths.size(); ++i) {
+}
+
+// The key of the CRC pass: length, CRC-32 and XXH3-64 of the same read.
+struct CrcKey {
+    qint64 length = 0;
+    quint32 crc = 0;
+    quint64 check = 0;
+    friend bool operator==(const CrcKey&, const CrcKey&) = default;
+};
+size_t qHash(const CrcKey& key, size_t seed = 0) {
+    return qHashMulti(seed, key.length, key.crc, key.check);
+}
+
+bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
+                 std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+                 PassFiles& opener) {
+    ClassNumbers<CrcKey> numbers;
+    for (std::size_t i = 0; i < files.size(); ++i) {
         if (control.stopRequested())
             return false;
         setGroupDone(status, qint64(i) + 1);
-        if (lengths[i] < 0 || lengthCount.value(lengths[i]) < 2)
-            continue;
         if (control.gentle && !control.pause(gentlePauseMs))
             return false;
-        const FileCrc crc = fileCrc32(paths[i], control);
+        platform::InputFile file;
+        if (!opener.open(files[i], file, seen[i]))
+            continue;
+        const FileCrc crc = readFileCrc(file, files[i].path(), control);
         if (crc.status == FileCrc::Stopped)
             return false;
-        if (crc.status == FileCrc::Done)
-            classes[i] = numbers.classOf({lengths[i], crc.crc});
+        if (crc.status == FileCrc::Done && crc.bytes == seen[i].size)
+            classes[i] = numbers.classOf({seen[i].size, crc.crc, crc.check});
     }
     return true;
 }
 
 // Splits the files of a run into classes of equal content, reading all
-// files of a class side by side in blocks. A file stops being read as soon
-// as no other file has matched it so far.
+// files of a class side by side in blocks, each file opened once. A file
+// stops being read as soon as no other file has matched it so far. A run
+// longer than the window is first parted by a hash of each whole file (the
+// files are then opened a second time, and must be unchanged); a class still
+// longer than the window is compared with its first file in batches.
 class ByteSplitter {
 public:
-    ByteSplitter(const std::vector<QString>& paths, std::vector<int>& classes,
-                 const ReadControl& control, AppState* status)
-        : m_paths(paths), m_classes(classes), m_control(control), m_status(status),
-          m_slots(paths.size()) {}
+    ByteSplitter(const std::vector<RunFile>& files, std::vector<int>& classes,
+                 std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+                 PassFiles& opener)
+        : m_files(files), m_classes(classes), m_seen(seen), m_control(control), m_status(status),
+          m_opener(opener), m_open(files.size()), m_opened(files.size(), false) {}
 
     bool run();
 
 private:
-    struct Slot {
-        platform::InputFile file;
-        platform::FileIdentity id;
-        qint64 length = -1;
-        bool opened = false; // opened once: id and length are known
-    };
     struct Work {
         std::vector<int> files; // all of the same length, equal up to offset
         qint64 offset = 0;
         qint64 block = firstBlock;
     };
 
+    qint64 length(int i) const { return m_seen[std::size_t(i)].size; }
     bool openSlot(int i);
     void closeSlot(int i);
     void settle(int i, int cls);
+    bool splitAll(std::vector<int> files);
     bool split(Work& work, std::vector<Work>& stack);
+    bool hashAll(std::vector<std::vector<int>>& groups);
+    bool compareInBatches(std::vector<int> files);
+    bool readBlock(int i, qint64 offset, char* target, qint64 block);
     bool pauseIfGentle(qint64 bytes);
 
-    const std::vector<QString>& m_paths;
+    const std::vector<RunFile>& m_files;
     std::vector<int>& m_classes;
+    std::vector<SeenFile>& m_seen;
     const ReadControl& m_control;
     AppState* m_status;
-    std::vector<Slot> m_slots;
+    PassFiles& m_opener;
+    // The open files (only those of the window are); a long run keeps no
+    // more than a pointer and a flag for each of its other files.
+    std::vector<std::unique_ptr<platform::InputFile>> m_open;
+    std::vector<bool> m_opened; // opened once: its facts are in m_seen
     std::unique_ptr<char[]> m_buffer;
     qint64 m_bufferSize = 0;
-    int m_openCount = 0;
+    qint64 m_window = windowCap;
     int m_nextClass = 0;
     qint64 m_settled = 0;
     qint64 m_gentleRead = 0;
 };
 
 bool ByteSplitter::openSlot(int i) {
-    Slot& slot = m_slots[std::size_t(i)];
-    if (slot.file.isOpen())
+    std::unique_ptr<platform::InputFile>& file = m_open[std::size_t(i)];
+    if (file)
         return true;
-    if (!m_control.access().openAvailable(slot.file, m_paths[std::size_t(i)]))
-        return false;
-    ++m_openCount;
-    const platform::FileInfo& info = slot.file.openedInfo();
-    if (!slot.opened) {
-        slot.opened = true;
-        slot.id = info.id;
-        slot.length = info.isRegular() ? info.size : -1;
-        if (slot.length > largestBlock)
-            slot.file.adviseSequential();
-        return slot.length >= 0;
+    const RunFile& run = m_files[std::size_t(i)];
+    SeenFile& seen = m_seen[std::size_t(i)];
+    auto opened = std::make_unique<platform::InputFile>();
+    if (m_opened[std::size_t(i)]) {
+        if (!m_opener.reopen(run, *opened, seen))
+            return false;
+    } else {
+        m_opened[std::size_t(i)] = true;
+        if (!m_opener.open(run, *opened, seen))
+            return false;
+        if (seen.size > largestBlock)
+            opened->adviseSequential();
     }
-    // Opened again for a later block: it must still be the same file.
-    if (!info.isRegular() || info.id != slot.id || info.size != slot.length) {
-        closeSlot(i);
-        return false;
-    }
+    file = std::move(opened);
     return true;
 }
 
 void ByteSplitter::closeSlot(int i) {
-    Slot& slot = m_slots[std::size_t(i)];
-    if (slot.file.isOpen()) {
-        slot.file.close();
-        --m_openCount;
-    }
+    m_open[std::size_t(i)].reset();
 }
 
 void ByteSplitter::settle(int i, int cls) {
@@ -200,37 +386,65 @@ bool ByteSplitter::pauseIfGentle(qint64 bytes) {
     return true;
 }
 
+bool ByteSplitter::readBlock(int i, qint64 offset, char* target, qint64 block) {
+    if (!openSlot(i) ||
+        m_control.access().readAt(*m_open[std::size_t(i)], m_files[std::size_t(i)].path(), offset,
+                                  target, block) != block)
+        return false;
+    m_control.countRead(block);
+    return true;
+}
+
 bool ByteSplitter::run() {
-    // Open every reachable file once to learn its length; files of one
-    // length form the first classes.
+    const qint64 count = qint64(m_files.size());
+    m_window = qBound<qint64>(2, m_opener.fileWindow(), windowCap);
+    if (count <= m_window) {
+        std::vector<int> all(m_files.size());
+        std::iota(all.begin(), all.end(), 0);
+        return splitAll(std::move(all));
+    }
+    std::vector<std::vector<int>> groups;
+    if (!hashAll(groups))
+        return false;
+    for (std::vector<int>& group : groups) {
+        if (qint64(group.size()) <= m_window) {
+            if (!splitAll(std::move(group)))
+                return false;
+        } else if (!compareInBatches(std::move(group))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Opens the files (at most the window of them) to learn their lengths;
+// files of one length form the first classes.
+bool ByteSplitter::splitAll(std::vector<int> files) {
     QHash<qint64, std::vector<int>> byLength;
     std::vector<qint64> order; // lengths in order of first appearance
-    for (int i = 0; i < int(m_paths.size()); ++i) {
+    for (int i : files) {
         if (m_control.stopRequested())
             return false;
         if (!openSlot(i)) {
             settle(i, -1);
             continue;
         }
-        const qint64 length = m_slots[std::size_t(i)].length;
-        auto& files = byLength[length];
-        if (files.empty())
-            order.push_back(length);
-        files.push_back(i);
-        if (m_openCount > openFileCap)
-            closeSlot(i);
+        auto& same = byLength[length(i)];
+        if (same.empty())
+            order.push_back(length(i));
+        same.push_back(i);
     }
     std::vector<Work> stack;
     for (auto it = order.rbegin(); it != order.rend(); ++it) {
-        std::vector<int>& files = byLength[*it];
-        if (files.size() < 2) {
-            settle(files.front(), -1);
+        std::vector<int>& same = byLength[*it];
+        if (same.size() < 2) {
+            settle(same.front(), -1);
         } else if (*it == 0) {
             const int cls = m_nextClass++;
-            for (int i : files)
+            for (int i : same)
                 settle(i, cls);
         } else {
-            stack.push_back({std::move(files), 0, firstBlock});
+            stack.push_back({std::move(same), 0, firstBlock});
         }
     }
     while (!stack.empty()) {
@@ -242,8 +456,133 @@ bool ByteSplitter::run() {
     return true;
 }
 
+// Reads each file whole for a 128-bit hash and closes it again: equal files
+// have equal hashes, so the groups of one hash can be compared apart.
+bool ByteSplitter::hashAll(std::vector<std::vector<int>>& groups) {
+    struct Key {
+        qint64 length;
+        XXH128_hash_t hash;
+        bool operator==(const Key& other) const {
+            return length == other.length && XXH128_isEqual(hash, other.hash);
+        }
+    };
+    struct KeyHash {
+        size_t operator()(const Key& key) const { return size_t(key.hash.low64); }
+    };
+    std::unordered_map<Key, std::size_t, KeyHash> groupOf;
+    std::unique_ptr<XXH3_state_t, decltype(&XXH3_freeState)> state(XXH3_createState(),
+                                                                   &XXH3_freeState);
+    const qint64 block = largestBlock;
+    const auto buffer = std::make_unique<char[]>(std::size_t(block));
+    if (!state)
+        return false;
+    for (int i = 0; i < int(m_files.size()); ++i) {
+        if (m_control.stopRequested())
+            return false;
+        bool ok = openSlot(i);
+        XXH3_128bits_reset(state.get());
+        for (qint64 offset = 0; ok && offset < length(i); offset += block) {
+            const qint64 wanted = qMin(block, length(i) - offset);
+            ok = readBlock(i, offset, buffer.get(), wanted);
+            if (ok)
+                XXH3_128bits_update(state.get(), buffer.get(), std::size_t(wanted));
+            if (!pauseIfGentle(wanted))
+                return false;
+        }
+        if (!ok) {
+            settle(i, -1);
+            continue;
+        }
+        closeSlot(i);
+        const Key key{length(i), XXH3_128bits_digest(state.get())};
+        const auto [it, added] = groupOf.try_emplace(key, groups.size());
+        if (added)
+            groups.emplace_back();
+        groups[it->second].push_back(i);
+    }
+    for (std::vector<int>& group : groups) {
+        if (group.size() < 2) {
+            settle(group.front(), -1);
+            group.clear();
+        }
+    }
+    return true;
+}
+
+// A class longer than the window: its first file against the others, a
+// window of them at a time; the files that differ from it are compared the
+// same way afterwards.
+bool ByteSplitter::compareInBatches(std::vector<int> files) {
+    const qint64 block = largestBlock;
+    const auto first = std::make_unique<char[]>(std::size_t(block));
+    const auto other = std::make_unique<char[]>(std::size_t(block));
+    while (files.size() >= 2) {
+        const int head = files.front();
+        const int cls = m_nextClass++;
+        bool headFailed = !openSlot(head);
+        std::vector<int> rest;
+        const std::size_t batchSize = std::size_t(qMax<qint64>(1, m_window - 1));
+        for (std::size_t from = 1; from < files.size(); from += batchSize) {
+            const std::size_t to = qMin(files.size(), from + batchSize);
+            if (headFailed) {
+                rest.insert(rest.end(), files.begin() + qsizetype(from), files.end());
+                break;
+            }
+            std::vector<int> alive;
+            for (std::size_t k = from; k < to; ++k) {
+                if (m_control.stopRequested())
+                    return false;
+                if (openSlot(files[k]))
+                    alive.push_back(files[k]);
+                else
+                    settle(files[k], -1);
+            }
+            const qint64 size = length(head);
+            for (qint64 offset = 0; offset < size && !alive.empty(); offset += block) {
+                const qint64 wanted = qMin(block, size - offset);
+                if (!readBlock(head, offset, first.get(), wanted)) {
+                    headFailed = true;
+                    break;
+                }
+                std::vector<int> still;
+                for (int i : alive) {
+                    if (m_control.stopRequested())
+                        return false;
+                    if (!readBlock(i, offset, other.get(), wanted)) {
+                        settle(i, -1);
+                    } else if (std::memcmp(first.get(), other.get(), std::size_t(wanted)) != 0) {
+                        closeSlot(i);
+                        rest.push_back(i);
+                    } else {
+                        still.push_back(i);
+                    }
+                    if (!pauseIfGentle(wanted))
+                        return false;
+                }
+                alive = std::move(still);
+            }
+            if (headFailed) {
+                for (int i : alive) {
+                    closeSlot(i);
+                    rest.push_back(i);
+                }
+                rest.insert(rest.end(), files.begin() + qsizetype(to), files.end());
+                break;
+            }
+            for (int i : alive)
+                settle(i, cls);
+        }
+        settle(head, headFailed ? -1 : cls);
+        std::sort(rest.begin(), rest.end());
+        files = std::move(rest);
+    }
+    for (int i : files)
+        settle(i, -1);
+    return true;
+}
+
 bool ByteSplitter::split(Work& work, std::vector<Work>& stack) {
-    const qint64 length = m_slots[std::size_t(work.files.front())].length;
+    const qint64 length = this->length(work.files.front());
     const qint64 count = qint64(work.files.size());
     qint64 block = qMin(work.block, qMax(smallestBlock, splitBudget / count));
     block = qMin(block, length - work.offset);
@@ -260,18 +599,12 @@ bool ByteSplitter::split(Work& work, std::vector<Work>& stack) {
         if (m_control.stopRequested())
             return false;
         char* target = m_buffer.get() + qint64(readable.size()) * block;
-        const bool ok = openSlot(i) && m_control.access().readAt(
-                                           m_slots[std::size_t(i)].file, m_paths[std::size_t(i)],
-                                           work.offset, target, block) == block;
-        if (!ok) {
+        if (!readBlock(i, work.offset, target, block)) {
             settle(i, -1);
             continue;
         }
-        m_control.countRead(block);
         if (!pauseIfGentle(block))
             return false;
-        if (m_openCount > openFileCap)
-            closeSlot(i);
         readable.push_back(i);
     }
 
@@ -336,8 +669,10 @@ bool ByteSplitter::split(Work& work, std::vector<Work>& stack) {
 // file after the start of another class: the grouping would then show it
 // among files it does not equal. A path already kept from this run is not
 // added again.
-void keepMatches(const std::vector<QString>& paths, const std::vector<int>& classes, qint64 first,
-                 std::vector<KeptRow>& kept, AppState* status) {
+void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& classes,
+                 const std::vector<SeenFile>& seen, qint64 first, std::vector<KeptRow>& kept,
+                 AppState* status, std::vector<std::optional<QByteArray>>* wholes,
+                 qint64& carryLeft) {
     const int classCount =
         classes.empty() ? 0 : *std::max_element(classes.begin(), classes.end()) + 1;
     if (classCount == 0)
@@ -349,38 +684,46 @@ void keepMatches(const std::vector<QString>& paths, const std::vector<int>& clas
     }
     // Files of each class in list order, classes by their first file.
     std::vector<int> classOrder;
-    std::vector<std::vector<int>> files{std::size_t(classCount)};
-    for (int i = 0; i < int(paths.size()); ++i) {
+    std::vector<std::vector<int>> classFiles{std::size_t(classCount)};
+    for (int i = 0; i < int(files.size()); ++i) {
         const int cls = classes[std::size_t(i)];
         if (cls < 0 || members[std::size_t(cls)] < 2)
             continue;
-        if (files[std::size_t(cls)].empty())
+        if (classFiles[std::size_t(cls)].empty())
             classOrder.push_back(cls);
-        files[std::size_t(cls)].push_back(i);
+        classFiles[std::size_t(cls)].push_back(i);
     }
     QSet<QString> runKeys;
     for (int cls : classOrder) {
         bool head = true;
-        for (int i : files[std::size_t(cls)]) {
-            const QString& path = paths[std::size_t(i)];
+        for (int i : classFiles[std::size_t(cls)]) {
+            const QString path = files[std::size_t(i)].path();
             if (runKeys.contains(path))
                 continue;
             runKeys.insert(path);
-            kept.push_back({first + i, head});
+            kept.push_back({first + i, head, seen[std::size_t(i)]});
+            if (wholes && (*wholes)[std::size_t(i)]) {
+                const qint64 size = (*wholes)[std::size_t(i)]->size();
+                if (size <= carryLeft) {
+                    carryLeft -= size;
+                    kept.back().content = std::move((*wholes)[std::size_t(i)]);
+                }
+            }
             head = false;
         }
     }
     if (status) {
         // The last pair the pairwise comparison would have matched: the last
         // file that has a later file of its class, and that file.
-        for (int i = int(paths.size()) - 1; i >= 0; --i) {
+        for (int i = int(files.size()) - 1; i >= 0; --i) {
             const int cls = classes[std::size_t(i)];
-            if (cls < 0 || files[std::size_t(cls)].empty() || files[std::size_t(cls)].back() == i)
+            if (cls < 0 || classFiles[std::size_t(cls)].empty() ||
+                classFiles[std::size_t(cls)].back() == i)
                 continue;
-            const auto& list = files[std::size_t(cls)];
+            const auto& list = classFiles[std::size_t(cls)];
             const int j = *std::upper_bound(list.begin(), list.end(), i);
-            status->comparefile1.set(paths[std::size_t(j)]);
-            status->comparefile2.set(paths[std::size_t(i)]);
+            status->comparefile1.set(files[std::size_t(j)].path());
+            status->comparefile2.set(files[std::size_t(i)].path());
             break;
         }
     }
@@ -440,6 +783,59 @@ QString runText(qint64 files, qint64 size) {
            u" MB total."_s;
 }
 
+// The classes of a run, the files reached through opener (which keeps the
+// folders of the pass open).
+bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
+              std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+              PassFiles& opener, std::vector<std::optional<QByteArray>>* wholes = nullptr,
+              qint64 wholeRoom = 0) {
+    classes.assign(files.size(), -1);
+    seen.assign(files.size(), SeenFile());
+    if (status)
+        status->groupmax.store(qint64(files.size()), std::memory_order_relaxed);
+    setGroupDone(status, 0);
+    bool done = false;
+    switch (kind) {
+    case PassKind::Fuzzy:
+        if (wholes)
+            wholes->assign(files.size(), std::nullopt);
+        done = classifyFuzzy(files, classes, seen, control, status, opener, wholes, wholeRoom);
+        break;
+    case PassKind::Crc:
+        done = classifyCrc(files, classes, seen, control, status, opener);
+        break;
+    case PassKind::Bytewise:
+        if (std::all_of(files.begin(), files.end(), [](const RunFile& f) { return f.content; })) {
+            classifyCarried(files, classes, seen, control, status);
+            done = !control.stopRequested();
+        } else {
+            done = ByteSplitter(files, classes, seen, control, status, opener).run();
+        }
+        break;
+    case PassKind::None:
+        return !control.stopRequested();
+    }
+    if (!done)
+        return false;
+    // After the last reads: a file whose name no longer shows it as it was
+    // opened changed meanwhile and is equal to nothing. Files equal to
+    // nothing anyway need no check.
+    std::vector<int> members;
+    for (int cls : classes) {
+        if (cls >= 0) {
+            if (std::size_t(cls) >= members.size())
+                members.resize(std::size_t(cls) + 1, 0);
+            ++members[std::size_t(cls)];
+        }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const int cls = classes[i];
+        if (cls >= 0 && members[std::size_t(cls)] >= 2 && !opener.unchanged(files[i], seen[i]))
+            classes[i] = -1;
+    }
+    return true;
+}
+
 } // namespace
 
 QString passName(PassKind kind) {
@@ -456,23 +852,18 @@ QString passName(PassKind kind) {
     return QString();
 }
 
-bool classifyRun(PassKind kind, const std::vector<QString>& paths, std::vector<int>& classes,
-                 const ReadControl& control, AppState* status) {
-    classes.assign(paths.size(), -1);
-    if (status)
-        status->groupmax.store(qint64(paths.size()), std::memory_order_relaxed);
-    setGroupDone(status, 0);
-    switch (kind) {
-    case PassKind::Fuzzy:
-        return classifyFuzzy(paths, classes, control, status);
-    case PassKind::Crc:
-        return classifyCrc(paths, classes, control, status);
-    case PassKind::Bytewise:
-        return ByteSplitter(paths, classes, control, status).run();
-    case PassKind::None:
-        break;
-    }
-    return !control.stopRequested();
+bool classifyRun(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
+                 std::vector<SeenFile>& seen, const ReadControl& control, AppState* status) {
+    PassFiles opener(control);
+    return classify(kind, files, classes, seen, control, status, opener);
+}
+
+QString PassSource::folder(qint64 k) const {
+    return folderOf(path(k));
+}
+
+QString PassSource::name(qint64 k) const {
+    return nameOf(path(k));
 }
 
 size_t PassSource::pathHash(qint64 k) const {
@@ -484,7 +875,7 @@ bool PassSource::samePath(qint64 a, qint64 b) const {
 }
 
 bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
-             const ReadControl& control, const PassProgress& progress) {
+             const ReadControl& control, const PassProgress& progress, qint64 carryBytes) {
     AppState* status = progress.status;
     kept.clear();
     const qint64 count = source.count();
@@ -515,8 +906,12 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
         }
     };
 
-    std::vector<QString> paths;
+    PassFiles opener(control);
+    qint64 carryLeft = kind == PassKind::Fuzzy ? carryBytes : 0;
+    std::vector<std::optional<QByteArray>> wholes;
+    std::vector<RunFile> files;
     std::vector<int> classes;
+    std::vector<SeenFile> seen;
     qint64 pos = 0;
     while (pos < count) {
         const qint64 size = source.size(pos);
@@ -531,12 +926,17 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
         showProgress(pos, runFiles, size,
                      runFiles > 1000 || double(size) * double(runFiles) >= 10e6);
         if (runFiles >= 2 && kind != PassKind::None) {
-            paths.clear();
-            for (qint64 k = pos; k < end; ++k)
-                paths.push_back(source.path(k));
-            if (!classifyRun(kind, paths, classes, control, status))
+            files.clear();
+            for (qint64 k = pos; k < end; ++k) {
+                files.push_back({source.folder(k), source.name(k), source.fileId(k),
+                                 source.folderId(k), source.content(k), source.seenBefore(k)});
+            }
+            // Small files are read whole while there is room to hand them on.
+            auto* carry =
+                kind == PassKind::Fuzzy && carryBytes > 0 && carryLeft >= size ? &wholes : nullptr;
+            if (!classify(kind, files, classes, seen, control, status, opener, carry, carryLeft))
                 return false;
-            keepMatches(paths, classes, pos, kept, status);
+            keepMatches(files, classes, seen, pos, kept, status, carry, carryLeft);
         }
         if (status)
             status->filescompared.fetch_add(runFiles, std::memory_order_relaxed);

@@ -2,14 +2,18 @@
 
 // One comparison pass over the entry table: the table is cut into size runs
 // and the files of each run are sorted into classes of equal content, each
-// file read once. The kept files are those that comparing every file with
-// the later files of its run until the first match keeps, with the same
-// sub-group starts; each set of equal files is kept together, in list order.
+// file opened once from its folder's descriptor and read once (a run longer
+// than the open files allowed is read twice). The kept files are those that
+// comparing every file with the later files of its run until the first match
+// keeps, with the same sub-group starts; each set of equal files is kept
+// together, in list order. A file is kept with what the pass saw of it.
 
 #include "compare/routines.h"
 #include "core/appstate.h"
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 #include <vector>
 
 namespace quillfen {
@@ -37,11 +41,37 @@ struct PassProgress {
     int totalsteps = 0;
 };
 
+// What a pass saw of a file it read, from the open descriptor. A file whose
+// descriptor or name showed other facts after the last read, or that is not
+// the file or folder the row stands for, is equal to nothing.
+struct SeenFile {
+    platform::FileIdentity id;
+    platform::FileIdentity folderid;
+    qint64 size = -1; // -1: not read
+    qint64 mtime = 0;
+    quint32 mtimensec = 0;
+};
+
+// A file of a size run as a pass reaches it: by its folder and its name.
+struct RunFile {
+    QString folder; // ends in "/"
+    QString name;
+    platform::FileIdentity id;       // the file the row stands for; zero: not known
+    platform::FileIdentity folderid; // the folder it is in; zero: not known
+    // The whole file as the previous pass read it, and what it saw of it
+    // then; null when that pass did not read it whole.
+    const QByteArray* content = nullptr;
+    SeenFile before{};
+    QString path() const { return folder + name; }
+};
+
 // The classes of one size run: for each file a class number, files of one
 // class being equal under the pass's test; -1 for a file that cannot be
-// reached or read, which is equal to nothing. Returns false when stopped.
-bool classifyRun(PassKind kind, const std::vector<QString>& paths, std::vector<int>& classes,
-                 const ReadControl& control, AppState* status = nullptr);
+// reached or read, or that changed while it was read, which is equal to
+// nothing. seen gets the facts of each file read. Returns false when stopped.
+bool classifyRun(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
+                 std::vector<SeenFile>& seen, const ReadControl& control,
+                 AppState* status = nullptr);
 
 // The entries a pass works through: the entry table of the driver.
 class PassSource {
@@ -52,6 +82,16 @@ public:
     virtual qint64 size(qint64 k) const = 0;
     // Full path of entry k (empty for a separator row).
     virtual QString path(qint64 k) const = 0;
+    // Its folder (ending in "/") and name; by default cut from the path.
+    virtual QString folder(qint64 k) const;
+    virtual QString name(qint64 k) const;
+    // The file and folder the entry stands for; zero when not known.
+    virtual platform::FileIdentity fileId(qint64) const { return {}; }
+    virtual platform::FileIdentity folderId(qint64) const { return {}; }
+    // The whole file as the previous pass read it (null: not read whole),
+    // and what that pass saw of it.
+    virtual const QByteArray* content(qint64) const { return nullptr; }
+    virtual SeenFile seenBefore(qint64) const { return {}; }
     // Overridden where the path can be hashed and compared without building it.
     virtual size_t pathHash(qint64 k) const;
     virtual bool samePath(qint64 a, qint64 b) const;
@@ -61,6 +101,9 @@ public:
 struct KeptRow {
     qint64 index = 0;
     bool subgroupstart = false;
+    SeenFile seen{}; // the file as the pass read it
+    // The whole file, when the pass read it whole and was asked to hand it on.
+    std::optional<QByteArray> content{};
 };
 
 // Runs a pass over all entries: consecutive entries of equal size form a
@@ -68,8 +111,10 @@ struct KeptRow {
 // pass's test) are kept, set by set: a set in list order, its first file
 // marked as a sub-group start, the sets in the order of their first files.
 // False when stopped (kept is then incomplete and must not be used).
+// carryBytes: how many bytes of small files the fuzzy pass may read whole
+// and hand on in kept, so that a bytewise pass after it need not open them.
 bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
-             const ReadControl& control, const PassProgress& progress = {});
+             const ReadControl& control, const PassProgress& progress = {}, qint64 carryBytes = 0);
 
 // The same over a table of paths and sizes, giving the kept paths.
 bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<PassItem>& kept,

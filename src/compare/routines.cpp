@@ -1,9 +1,11 @@
 #include "compare/routines.h"
 
 #include "compare/crc32.h"
+#include "platform/limits.h"
 
 #include <cstring>
 #include <memory>
+#include <xxhash.h>
 
 namespace quillfen {
 
@@ -21,9 +23,18 @@ bool FileAccess::openAvailable(platform::InputFile& file, const QString& path) c
     return file.open(path, false);
 }
 
+bool FileAccess::openIn(platform::InputFile& file, int folderFd, const QByteArray& name,
+                        const QString&) const {
+    return file.openAt(folderFd, name.constData());
+}
+
 qint64 FileAccess::readAt(platform::InputFile& file, const QString&, qint64 offset, char* buffer,
                           qint64 length) const {
     return file.readAt(offset, buffer, length);
+}
+
+qint64 FileAccess::openFileBudget() const {
+    return platform::openFilesLeft();
 }
 
 const FileAccess& ReadControl::access() const {
@@ -188,13 +199,22 @@ QString crcText(quint32 crc) {
 }
 
 FileCrc fileCrc32(const QString& path, const ReadControl& control) {
-    FileCrc result;
     platform::InputFile file;
     if (!control.access().open(file, path))
-        return result;
-    file.adviseSequential();
+        return FileCrc();
+    return readFileCrc(file, path, control);
+}
+
+FileCrc readFileCrc(platform::InputFile& file, const QString& path, const ReadControl& control) {
+    FileCrc result;
+    const qint64 length = file.openedInfo().size;
+    if (length > crcBlockLength)
+        file.adviseSequential();
     const auto buffer = std::make_unique<char[]>(crcBlockLength);
+    std::unique_ptr<XXH3_state_t, decltype(&XXH3_freeState)> state(nullptr, &XXH3_freeState);
     quint32 c = 0xFFFFFFFFu;
+    quint64 check = XXH3_64bits("", 0);
+    bool whole = false; // the first read held the whole file
     qint64 offset = 0;
     for (;;) {
         const qint64 got =
@@ -208,11 +228,27 @@ FileCrc fileCrc32(const QString& path, const ReadControl& control) {
             result.status = FileCrc::Stopped;
             return result;
         }
+        if (whole)
+            return result; // it grew while it was read
         c = crc32Update(c, buffer.get(), size_t(got));
+        if (offset == 0 && got < crcBlockLength) {
+            // The whole file in one read (most files): no running state.
+            check = XXH3_64bits(buffer.get(), size_t(got));
+            whole = true;
+        } else {
+            if (!state) {
+                state.reset(XXH3_createState());
+                if (!state)
+                    return result;
+                XXH3_64bits_reset(state.get());
+            }
+            XXH3_64bits_update(state.get(), buffer.get(), size_t(got));
+        }
         offset += got;
     }
     result.status = FileCrc::Done;
     result.crc = c ^ 0xFFFFFFFFu;
+    result.check = state ? XXH3_64bits_digest(state.get()) : check;
     result.bytes = offset;
     return result;
 }
@@ -239,7 +275,7 @@ bool crccompare(const QString& a, const QString& b, const ReadControl& control) 
     if (ca.status != FileCrc::Done)
         return false;
     const FileCrc cb = fileCrc32(b, control);
-    return cb.status == FileCrc::Done && ca.crc == cb.crc;
+    return cb.status == FileCrc::Done && ca.crc == cb.crc && ca.check == cb.check;
 }
 
 bool fileavailable(const QString& path, const ReadControl& control) {

@@ -25,9 +25,15 @@ public:
     // Opens the file when fileavailable would accept the path (a regular file
     // of its own, not reached through a symbolic link): one query for both.
     virtual bool openAvailable(platform::InputFile& file, const QString& path) const;
+    // Opens the entry name (as the system spells it) of the open folder
+    // folderFd, never through a symbolic link; path is the folder and the name.
+    virtual bool openIn(platform::InputFile& file, int folderFd, const QByteArray& name,
+                        const QString& path) const;
     // Bytes read at a 0-based offset, short only at the end; -1 on failure.
     virtual qint64 readAt(platform::InputFile& file, const QString& path, qint64 offset,
                           char* buffer, qint64 length) const;
+    // How many more files a pass may hold open at once.
+    virtual qint64 openFileBudget() const;
 };
 
 // What a routine needs from the run around it.
@@ -69,7 +75,7 @@ int fuzzySamplesFor(qint64 length);
 bool fuzzycompare(const QString& a, const QString& b, const ReadControl& control = {});
 // True when the files are equal byte for byte. A stop request ends it with False.
 bool bytecompare(const QString& a, const QString& b, const ReadControl& control = {});
-// True when the lengths and the CRC-32 of the two files are equal. A file that
+// True when the lengths and the checksums of the two files are equal. A file that
 // cannot be measured, opened or read is equal to nothing.
 bool crccompare(const QString& a, const QString& b, const ReadControl& control = {});
 // True when the file length of the path can be read.
@@ -79,13 +85,19 @@ bool fileavailable(const QString& path, const ReadControl& control = {});
 // file cannot be opened or read; empty when a stop request ended the read.
 QString filecrc(const QString& path, const ReadControl& control = {});
 
-// The CRC-32 of a whole file read in blocks of 32,767 bytes.
+// The CRC-32 of a whole file read in blocks of 32,767 bytes, and from the same
+// read a 64-bit XXH3: CRC-32 alone is easily matched by files that differ, so
+// two files count as equal only when both checksums are.
 struct FileCrc {
     enum Status { Done, Failed, Stopped } status = Failed;
     quint32 crc = 0;
-    qint64 bytes = 0; // bytes read
+    quint64 check = 0; // XXH3-64 of the same bytes
+    qint64 bytes = 0;  // bytes read
 };
 FileCrc fileCrc32(const QString& path, const ReadControl& control = {});
+// The same for a file already open, read from its start to its end.
+FileCrc readFileCrc(platform::InputFile& file, const QString& path,
+                    const ReadControl& control = {});
 QString crcText(quint32 crc);
 
 // The fuzzy samples of one open file of the given length, one after another

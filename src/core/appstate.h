@@ -80,6 +80,9 @@ struct AppState {
     int curstep = 1;
     bool scanstartscompare = false;
     quint32 starttick = 0;
+    // Set while a scan or comparison run is busy: only these runs own the
+    // "Time spent" clock; file operations and reports leave it alone.
+    bool timedrun = false;
 
     // Scan options of the path entry being walked
     bool minsizeon = false;

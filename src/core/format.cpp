@@ -2,9 +2,12 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <system_error>
 
 namespace quillfen {
 
@@ -15,24 +18,57 @@ double roundHalfEven(double value) {
 }
 
 double roundHalfEven(double value, int decimals) {
-    // Decide halves on the decimal text of the value, so that 0.125 (which
-    // is exact in binary) and 2.675 (which is not) both round as written.
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals + 3, value);
-    const double scale = std::pow(10.0, decimals);
-    const double scaled = std::strtod(text, nullptr) * scale;
-    const double floorValue = std::floor(scaled);
-    const double fraction = scaled - floorValue;
-    double rounded;
-    if (std::fabs(fraction - 0.5) < 1e-7)
-        rounded = std::fmod(floorValue, 2.0) == 0.0 ? floorValue : floorValue + 1.0;
-    else
-        rounded = std::round(scaled);
-    return rounded / scale;
+    // Decide halves on the shortest decimal text that reads back as the
+    // value, once: 0.125 and 2.675 are halves as written, 0.014996 is not.
+    if (!std::isfinite(value) || decimals < 0)
+        return value;
+    char text[400];
+    const auto written = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
+    if (written.ec != std::errc())
+        return value;
+    std::string digits(text, written.ptr);
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (negative)
+        digits.erase(0, 1);
+    const std::size_t point = digits.find('.');
+    if (point == std::string::npos || digits.size() - point - 1 <= std::size_t(decimals))
+        return value;
+    // Kept digits without the point, the first dropped digit and the rest.
+    std::string kept = digits.substr(0, point) + digits.substr(point + 1, std::size_t(decimals));
+    const char first = digits[point + 1 + std::size_t(decimals)];
+    const bool restZero =
+        digits.find_first_not_of('0', point + 2 + std::size_t(decimals)) == std::string::npos;
+    const bool lastOdd = (kept.back() - '0') % 2 == 1;
+    const bool up = first > '5' || (first == '5' && (!restZero || lastOdd));
+    if (up) {
+        std::size_t k = kept.size();
+        while (k > 0 && kept[k - 1] == '9')
+            kept[--k] = '0';
+        if (k == 0)
+            kept.insert(kept.begin(), '1');
+        else
+            ++kept[k - 1];
+    }
+    if (decimals > 0)
+        kept.insert(kept.size() - std::size_t(decimals), 1, '.');
+    const double rounded = std::strtod(kept.c_str(), nullptr);
+    return negative ? -rounded : rounded;
 }
 
 double sizetomb(double bytes) {
-    const double mb = roundHalfEven(bytes / 1000000.0, 2);
+    // Whole byte counts round on integers, so no intermediate text or
+    // binary fraction can turn a near-half into a half.
+    double mb;
+    if (std::fabs(bytes) < 9.0e18 && bytes == std::floor(bytes)) {
+        const qint64 whole = qint64(bytes);
+        qint64 hundredths = whole / 10000;
+        const qint64 rest = std::abs(whole % 10000);
+        if (rest > 5000 || (rest == 5000 && hundredths % 2 != 0))
+            hundredths += whole < 0 ? -1 : 1;
+        mb = double(hundredths) / 100.0;
+    } else {
+        mb = roundHalfEven(bytes / 1000000.0, 2);
+    }
     return mb == 0.0 ? 0.01 : mb;
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/format.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -27,6 +28,24 @@ WindowGeometry WindowGeometry::fromPixels(QSize normalSize, QPoint position,
     geometry.top = double(position.y()) * twipsPerPixel;
     geometry.left = double(position.x()) * twipsPerPixel;
     return geometry;
+}
+
+QSize minimumWithin(QSize minimum, QSize available) {
+    if (available.isEmpty())
+        return minimum;
+    return minimum.boundedTo(available);
+}
+
+QRect placedWithin(QRect window, QRect available) {
+    if (available.isEmpty())
+        return window;
+    const QSize size = window.size().boundedTo(available.size()).expandedTo(QSize(0, 0));
+    // 64-bit so that positions far outside any screen cannot overflow.
+    const qint64 left = std::clamp<qint64>(
+        window.x(), available.x(), qint64(available.x()) + available.width() - size.width());
+    const qint64 top = std::clamp<qint64>(
+        window.y(), available.y(), qint64(available.y()) + available.height() - size.height());
+    return QRect(QPoint(int(left), int(top)), size);
 }
 
 QSize WindowGeometry::sizePixels() const {

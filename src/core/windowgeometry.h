@@ -5,6 +5,7 @@
 // save and applies what start-up loaded; the engine never touches a widget.
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <optional>
 
@@ -34,6 +35,12 @@ struct WindowGeometry {
     // The position, or nothing when it was never loaded.
     std::optional<QPoint> positionPixels() const;
 };
+
+// The window's minimum size, held inside the screen's available area so
+// that a large scale factor never makes the window larger than the screen.
+QSize minimumWithin(QSize minimum, QSize available);
+// A window rectangle shrunk to fit the available area and moved into it.
+QRect placedWithin(QRect window, QRect available);
 
 // Twips to whole device-independent pixels, clamped to the int range.
 int twipsToPixels(double twips);

@@ -2,12 +2,17 @@
 
 #include "compare/grouping.h"
 #include "core/busy.h"
+#include "platform/filename.h"
 #include "platform/fileops.h"
+#include "platform/folder.h"
+#include "platform/linking.h"
 #include "platform/platform.h"
 #include "results/selection.h"
 
+#include <QDateTime>
 #include <exception>
 #include <memory>
+#include <optional>
 
 namespace quillfen {
 
@@ -16,16 +21,45 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString kChanged = u"The file has changed since the scan"_s;
+const QString kChangedSinceCompared = u"The file has changed since it was compared"_s;
 
-// Empty when the file at the row's path is still the one that was listed.
-QString changedSinceScan(const FileJobItem& item) {
-    const platform::FileInfo info = platform::fileInfo(item.fullPath());
+// Opens the row's folder and checks that its name still leads to the file
+// the row stands for, in the folder the scan listed: empty when it does,
+// else the reason to leave the file alone. A zero identity is not known
+// (rows made without a scan) and is not checked, nor then the nanoseconds.
+QString checkListedFile(const FileJobItem& item, platform::Folder& folder) {
+    folder = platform::Folder(item.path);
+    if (!folder.isOpen())
+        return platform::errorText(folder.error());
+    const QString changed = item.compared ? kChangedSinceCompared : kChanged;
+    const platform::FileIdentity unknown;
+    if (item.folderid != unknown && folder.info().id != item.folderid)
+        return changed;
+    const platform::FileInfo info = folder.entryInfo(item.filename);
     if (!info.exists())
         return platform::errorText(info.error);
-    if (!info.isRegular() || info.size != item.size ||
-        (item.checkmtime && info.mtime != item.mtime))
-        return kChanged;
+    const bool identified = item.id != unknown;
+    if (!info.isRegular() || info.size != item.size || (identified && info.id != item.id))
+        return changed;
+    if (item.checkmtime &&
+        (info.mtime != item.mtime || (identified && info.mtimensec != item.mtimensec)))
+        return changed;
     return {};
+}
+
+// The facts a journal record keeps of an item's file.
+platform::FileInfo recordedFacts(const FileJobItem& item, const platform::Folder& folder) {
+    platform::FileInfo info = folder.entryInfo(item.filename);
+    info.id = item.id;
+    info.size = item.size;
+    info.mtime = item.mtime;
+    info.mtimensec = item.mtimensec;
+    return info;
+}
+
+QString journalLine(const QString& path, const QString& description) {
+    return u"The journal could not be written ("_s + description + u"): '"_s + path +
+           u"' was left as it was"_s;
 }
 
 QString recycleLine(const QString& filename, const QString& description) {
@@ -52,6 +86,17 @@ OperationTexts textsOf(FileOperation operation) {
                 u"The files that you have selected in the list will be PERMANENTLY DELETED!"_s,
                 u"Click on OK to continue with the deletion."_s,
                 u" files have been permanently deleted."_s};
+    case FileOperation::HardLink:
+        return {MessageIcon::Exclamation,
+                u"The files that you have selected in the list will be replaced by hard links "
+                "to the file that is kept in their group! Linked names share one set of "
+                "permissions and dates from then on."_s,
+                u"Click on OK to continue."_s, u" files have been replaced by hard links."_s};
+    case FileOperation::Clone:
+        return {MessageIcon::Exclamation,
+                u"The files that you have selected in the list will be replaced by "
+                "copy-on-write clones of the file that is kept in their group!"_s,
+                u"Click on OK to continue."_s, u" files have been replaced by clones."_s};
     case FileOperation::Move:
         break;
     }
@@ -71,22 +116,45 @@ void regroup(AppState& state, Frontend& frontend) {
 
 } // namespace
 
-QString recyclestep(const FileJobItem& item) {
+QString recyclestep(const FileJobItem& item, JournalWriter* journal) {
     const QString filename = item.fullPath();
-    QString reason = changedSinceScan(item);
+    platform::Folder folder;
+    QString reason = checkListedFile(item, folder);
     if (reason.isEmpty()) {
-        const platform::FileOpResult result = platform::moveToTrash(filename);
+        QString journalFailure;
+        platform::TrashHook record;
+        if (journal) {
+            record = [&](const QString& trashedPath) {
+                const platform::FileOpResult written = journal->record(
+                    JournalAction::Trash, item, recordedFacts(item, folder), trashedPath);
+                if (!written.ok())
+                    journalFailure = journalLine(filename, written.description);
+                return written;
+            };
+        }
+        const platform::FileOpResult result = platform::moveToTrash(
+            folder, item.path, platform::encodeFileName(item.filename), record);
         if (result.ok())
             return {};
+        if (!journalFailure.isEmpty())
+            return journalFailure;
         reason = result.description;
     }
     return recycleLine(filename, reason);
 }
 
-QString deletestep(const FileJobItem& item) {
-    QString reason = changedSinceScan(item);
+QString deletestep(const FileJobItem& item, JournalWriter* journal) {
+    platform::Folder folder;
+    QString reason = checkListedFile(item, folder);
+    if (reason.isEmpty() && journal) {
+        const platform::FileOpResult written =
+            journal->record(JournalAction::Delete, item, recordedFacts(item, folder), QString());
+        if (!written.ok())
+            return journalLine(item.fullPath(), written.description);
+    }
     if (reason.isEmpty()) {
-        const platform::FileOpResult result = platform::removeFile(item.fullPath());
+        const platform::FileOpResult result =
+            platform::removeFile(folder, platform::encodeFileName(item.filename));
         if (result.ok())
             return {};
         reason = result.description;
@@ -96,13 +164,21 @@ QString deletestep(const FileJobItem& item) {
 }
 
 QString movestep(const FileJobItem& item, const MoveOptions& options, const std::atomic<bool>* stop,
-                 FreeNameHints* hints) {
+                 FreeNameHints* hints, JournalWriter* journal) {
     const QString source = item.fullPath();
     const QString target = options.destination + item.filename;
-    QString reason = changedSinceScan(item);
+    platform::Folder folder;
+    QString reason = checkListedFile(item, folder);
     if (reason.isEmpty()) {
         const QString destination = options.rename ? freename(target, hints) : target;
-        const platform::FileOpResult result = platform::moveFile(source, destination, stop);
+        if (journal) {
+            const platform::FileOpResult written = journal->record(
+                JournalAction::Move, item, recordedFacts(item, folder), destination);
+            if (!written.ok())
+                return journalLine(source, written.description);
+        }
+        const platform::FileOpResult result =
+            platform::moveFile(folder, platform::encodeFileName(item.filename), destination, stop);
         if (result.ok())
             return {};
         reason = result.description;
@@ -112,6 +188,62 @@ QString movestep(const FileJobItem& item, const MoveOptions& options, const std:
                               ? u"' occured while trying to move and giving a new filename: "_s
                               : u"' occured while trying to move: "_s;
     return u"Error: '"_s + reason + frame + source + u" to "_s + target;
+}
+
+platform::FileOpResult JournalWriter::record(JournalAction action, const FileJobItem& item,
+                                             const platform::FileInfo& facts, const QString& after,
+                                             platform::FileIdentity keptid) {
+    JournalRecord record;
+    record.time = QDateTime::currentMSecsSinceEpoch();
+    record.run = m_run;
+    record.action = action;
+    record.before = item.fullPath();
+    record.after = after;
+    record.file = facts;
+    record.keptid = keptid;
+    return m_journal.append(record);
+}
+
+QString linkstep(const FileJobItem& item, const FileJobItem* kept, bool clone,
+                 JournalWriter* journal) {
+    const QString path = item.fullPath();
+    if (!kept)
+        return u"Every file of the group of '"_s + path +
+               u"' is selected: none is kept to link it to, so it was left as it was"_s;
+    platform::Folder folder;
+    QString reason = checkListedFile(item, folder);
+    platform::Folder keptFolder;
+    if (reason.isEmpty())
+        reason = checkListedFile(*kept, keptFolder);
+    if (!reason.isEmpty())
+        return u"Error: '"_s + reason + u"' occured while trying to replace the file: "_s + path;
+    const platform::FileInfo expected = recordedFacts(item, folder);
+    const platform::FileInfo keptFacts = recordedFacts(*kept, keptFolder);
+    if (journal) {
+        const platform::FileOpResult written =
+            journal->record(clone ? JournalAction::Clone : JournalAction::HardLink, item, expected,
+                            kept->fullPath(), kept->id);
+        if (!written.ok())
+            return journalLine(path, written.description);
+    }
+    const platform::FileOpResult result = platform::replaceWithLink(
+        clone ? platform::LinkKind::Clone : platform::LinkKind::Hard, keptFolder, kept->filename,
+        keptFacts, folder, item.filename, expected);
+    if (result.ok())
+        return {};
+    switch (result.error) {
+    case EXDEV:
+        return u"'"_s + path + u"' is on another file system than '"_s + kept->fullPath() +
+               u"': it was left as it was"_s;
+    case EOPNOTSUPP:
+        return u"The file system of '"_s + path + u"' cannot make clones: it was left as it was"_s;
+    case platform::kFileChanged:
+        return u"Error: '"_s + kChangedSinceCompared +
+               u"' occured while trying to replace the file: "_s + path;
+    default:
+        return u"Error: '"_s + result.description +
+               u"' occured while trying to replace the file: "_s + path;
+    }
 }
 
 void Recycle(AppState& state, const QString& filename) {
@@ -144,6 +276,10 @@ QString freename(const QString& path, FreeNameHints* hints) {
 FileJobResult runfilejob(const FileJobInput& input) {
     FileJobResult result;
     FreeNameHints hints;
+    std::optional<JournalWriter> journal;
+    if (!input.journal.isEmpty())
+        journal.emplace(input.journal);
+    JournalWriter* writer = journal ? &*journal : nullptr;
     for (const FileJobItem& item : input.items) {
         if (input.stop && input.stop->load(std::memory_order_relaxed)) {
             result.stopped = true;
@@ -153,18 +289,27 @@ FileJobResult runfilejob(const FileJobInput& input) {
             QString line;
             switch (input.operation) {
             case FileOperation::Recycle:
-                line = recyclestep(item);
+                line = recyclestep(item, writer);
                 break;
             case FileOperation::Delete:
-                line = deletestep(item);
+                line = deletestep(item, writer);
                 break;
             case FileOperation::Move:
-                line = movestep(item, input.move, input.stop, &hints);
+                line = movestep(item, input.move, input.stop, &hints, writer);
                 // A file moved away from the destination may free a name
                 // below a kept number.
                 if (line.isEmpty() && item.fullPath().startsWith(input.move.destination))
                     hints.clear();
                 break;
+            case FileOperation::HardLink:
+            case FileOperation::Clone: {
+                const bool known = item.kept >= 0 && item.kept < qsizetype(input.keptfiles.size());
+                line = linkstep(item, known ? &input.keptfiles[size_t(item.kept)] : nullptr,
+                                input.operation == FileOperation::Clone, writer);
+                if (line.isEmpty())
+                    result.freedbytes += item.size;
+                break;
+            }
             }
             if (!line.isEmpty())
                 result.errors.append(line);
@@ -191,6 +336,13 @@ bool confirmfileoperation(AppState& state, Frontend& frontend, FileOperation ope
         boxes.inform(u"There are no files in the list."_s, MessageIcon::Information);
         return false;
     }
+    const bool linking = operation == FileOperation::HardLink || operation == FileOperation::Clone;
+    if (linking && state.labeldef1.toLongLong() <= 0) {
+        boxes.inform(u"Only definite duplicates can share their content: compare the files with "
+                     "the CRC or the bytewise comparison first."_s,
+                     MessageIcon::Information);
+        return false;
+    }
     const OperationTexts texts = textsOf(operation);
     const QString text =
         crlfJoin({u"Warning!"_s, QString(), texts.line, QString(), texts.lastline});
@@ -202,14 +354,40 @@ FileJobInput planfileoperation(const AppState& state, FileOperation operation,
     FileJobInput input;
     input.operation = operation;
     input.move = move;
+    input.journal = Journal::defaultPath();
     const ResultList& list = state.resultlist;
+    const auto itemOf = [](qsizetype row, const ResultEntry& entry) {
+        return FileJobItem{row,
+                           entry.path,
+                           entry.filename,
+                           entry.size,
+                           entry.mtime,
+                           entry.dateform != DateForm::None,
+                           entry.mtimensec,
+                           entry.id,
+                           entry.folderid,
+                           entry.dateform == DateForm::General};
+    };
+    const bool linking = operation == FileOperation::HardLink || operation == FileOperation::Clone;
+    qsizetype groupKept = -1; // the kept file of the group in hand
     for (qsizetype row = 0; row < qsizetype(list.size()); ++row) {
         const ResultEntry& entry = list[size_t(row)];
+        // A group's kept file is its first unchecked one.
+        if (linking && (row == 0 || list[size_t(row - 1)].isSeparator())) {
+            groupKept = -1;
+            for (qsizetype k = row; k < qsizetype(list.size()) && !list[size_t(k)].isSeparator();
+                 ++k) {
+                if (!list[size_t(k)].checked) {
+                    groupKept = qsizetype(input.keptfiles.size());
+                    input.keptfiles.push_back(itemOf(k, list[size_t(k)]));
+                    break;
+                }
+            }
+        }
         if (!entry.checked || entry.isSeparator())
             continue;
-        input.items.push_back({row, entry.path, entry.filename, entry.size, entry.mtime,
-                               entry.dateform != DateForm::None, entry.mtimensec, entry.id,
-                               entry.folderid});
+        input.items.push_back(itemOf(row, entry));
+        input.items.back().kept = linking ? groupKept : -1;
     }
     return input;
 }
@@ -224,18 +402,27 @@ void finishfileoperation(AppState& state, Frontend& frontend, FileOperation oper
         return;
     }
     // The rows are those of the list the job was planned on; one that names
-    // another file now (the list changed meanwhile) is not taken away.
+    // another file now (the list changed meanwhile) is not taken away. Nor
+    // is the row of a file whose step failed and that is still in place: it
+    // stays, unchecked, so the list keeps telling the truth.
     std::vector<bool> remove(state.resultlist.size(), false);
     for (size_t k = 0; k < result.processedrows.size(); ++k) {
         const qsizetype row = result.processedrows[k];
-        if (row >= 0 && row < qsizetype(remove.size()) &&
-            state.resultlist[size_t(row)].fullPath() == result.processedpaths.value(qsizetype(k)))
+        if (row < 0 || row >= qsizetype(remove.size()))
+            continue;
+        ResultEntry& entry = state.resultlist[size_t(row)];
+        if (entry.fullPath() != result.processedpaths.value(qsizetype(k)))
+            continue;
+        if (platform::fileInfo(entry.fullPath()).exists())
+            entry.checked = false;
+        else
             remove[size_t(row)] = true;
     }
     tidygroups(state, frontend, remove);
 
-    boxes.inform(QString::number(result.processed) + textsOf(operation).result,
-                 MessageIcon::Information);
+    // Every failed step wrote one line; only the others count as done.
+    const qint64 done = std::max<qint64>(0, result.processed - qint64(result.errors.size()));
+    boxes.inform(QString::number(done) + textsOf(operation).result, MessageIcon::Information);
     const qsizetype errors = state.errorlog.size();
     if (errors >= 1) {
         const QString question =
@@ -297,10 +484,16 @@ void movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& op
                                    MessageIcon::Exclamation);
         return;
     }
+    // A destination typed without its "/" that names an existing folder
+    // means that folder; otherwise the text stays a prefix of the new names.
+    MoveOptions chosen = options;
+    if (!chosen.destination.endsWith(u'/') &&
+        platform::fileInfo(chosen.destination).type == platform::FileType::Folder)
+        chosen.destination += u'/';
     if (runner)
-        startfileoperation(state, frontend, *runner, FileOperation::Move, options);
+        startfileoperation(state, frontend, *runner, FileOperation::Move, chosen);
     else
-        movefiles(state, frontend, options);
+        movefiles(state, frontend, chosen);
 }
 
 std::vector<DeleteDialogRow> deletedialogrows(const ResultList& list) {

@@ -13,6 +13,7 @@
 #include "core/appstate.h"
 #include "core/frontend.h"
 #include "core/jobrunner.h"
+#include "fileops/journal.h"
 
 #include <QHash>
 #include <atomic>
@@ -20,7 +21,9 @@
 
 namespace quillfen {
 
-enum class FileOperation { Recycle, Delete, Move };
+// HardLink and Clone keep every name: a checked file is replaced by a hard
+// link to, or a copy-on-write clone of, the unchecked file of its group.
+enum class FileOperation { Recycle, Delete, Move, HardLink, Clone };
 
 // The Move files dialog's choices, read once when a move starts.
 struct MoveOptions {
@@ -39,13 +42,21 @@ struct FileJobItem {
     quint32 mtimensec = 0;
     platform::FileIdentity id;       // the file the row stands for (0/0: not known)
     platform::FileIdentity folderid; // the folder the scan found it in (0/0: not known)
+    bool compared = false;           // the row was written by a comparison pass
+    // HardLink and Clone: the group's kept file, an index into
+    // FileJobInput::keptfiles; -1 when every file of the group is checked.
+    qsizetype kept = -1;
     QString fullPath() const { return path + filename; }
 };
 
 struct FileJobInput {
     FileOperation operation = FileOperation::Delete;
     MoveOptions move;
-    std::vector<FileJobItem> items; // the checked rows in list order
+    std::vector<FileJobItem> items;     // the checked rows in list order
+    std::vector<FileJobItem> keptfiles; // HardLink and Clone: the kept file of each group
+    // Where each file is recorded before it is touched (empty: nowhere), so
+    // that the operation can be taken back.
+    QString journal;
     // Set while the program is busy: true asks the job to stop after the
     // file in hand (AppState::stopflag).
     const std::atomic<bool>* stop = nullptr;
@@ -59,20 +70,44 @@ struct FileJobResult {
     QStringList errors;                   // one error-log line per failed step
     bool stopped = false;                 // the stop request ended the job early
     QString failure;                      // an unexpected failure that ended the operation at once
+    qint64 freedbytes = 0;                // HardLink and Clone: the sizes of the files replaced
+};
+
+// Writes one journal record per file of a job, all under one run, before
+// the file is touched.
+class JournalWriter {
+public:
+    explicit JournalWriter(const QString& path) : m_journal(path), m_run(Journal::newRun()) {}
+    platform::FileOpResult record(JournalAction action, const FileJobItem& item,
+                                  const platform::FileInfo& facts, const QString& after,
+                                  platform::FileIdentity keptid = {});
+
+private:
+    Journal m_journal;
+    QString m_run;
 };
 
 // The per-file steps; each returns its error-log line, or an empty text.
-// Before a file is touched it is checked to be the file that was listed
-// (a regular file of the listed size and date): a changed file is left alone.
-QString recyclestep(const FileJobItem& item);
-QString deletestep(const FileJobItem& item);
+// Each opens the row's folder, checks it is the folder the scan listed, and
+// checks that the name there is still the file that was listed or compared
+// (a regular file of that identity, size and date); then it acts through
+// that folder, at any depth. A changed file is left alone.
+// With a journal, each file is recorded there first and left alone when the
+// record cannot be written.
+QString recyclestep(const FileJobItem& item, JournalWriter* journal = nullptr);
+QString deletestep(const FileJobItem& item, JournalWriter* journal = nullptr);
+// Replaces the file of item by a hard link to (or a clone of) kept; both must
+// still be the files that were compared, on one file system.
+QString linkstep(const FileJobItem& item, const FileJobItem* kept, bool clone,
+                 JournalWriter* journal = nullptr);
 // Where the free-name search may start for a target: every numbered
 // candidate below the number kept for it was taken when last tried. A job
 // keeps them so that many files of one name do not try every taken name again.
 using FreeNameHints = QHash<QString, qint64>;
 
 QString movestep(const FileJobItem& item, const MoveOptions& options,
-                 const std::atomic<bool>* stop = nullptr, FreeNameHints* hints = nullptr);
+                 const std::atomic<bool>* stop = nullptr, FreeNameHints* hints = nullptr,
+                 JournalWriter* journal = nullptr);
 
 // Sends one file to the trash; a failure goes into the error log.
 void Recycle(AppState& state, const QString& filename);
@@ -88,6 +123,8 @@ FileJobResult runfilejob(const FileJobInput& input);
 
 // Steps 1 and 2 of every operation: the empty-list message and the
 // confirmation (Cancel is the default). False: the operation ends here.
+// HardLink and Clone are refused unless the list holds definite duplicates:
+// replacing a file by another that is not proved equal would lose it.
 bool confirmfileoperation(AppState& state, Frontend& frontend, FileOperation operation);
 // The checked rows of the result list as the job's input.
 FileJobInput planfileoperation(const AppState& state, FileOperation operation,

@@ -7,8 +7,11 @@
 #include <QByteArray>
 #include <QString>
 #include <atomic>
+#include <functional>
 
 namespace quillfen::platform {
+
+class Folder; // folder.h
 
 struct FileOpResult {
     int error = 0;       // errno of the failure; 0 on success
@@ -22,6 +25,8 @@ QString errorText(int error);
 
 // Deletes one file permanently; folders are refused.
 FileOpResult removeFile(const QString& path);
+// Deletes the entry name of an open folder; folders are refused.
+FileOpResult removeFile(const Folder& folder, const QByteArray& name);
 
 // Moves a file to target and never replaces anything there, also when a file
 // appears at target while the move runs. Within a file system the file is
@@ -32,12 +37,27 @@ FileOpResult removeFile(const QString& path);
 // (stop set to true) abandons a copy in that way too.
 FileOpResult moveFile(const QString& source, const QString& target,
                       const std::atomic<bool>* stop = nullptr);
+// The same for the entry name of an open folder; the target's folder is
+// opened by its path at any depth.
+FileOpResult moveFile(const Folder& folder, const QByteArray& name, const QString& target,
+                      const std::atomic<bool>* stop = nullptr);
 
-// Sends a file to the freedesktop.org trash: the
-// home trash ($XDG_DATA_HOME/Trash) for files on its file system, else the
-// volume's $topdir/.Trash/$uid or $topdir/.Trash-$uid. The .trashinfo is
-// written first; a file that cannot be trashed stays where it is.
+// Sends a file to the freedesktop.org trash: the home trash
+// ($XDG_DATA_HOME/Trash) for files on its file system, also when they are
+// reached through another mount of it (a bind mount), else the volume's
+// $topdir/.Trash/$uid or $topdir/.Trash-$uid, $topdir being the mount point.
+// The .trashinfo is written first; a file that cannot be trashed stays where
+// it is.
 FileOpResult moveToTrash(const QString& path);
+// The same for the entry name of an open folder. folderPath is the folder's
+// path as listed; it is recorded where the system cannot name the folder
+// (a path longer than PATH_MAX).
+// beforeMove, when given, learns the file's place in the trash once its
+// .trashinfo is written and before the file is moved; a failure it returns
+// leaves the file where it is.
+using TrashHook = std::function<FileOpResult(const QString& trashedPath)>;
+FileOpResult moveToTrash(const Folder& folder, const QString& folderPath, const QByteArray& name,
+                         const TrashHook& beforeMove = {});
 
 // Writes a whole file at path piece by piece. The pieces go to a temporary
 // file in the same folder, which replaces the old file only on commit() and

@@ -57,10 +57,14 @@ FileInfo fileInfo(const QString& path);
 // Length of a regular file, or -1 when it cannot be read.
 qint64 fileLength(const QString& path);
 
+class Folder; // folder.h
+
 // Lists one folder. Entries "." and ".." are skipped. Not copyable.
 class DirectoryListing {
 public:
     explicit DirectoryListing(const QString& folder);
+    // Lists an open folder from the start; the folder stays open on its own.
+    explicit DirectoryListing(const Folder& folder);
     ~DirectoryListing();
     DirectoryListing(const DirectoryListing&) = delete;
     DirectoryListing& operator=(const DirectoryListing&) = delete;

@@ -218,6 +218,15 @@ ReportJobResult writereportfile(const QString& path, const ResultList& list,
     return result;
 }
 
+QString withreportextension(const QString& chosen, bool html) {
+    if (chosen.isEmpty())
+        return chosen;
+    const qsizetype name = chosen.lastIndexOf(u'/') + 1;
+    if (chosen.indexOf(u'.', name + 1) > name)
+        return chosen;
+    return chosen + (html ? u".html"_s : u".txt"_s);
+}
+
 QString reportfilter(bool html) {
     return html ? u"HTML Files (*.html);;All files (*)"_s : u"Text Files (*.txt);;All files (*)"_s;
 }

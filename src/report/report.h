@@ -42,6 +42,9 @@ qint64 writereport(const ResultList& list, const ExportSettings& settings, const
 
 // The save dialog's filter for the chosen format, in QFileDialog's form.
 QString reportfilter(bool html);
+// A file name chosen in the save dialog, given ".html" or ".txt" when its
+// last part has no extension of its own (a leading dot does not count).
+QString withreportextension(const QString& chosen, bool html);
 
 enum class ExportOutcome {
     Exported,       // written; the dialog was closed and the count shown

@@ -1,5 +1,7 @@
 #include "report/resultsfile.h"
 
+#include "core/format.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -115,6 +117,28 @@ bool readStats(const QJsonObject& stats, RunSummary& run) {
 }
 
 } // namespace
+
+RunSummary runsummary(const AppState& state, const QString& plandone, const QString& timespent) {
+    RunSummary run;
+    run.definite = plandone.contains(u'3') || plandone.contains(u'4');
+    QStringList passes;
+    const std::pair<QChar, QString> names[] = {
+        {u'2', u"fuzzy"_s}, {u'3', u"crc"_s}, {u'4', u"bytewise"_s}};
+    for (const auto& [code, name] : names) {
+        if (plandone.contains(code))
+            passes << name;
+    }
+    run.plan = passes.join(u',');
+    run.filesfound = state.filesfound.load();
+    run.filesskipped = state.filesskipped.load();
+    run.filesunreadable = state.filesunreadable.load();
+    run.kbdone = qint64(roundHalfEven(state.kbdoneValue()));
+    run.filescompared = state.filescompared.load();
+    run.possibleduplicates = state.labelposs1.toLongLong();
+    run.definiteduplicates = state.labeldef1.toLongLong();
+    run.timespent = timespent;
+    return run;
+}
 
 void appendJsonString(QByteArray& out, const QString& text) {
     out.append('"');

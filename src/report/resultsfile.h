@@ -19,6 +19,7 @@
 // A group is a run of rows between separator rows; groups of one file are
 // never written.
 
+#include "core/appstate.h"
 #include "core/resultlist.h"
 
 #include <QByteArray>
@@ -40,6 +41,11 @@ struct RunSummary {
     qint64 definiteduplicates = 0;
     QString timespent; // "hh:mm:ss"
 };
+
+// The summary of the run behind the result list: the status panel's counters
+// of state; plandone holds the codes of the passes that ran ("2" fuzzy, "3"
+// CRC, "4" bytewise): definite when CRC or bytewise ran.
+RunSummary runsummary(const AppState& state, const QString& plandone, const QString& timespent);
 
 // Hands on what was written so far and empties it; called between files once
 // a piece is full, so that a million rows never sit in memory as one text.

@@ -90,11 +90,13 @@ void ScanController::starter() {
 }
 
 void ScanController::scanfilesStart() {
-    m_state.starttick = platform::tickCount();
-    beginbusy(m_state, m_frontend);
+    // The bars start empty before the first look at them.
     m_state.progressmax = 0;
     m_state.progressdone = 0;
+    m_state.groupmax = 0;
+    m_state.groupdone = 0;
     m_state.progressvisible = true;
+    beginrun(m_state, m_frontend);
     m_state.curfolder.set(QString());
 
     auto input = std::make_shared<ScanInput>();

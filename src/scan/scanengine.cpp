@@ -1,11 +1,17 @@
 #include "scan/scanengine.h"
 
+#include "platform/filename.h"
+#include "platform/folder.h"
 #include "platform/patternmatch.h"
 #include "platform/platform.h"
 #include "scan/scanoptions.h"
 #include "scan/sorting.h"
 
 #include <QSet>
+#include <algorithm>
+#include <cerrno>
+#include <numeric>
+#include <tuple>
 
 namespace quillfen {
 
@@ -48,10 +54,13 @@ struct CandidateStore {
 
     // "Already recorded" goes by file identity, so that a hard link, a bind
     // mount, a second path entry or a second pattern records a file once.
-    // A file with one name lives in one folder, so it can only have been
-    // recorded by an earlier listing of the same folder (same identity, even
-    // through a bind mount): those are looked up in the folder's earlier
-    // ranges, and only files with several names need a scan-wide set.
+    // During the walk, cheaply: a file with one name lives in one folder, so
+    // it was recorded before only by an earlier listing of the same folder
+    // (same identity, even through a bind mount): those are looked up in the
+    // folder's earlier ranges, and only files with several names go into a
+    // scan-wide set. A hash set of every file costs a tenth of the walk. The
+    // one case this misses, a file bound onto another name (one link, two
+    // folders), is caught after the sort: see markRows.
     QHash<platform::FileIdentity, RecordedRanges> listedfolders;
     QSet<platform::FileIdentity> linkedfiles;
 };
@@ -67,7 +76,14 @@ public:
     void run(const QString& root, const QString& pattern, const EntryOptions& options) {
         m_matcher = platform::PatternMatcher(pattern);
         m_options = &options;
-        walkfolder(root);
+        // The user's own root may lie behind links; below it nothing does.
+        enter(root);
+        platform::Folder folder(root);
+        if (!folder.isOpen()) {
+            m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+        walktree(root, std::move(folder));
     }
 
 private:
@@ -90,74 +106,113 @@ private:
         }
     }
 
-    void walkfolder(const QString& folder) {
-        if (stopped())
-            return;
-        // Subfolders are entered after the listing is closed, so that a deep
-        // tree holds one open folder at a time.
-        std::vector<QString> subfolders;
-        {
-            platform::DirectoryListing listing(folder);
-            if (!listing.isOpen()) {
-                m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
-                return;
-            }
-            const bool descend = mayDescendFrom(folder);
-            qint64 folderIndex = -1;
-            const platform::FileInfo self = listing.folderInfo();
-            m_folderKnown = self.exists();
-            m_folderId = self.id;
-            m_recordedHere.clear();
-            if (m_folderKnown) {
-                const auto earlier = m_store.listedfolders.constFind(self.id);
-                if (earlier != m_store.listedfolders.cend()) {
-                    for (const auto& [begin, end] : *earlier) {
-                        for (std::size_t k = begin; k < end; ++k)
-                            m_recordedHere.insert(m_store.candpaths[k].inode);
-                    }
-                }
-            }
-            const std::size_t firstRecorded = m_store.candpaths.size();
-            while (listing.next()) {
-                if (stopped())
-                    return;
-                countEvent(folder);
-                platform::FileType type = listing.quickType();
-                platform::FileInfo info;
-                if (type == platform::FileType::Unknown) {
-                    info = listing.info();
-                    type = info.type;
-                    if (!info.exists()) {
-                        m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
-                        continue;
-                    }
-                }
-                if (type == platform::FileType::Folder) {
-                    // Hidden folders are never entered.
-                    if (descend && listing.rawName()[0] != '.')
-                        subfolders.push_back(listing.name());
-                    continue;
-                }
-                // Symbolic links are never followed nor recorded; FIFOs,
-                // sockets and devices are not files to compare.
-                if (type != platform::FileType::Regular)
-                    continue;
-                QString name = listing.name();
-                if (!m_matcher.matches(name))
-                    continue;
-                filterfile(folder, folderIndex, std::move(name), listing, info);
-            }
-            if (listing.error() != 0)
-                m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
-            if (m_folderKnown && m_store.candpaths.size() > firstRecorded)
-                m_store.listedfolders[self.id].emplace_back(firstRecorded,
-                                                            m_store.candpaths.size());
-        }
-        for (const QString& name : subfolders) {
+    void enter(const QString& folder) {
+        if (m_input.enteringfolder)
+            m_input.enteringfolder(folder);
+    }
+
+    // A folder of the branch being walked: its open descriptor and the
+    // subfolders its listing found, walked in turn from the next one.
+    struct Level {
+        QString folder;
+        platform::Folder handle;
+        std::vector<QByteArray> subfolders;
+        std::size_t next = 0;
+    };
+
+    // Walks the tree below an open folder, depth first. Every subfolder is
+    // opened from its parent's descriptor without following a link: a
+    // folder swapped for a link meanwhile is not entered, and the depth is
+    // bounded neither by the length of a path nor by the stack. Only the
+    // descriptors of the current branch stay open.
+    void walktree(const QString& root, platform::Folder&& handle) {
+        std::vector<Level> branch;
+        branch.push_back({root, std::move(handle), {}, 0});
+        listfolder(branch.back());
+        while (!branch.empty()) {
             if (stopped())
                 return;
-            walkfolder(folder + name + u'/');
+            Level& level = branch.back();
+            if (level.next == level.subfolders.size()) {
+                branch.pop_back();
+                continue;
+            }
+            const QByteArray& name = level.subfolders[level.next++];
+            QString path = level.folder + platform::decodeFileName(name) + u'/';
+            enter(path);
+            platform::Folder subfolder(level.handle, name.constData());
+            if (!subfolder.isOpen()) {
+                // Replaced by a link or a file since the listing: not a folder to walk.
+                if (subfolder.error() != ELOOP && subfolder.error() != ENOTDIR)
+                    m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                continue;
+            }
+            Level child{std::move(path), std::move(subfolder), {}, 0};
+            listfolder(child);
+            branch.push_back(std::move(child));
         }
+    }
+
+    // Lists one open folder: records its files and notes the subfolders to walk.
+    void listfolder(Level& level) {
+        if (stopped())
+            return;
+        const QString& folder = level.folder;
+        std::vector<QByteArray>& subfolders = level.subfolders;
+        platform::DirectoryListing listing(level.handle);
+        if (!listing.isOpen()) {
+            m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+        const bool descend = mayDescendFrom(folder);
+        qint64 folderIndex = -1;
+        const platform::FileInfo self = listing.folderInfo();
+        m_folderKnown = self.exists();
+        m_folderId = self.id;
+        m_recordedHere.clear();
+        if (m_folderKnown) {
+            const auto earlier = m_store.listedfolders.constFind(self.id);
+            if (earlier != m_store.listedfolders.cend()) {
+                for (const auto& [begin, end] : *earlier) {
+                    for (std::size_t k = begin; k < end; ++k)
+                        m_recordedHere.insert(m_store.candpaths[k].inode);
+                }
+            }
+        }
+        const std::size_t firstRecorded = m_store.candpaths.size();
+        while (listing.next()) {
+            if (stopped())
+                return;
+            countEvent(folder);
+            platform::FileType type = listing.quickType();
+            platform::FileInfo info;
+            if (type == platform::FileType::Unknown) {
+                info = listing.info();
+                type = info.type;
+                if (!info.exists()) {
+                    m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                    continue;
+                }
+            }
+            if (type == platform::FileType::Folder) {
+                // Hidden folders are never entered.
+                if (descend && listing.rawName()[0] != '.')
+                    subfolders.emplace_back(listing.rawName());
+                continue;
+            }
+            // Symbolic links are never followed nor recorded; FIFOs,
+            // sockets and devices are not files to compare.
+            if (type != platform::FileType::Regular)
+                continue;
+            QString name = listing.name();
+            if (!m_matcher.matches(name))
+                continue;
+            filterfile(folder, folderIndex, std::move(name), listing, info);
+        }
+        if (listing.error() != 0)
+            m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+        if (m_folderKnown && m_store.candpaths.size() > firstRecorded)
+            m_store.listedfolders[self.id].emplace_back(firstRecorded, m_store.candpaths.size());
     }
 
     bool extensionSkipped(const QString& name) const {
@@ -180,7 +235,12 @@ private:
             if (!info.exists())
                 info = listing.info();
             if (!info.exists()) {
+                // Counted as found (or skipped under a lower limit) like any
+                // file, and as unreadable; never a candidate, since files of
+                // no known size would all stand as copies of each other.
                 m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                (options.minsizeon ? m_state.filesskipped : m_state.filesfound)
+                    .fetch_add(1, std::memory_order_relaxed);
                 return;
             }
             if (!info.isRegular()) // replaced since it was listed
@@ -250,6 +310,55 @@ bool walkPathTable(const ScanInput& input, AppState& state, CandidateStore& stor
     return !walk.stopped();
 }
 
+// Marks in row the candidates that become result entries: those whose size
+// another candidate shares, counting every file once. Two names of one file
+// have its size, so they meet in its run of equal sizes (the files are
+// sorted by size); of those the name recorded first stays (folders are
+// numbered in the order their first file was recorded). Returns the number
+// of second names found, which the walk counted as found files.
+qint64 markRows(const std::vector<qint64>& sizes, const std::vector<CandidateFile>& files,
+                std::vector<bool>& row, std::size_t& rows) {
+    const std::size_t n = sizes.size();
+    row.assign(n, false);
+    rows = 0;
+    qint64 secondnames = 0;
+    std::vector<std::uint32_t> order;
+    for (std::size_t begin = 0; begin < n;) {
+        std::size_t end = begin + 1;
+        while (end < n && sizes[end] == sizes[begin])
+            ++end;
+        if (end - begin >= 2) {
+            order.resize(end - begin);
+            std::iota(order.begin(), order.end(), std::uint32_t(begin));
+            std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+                const CandidateFile& x = files[a];
+                const CandidateFile& y = files[b];
+                return std::tie(x.device, x.inode, x.folder) <
+                       std::tie(y.device, y.inode, y.folder);
+            });
+            std::size_t distinct = 0;
+            for (std::size_t i = 0; i < order.size(); ++i) {
+                const CandidateFile& file = files[order[i]];
+                const bool second = i > 0 && files[order[i - 1]].inode == file.inode &&
+                                    files[order[i - 1]].device == file.device;
+                if (!second) {
+                    row[order[i]] = true;
+                    ++distinct;
+                }
+            }
+            secondnames += qint64(order.size() - distinct);
+            if (distinct < 2) {
+                for (const std::uint32_t k : order)
+                    row[k] = false;
+            } else {
+                rows += distinct;
+            }
+        }
+        begin = end;
+    }
+    return secondnames;
+}
+
 } // namespace
 
 ScanResult scanfiles(const ScanInput& input, AppState& state) {
@@ -261,7 +370,6 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
     }
     store.listedfolders = {};
     store.linkedfiles = {};
-    result.candcount = qint64(store.candsizes.size());
 
     std::vector<qint64>& sizes = store.candsizes;
     std::vector<CandidateFile>& files = store.candpaths;
@@ -271,14 +379,14 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
         return result;
     }
 
-    // Keep the candidates whose size another candidate shares.
+    // Keep the candidates whose size another file shares.
     const std::size_t n = sizes.size();
-    auto shared = [&](std::size_t k) {
-        return (k > 0 && sizes[k - 1] == sizes[k]) || (k + 1 < n && sizes[k + 1] == sizes[k]);
-    };
+    std::vector<bool> row;
     std::size_t kept = 0;
-    for (std::size_t k = 0; k < n; ++k)
-        kept += shared(k) ? 1 : 0;
+    const qint64 secondnames = markRows(sizes, files, row, kept);
+    state.filesfound.fetch_sub(secondnames);
+    state.filesskipped.fetch_add(secondnames);
+    result.candcount = qint64(n) - secondnames;
 
     // Fill largest first. The names move into the entries, the folder texts
     // are shared, and the date comes from the walk's query.
@@ -296,7 +404,7 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
                 return result;
             }
         }
-        if (!shared(k))
+        if (!row[k])
             continue;
         CandidateFile& file = files[k];
         ResultEntry entry;

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QStringView>
+#include <functional>
 #include <vector>
 
 namespace quillfen {
@@ -27,6 +28,9 @@ struct ScanInput {
     std::vector<PathEntry> pathtable;
     QStringList skipfolders; // full folders ending in "/", compared exactly
     QStringList skipexts;    // extensions without the dot, compared case-insensitively
+    // Called with each folder text just before the walk opens that folder;
+    // lets a test change the tree at that very moment.
+    std::function<void(const QString& folder)> enteringfolder;
 };
 
 struct ScanResult {
@@ -41,7 +45,8 @@ struct ScanResult {
 // window reads them.
 //
 // filesunreadable counts the folders that could not be listed and the files
-// whose size could not be read; such files are neither found nor skipped.
+// whose size could not be read; such a file also counts as found (as skipped
+// under a lower size limit) but never becomes a candidate.
 ScanResult scanfiles(const ScanInput& input, AppState& state);
 
 } // namespace quillfen

@@ -128,4 +128,17 @@ QString attributeLetters(bool readonly, bool hidden, bool system, bool archive) 
     return letters.isEmpty() ? u"Only normal"_s : letters;
 }
 
+bool skipfolderapplies(const QString& skipfolder, const QString& entryfolder) {
+    return !entryfolder.startsWith(skipfolder);
+}
+
+QStringList skipfoldersfor(const QStringList& skipfolders, const QString& entryfolder) {
+    QStringList applying;
+    for (const QString& skip : skipfolders) {
+        if (skipfolderapplies(skip, entryfolder))
+            applying << skip;
+    }
+    return applying;
+}
+
 } // namespace quillfen

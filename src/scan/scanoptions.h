@@ -50,4 +50,12 @@ QStringList splitpatterns(const QString& patterntext);
 // of the ticked ones in that order, or "Only normal" when none is ticked.
 QString attributeLetters(bool readonly, bool hidden, bool system, bool archive);
 
+// Whether a skip folder applies to a path entry whose folder is
+// entryfolder (both ending in "/"). A skip folder that holds or equals the
+// entry's folder does not: the user chose to scan inside it, so the walk
+// must enter its subfolders. Paths compare exactly.
+bool skipfolderapplies(const QString& skipfolder, const QString& entryfolder);
+// The skip folders in force for one path entry, in their order.
+QStringList skipfoldersfor(const QStringList& skipfolders, const QString& entryfolder);
+
 } // namespace quillfen

@@ -1,5 +1,7 @@
 #include "scan/settingspreview.h"
 
+#include "scan/scanoptions.h"
+
 namespace quillfen {
 
 using namespace Qt::StringLiterals;
@@ -22,6 +24,14 @@ PreviewContents previewfill(const AppState& state) {
             contents.folders << entry.text;
     }
     contents.foldersshown = !contents.folders.isEmpty();
+    for (const QString& folder : contents.folders) {
+        for (const PathEntry& entry : state.scanpaths.pathtable) {
+            if (!skipfolderapplies(folder, entry.folder())) {
+                contents.setaside << folder;
+                break;
+            }
+        }
+    }
 
     const SettingsDialogState& settings = state.settings;
     const struct {

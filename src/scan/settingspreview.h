@@ -17,6 +17,9 @@ struct PreviewContents {
     bool extensionsshown = false;
     QStringList folders; // the ticked skip folders, in order
     bool foldersshown = false;
+    // Ticked skip folders that hold the folder of a path entry, so are not
+    // applied to it.
+    QStringList setaside;
     QString aftersearch; // the bullet lines of "After the search is done.."
     int bullets = 0;     // how many bullet lines it holds
 };

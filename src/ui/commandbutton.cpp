@@ -2,6 +2,7 @@
 
 #include "ui/pictures.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QStyleOptionFocusRect>
@@ -85,6 +86,17 @@ void CommandButton::paintEvent(QPaintEvent*) {
 void CommandButton::enterEvent(QEnterEvent* event) {
     emit pointerEntered(m_index);
     QAbstractButton::enterEvent(event);
+}
+
+void CommandButton::keyPressEvent(QKeyEvent* event) {
+    // Enter works like Space, as on the dialogs' buttons.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+        event->accept();
+        click();
+        return;
+    }
+    QAbstractButton::keyPressEvent(event);
 }
 
 void CommandButton::leaveEvent(QEvent* event) {

@@ -213,11 +213,29 @@ QGroupBox* CompareDialog::buildHelpPanel() {
         caption->setWordWrap(false);
         caption->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         *values[row] = makeLabel(m_help, u"N/A"_s, names[row], true, captions[row]);
-        (*values[row])->setMinimumWidth(300);
+        (*values[row])->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         grid->addWidget(caption, row, 0);
         grid->addWidget(*values[row], row, 1);
     }
-    grid->setColumnStretch(1, 1);
+    // The texts stay next to their captions; spare width goes to the right.
+    grid->setColumnStretch(2, 1);
+
+    // Room for the longest of the texts from the start: a panel that grew
+    // with the text would squash the table and move the boxes under the
+    // pointer, so that the next click hits another box.
+    const int valueWidth = std::max(300, m_help->fontMetrics().averageCharWidth() * 46);
+    for (int row = 0; row < 4; ++row) {
+        QLabel* value = *values[row];
+        value->setFixedWidth(valueWidth);
+        int tallest = value->heightForWidth(valueWidth);
+        for (const HelpText& help : helpTexts) {
+            const char16_t* texts[] = {help.speed, help.perks, help.accuracy, help.when};
+            value->setText(QString::fromUtf16(texts[row]));
+            tallest = std::max(tallest, value->heightForWidth(valueWidth));
+        }
+        value->setText(u"N/A"_s);
+        value->setMinimumHeight(tallest);
+    }
     return m_help;
 }
 
@@ -244,7 +262,9 @@ void CompareDialog::moveHighlight() {
 
 bool CompareDialog::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type == QEvent::Enter || type == QEvent::MouseMove || type == QEvent::HoverMove) {
+    // The keyboard reaches the help too: a box that takes the focus shows it.
+    if (type == QEvent::Enter || type == QEvent::MouseMove || type == QEvent::HoverMove ||
+        type == QEvent::FocusIn) {
         for (int box = 0; box < 3; ++box) {
             if (watched == m_boxes[size_t(box)])
                 showHelp(box);

@@ -60,6 +60,13 @@ DeleteFilesDialog::DeleteFilesDialog(AppState& state, Frontend& frontend, JobRun
     m_count = makeLabel(body(), deletedialogcount(qsizetype(m_rows.size())), u"Label5"_s);
     m_count->setToolTip(u"The number of files that will be deleted"_s);
     layout->addWidget(m_count);
+    QLabel* undo = makeLabel(body(),
+                             u"A permanent deletion cannot be undone. The trash and the "
+                             u"replacement by links or clones can be taken back with \"Undo last "
+                             u"operation\"."_s,
+                             u"Label6"_s, true);
+    undo->setToolTip(u"What can be taken back afterwards"_s);
+    layout->addWidget(undo);
 
     auto* buttons = new QHBoxLayout;
     QPushButton* recycle = makeButton(body(), u"Move to &recycle bin"_s, u"Command1"_s,
@@ -69,16 +76,27 @@ DeleteFilesDialog::DeleteFilesDialog(AppState& state, Frontend& frontend, JobRun
         makeButton(body(), u"&Delete permanently"_s, u"Command2"_s, u"Delete the files for good"_s);
     QPushButton* cancel = makeButton(body(), u"&Cancel"_s, u"Command3"_s,
                                      u"Close this dialog without deleting anything"_s);
+    // Two ways that keep every name and still free the space.
+    QPushButton* link = makeButton(body(), u"Replace with &hard links"_s, u"Command4"_s,
+                                   u"Keep every name: each file becomes another name of the file "
+                                   u"kept in its group"_s);
+    QPushButton* clone = makeButton(body(), u"Replace with c&lones"_s, u"Command5"_s,
+                                    u"Keep every name: each file becomes a copy-on-write clone of "
+                                    u"the file kept in its group (btrfs, XFS, bcachefs)"_s);
     cancel->setDefault(true);
     buttons->addWidget(recycle);
     buttons->addWidget(erase);
+    buttons->addWidget(link);
+    buttons->addWidget(clone);
     buttons->addStretch(1);
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
     connect(recycle, &QPushButton::clicked, this, [this] { run(FileOperation::Recycle); });
     connect(erase, &QPushButton::clicked, this, [this] { run(FileOperation::Delete); });
+    connect(link, &QPushButton::clicked, this, [this] { run(FileOperation::HardLink); });
+    connect(clone, &QPushButton::clicked, this, [this] { run(FileOperation::Clone); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    resize(640, 440);
+    resize(760, 470);
 }
 
 DeleteFilesDialog::~DeleteFilesDialog() {

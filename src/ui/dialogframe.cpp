@@ -1,11 +1,13 @@
 #include "ui/dialogframe.h"
 
+#include "core/windowgeometry.h"
 #include "ui/twips.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <QWindow>
 
@@ -140,6 +142,26 @@ FramedDialog::FramedDialog(const QString& title, QWidget* parent)
 
     setTitle(title);
     addskinedges(this);
+}
+
+void FramedDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    if (layout())
+        layout()->activate();
+    QRect placed(QPoint(), size().expandedTo(minimumSize()));
+    const QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    if (owner && owner->isVisible())
+        placed.moveCenter(owner->geometry().center());
+    else
+        placed.moveTopLeft(pos());
+    if (const QScreen* shown = owner ? owner->screen() : screen())
+        placed = placedWithin(placed, shown->availableGeometry());
+    if (placed.size() != size())
+        resize(placed.size());
+    move(placed.topLeft());
 }
 
 void FramedDialog::setTitle(const QString& title) {

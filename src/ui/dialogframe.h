@@ -50,7 +50,14 @@ public:
     DragHandle* titleImage() const { return m_titleImage; }
     void setTitle(const QString& title);
 
+protected:
+    // The first showing places the dialog centred on the main window, at
+    // its final size and inside the screen; later showings keep the place
+    // the user gave it.
+    void showEvent(QShowEvent* event) override;
+
 private:
+    bool m_placed = false;
     DragHandle* m_titleImage;
     DragHandle* m_titleLabel;
     QWidget* m_body;

@@ -41,8 +41,8 @@ public:
     // Scan set-up dialogs
     void showScanPaths();
     // tab: 0 "  Standard  ", 1 "  Folders to skip  ", 2 "  Extensions to skip  ",
-    // 3 "Predefined filepatterns"
-    void showSettings(int tab = 0);
+    // 3 "Predefined filepatterns"; -1 keeps the tab the dialog was left on.
+    void showSettings(int tab = -1);
     void showSettingsPreview(); // sets state.scanconfirmed
     void showCompare();
 

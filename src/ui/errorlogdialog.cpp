@@ -5,6 +5,7 @@
 #include "ui/rowtablemodel.h"
 
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPushButton>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -23,6 +24,15 @@ ErrorLogDialog::ErrorLogDialog(AppState& state, QWidget* parent)
                           u"The files that could not be handled, and why"_s);
     m_list->setModel(m_model);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The file name and the target are at the end of a line: show lines
+    // whole, with a horizontal scroll bar, rather than cut them.
+    m_list->setTextElideMode(Qt::ElideNone);
+    m_list->header()->setStretchLastSection(false);
+    int widest = m_list->header()->sectionSizeHint(0);
+    const QFontMetrics metrics = m_list->fontMetrics();
+    for (const QString& message : m_messages)
+        widest = std::max(widest, metrics.horizontalAdvance(message) + 16);
+    m_list->setColumnWidth(0, widest);
     layout->addWidget(m_list, 1);
     auto* buttons = new QHBoxLayout;
     QPushButton* close = makeButton(body(), u"&Close"_s, u"Command1"_s, u"Close the error log"_s);

@@ -123,7 +123,7 @@ void ExportReportDialog::browse() {
     const QString chosen =
         m_choosers.chooseSaveFile(this, u"Export report"_s, reportfilter(m_html->isChecked()));
     if (!chosen.isEmpty())
-        m_path->setText(chosen);
+        m_path->setText(withreportextension(chosen, m_html->isChecked()));
     m_path->setCursorPosition(int(m_path->text().size()));
 }
 

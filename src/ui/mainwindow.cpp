@@ -20,6 +20,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWindow>
 #include <optional>
 
@@ -247,12 +248,22 @@ void MainWindow::buildLinks() {
 
 bool MainWindow::load(const SystemFacts& system) {
     const bool wizard = startup(m_state, system);
-    resize(m_state.window.sizePixels());
+    // Whatever the file says, the window opens inside the screen: a size
+    // beyond it could not be painted and would be saved again.
+    fitMinimumToScreen();
+    const QRect available = screen() ? screen()->availableGeometry() : QRect();
+    QRect wanted(QPoint(), m_state.window.sizePixels().expandedTo(minimumSize()));
     if (const auto position = m_state.window.positionPixels())
-        move(*position);
-    // A window that was closed minimised opens normal rather than out of sight.
+        wanted.moveTopLeft(*position);
+    else if (!available.isEmpty())
+        wanted.moveCenter(available.center());
+    wanted = placedWithin(wanted, available);
+    resize(wanted.size());
+    move(wanted.topLeft());
     if (m_state.window.state == WindowShowState::Maximised)
         setWindowState(windowState() | Qt::WindowMaximized);
+    else if (m_state.window.state == WindowShowState::Minimised)
+        setWindowState(windowState() | Qt::WindowMinimized);
     setWindowTitle(maintitle(m_state));
     m_Label8->setText(m_state.appversion);
     m_Label8->setAccessibleName(u"Version "_s + m_state.appversion);
@@ -343,6 +354,10 @@ void MainWindow::opensupport() {
 }
 
 void MainWindow::showBusy(bool busy) {
+    if (busy && !m_busy) {
+        QWidget* focused = focusWidget();
+        m_focusBeforeBusy = focused && focused != m_imga[Stop] ? focused : nullptr;
+    }
     if (busy) {
         m_working->show();
         m_working->raise();
@@ -355,13 +370,26 @@ void MainWindow::showBusy(bool busy) {
     for (TextLink* link : {m_historyLink, m_aboutLink, m_wizardLink})
         link->setEnabled(!busy);
     if (busy) {
-        m_clockRunning = true;
+        // Operations and reports are busy too, but their time is not the run's.
+        m_clockRunning = m_state.timedrun;
+        m_busy = true;
         m_statusTimer.start();
         refreshStatus();
     } else {
         m_statusTimer.stop();
         refreshStatus();
         m_clockRunning = false;
+        m_busy = false;
+        // Disabling the commands pushed the focus on to Stop; give it back,
+        // or Enter after the next dialog would ask to stop nothing.
+        QWidget* focused = focusWidget();
+        if (!focused || focused == m_imga[Stop]) {
+            QWidget* back = m_focusBeforeBusy && m_focusBeforeBusy->isEnabled()
+                                ? m_focusBeforeBusy.data()
+                                : static_cast<QWidget*>(m_view);
+            back->setFocus(Qt::OtherFocusReason);
+        }
+        m_focusBeforeBusy = nullptr;
     }
 }
 
@@ -392,7 +420,7 @@ void MainWindow::refreshStatus() {
     m_working->showTexts(caption.isEmpty() ? u"Scan progress"_s : caption, m_state.curfolder.get(),
                          m_state.comparefile1.get(), m_state.comparefile2.get());
     // Idle, the bars keep what the run or the last layout left.
-    if (m_clockRunning)
+    if (m_busy)
         m_working->showProgress(m_state.progressvisible, m_state.progressdone, m_state.progressmax,
                                 m_state.groupdone, m_state.groupmax);
 }
@@ -436,8 +464,8 @@ void MainWindow::layoutwindow() {
     int height = this->height();
     // Never laid out smaller than the minimum, even where the window
     // manager ignores the size hints.
-    const int minimumWidth = px(kMinimumWidth);
-    const int minimumHeight = px(kMinimumHeight);
+    const int minimumWidth = this->minimumWidth();
+    const int minimumHeight = this->minimumHeight();
     if (width < minimumWidth || height < minimumHeight) {
         width = std::max(width, minimumWidth);
         height = std::max(height, minimumHeight);
@@ -462,14 +490,32 @@ void MainWindow::layoutwindow() {
     const int listTop = px(kListTop);
     int x = px(kListLeft) + 4;
     const int barTop = titleHeight + 5;
+    const int linkRight = width - px(kListLeft) - 10;
+    int linkSpace = 0;
+    for (TextLink* link : {m_wizardLink, m_aboutLink, m_historyLink})
+        linkSpace = std::max(linkSpace, link->sizeHint().width());
+    // A narrow window (a large scale factor on a small screen) takes the
+    // spare width of the buttons and their group gaps, so the links keep
+    // their place instead of lying under the buttons or off the window.
+    const int room = linkRight - linkSpace - 10 - x;
+    int natural = 0;
+    for (CommandButton* button : m_imga) {
+        natural += button->sizeHint().width() + 2 + (startsGroup(button->index()) ? 10 : 0);
+    }
+    const bool squeezed = natural > room;
+    const int groupGap = squeezed ? 2 : 10;
+    const int share = std::max(0, room - 4 * groupGap) / int(m_imga.size()) - 2;
     for (CommandButton* button : m_imga) {
         if (startsGroup(button->index()))
-            x += 10;
-        const QSize size = button->sizeHint();
+            x += groupGap;
+        QSize size = button->sizeHint();
+        if (squeezed) {
+            const int textWidth = button->fontMetrics().horizontalAdvance(button->text()) + 8;
+            size.setWidth(std::min(size.width(), std::max(textWidth, share)));
+        }
         button->setGeometry(x, barTop, size.width(), size.height());
         x += size.width() + 2;
     }
-    const int linkRight = width - px(kListLeft) - 10;
     const int linkHeight = m_aboutLink->sizeHint().height();
     const int linkGap = std::max(0, (listTop - 8 - barTop - 3 * linkHeight) / 3);
     int linkTop = barTop;
@@ -521,6 +567,17 @@ void MainWindow::changeEvent(QEvent* event) {
 void MainWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     refreshTitlePictures();
+    if (QWindow* handle = windowHandle(); handle && !m_screenWatched) {
+        m_screenWatched = true;
+        connect(handle, &QWindow::screenChanged, this, [this] { fitMinimumToScreen(); });
+    }
+    fitMinimumToScreen();
+}
+
+void MainWindow::fitMinimumToScreen() {
+    const QSize minimum(px(kMinimumWidth), px(kMinimumHeight));
+    const QScreen* shown = screen();
+    setMinimumSize(shown ? minimumWithin(minimum, shown->availableGeometry().size()) : minimum);
 }
 
 void MainWindow::refreshTitlePictures() {
@@ -578,6 +635,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::edgemousedown(QPoint position, Qt::MouseButton button) {
     m_moving = false;
+    m_bodyPressed = false;
     // A maximised window has no edges to pull.
     if (isMaximized())
         return;
@@ -591,8 +649,14 @@ void MainWindow::edgemousedown(QPoint position, Qt::MouseButton button) {
         sizeright = 1;
     else if (Y >= H - 200)
         sizebottom = 1;
-    if (button != Qt::LeftButton || (!sizecorner && !sizeright && !sizebottom))
+    if (button != Qt::LeftButton)
         return;
+    if (!sizecorner && !sizeright && !sizebottom) {
+        // Only a press seen here may start a move, never a button state
+        // that the window manager's own grab left behind.
+        m_bodyPressed = true;
+        return;
+    }
     // Where the window manager can resize the window itself it follows the
     // pointer more smoothly; otherwise the moves below resize it.
     Qt::Edges edges;
@@ -607,6 +671,10 @@ void MainWindow::edgemousedown(QPoint position, Qt::MouseButton button) {
 }
 
 void MainWindow::edgemousemove(QPoint position, Qt::MouseButtons buttons) {
+    // A window manager may keep the release to itself; a move with no
+    // button held means the drag is over.
+    if (buttons == Qt::NoButton && (sizeright || sizebottom || sizecorner || m_bodyPressed))
+        edgemouseup();
     showPointer(position);
     const double X = tw(position.x());
     const double Y = tw(position.y());
@@ -626,8 +694,10 @@ void MainWindow::edgemousemove(QPoint position, Qt::MouseButtons buttons) {
     // A resize in progress never turns into a move.
     if (sizeright || sizebottom)
         return;
-    if ((buttons & Qt::LeftButton) && !m_moving)
+    if ((buttons & Qt::LeftButton) && m_bodyPressed && !m_moving) {
+        m_bodyPressed = false;
         m_moving = dragwindow(this);
+    }
 }
 
 void MainWindow::edgemouseup() {
@@ -635,6 +705,7 @@ void MainWindow::edgemouseup() {
     sizebottom = 0;
     sizecorner = 0;
     m_moving = false;
+    m_bodyPressed = false;
 }
 
 void MainWindow::showPointer(QPoint position) {

@@ -21,6 +21,7 @@
 #include "ui/widgetmessageboxes.h"
 #include "ui/workingpanel.h"
 
+#include <QPointer>
 #include <QTimer>
 #include <QTreeView>
 #include <QWidget>
@@ -139,6 +140,8 @@ private:
     void pointerOverPart(QWidget* part, QPoint windowPosition);
     void showPointer(QPoint position);
     void refreshTitlePictures();
+    // The minimum size, never larger than the available screen.
+    void fitMinimumToScreen();
 
     AppState& m_state;
     WidgetMessageBoxes m_ownMessages;
@@ -172,13 +175,18 @@ private:
 
     QTimer m_statusTimer;
     QTimer m_comparisonTimer;
-    bool m_clockRunning = false;
+    bool m_clockRunning = false; // a scan or comparison run is busy
+    bool m_busy = false;
+    QPointer<QWidget> m_focusBeforeBusy; // where the focus was when the work began         // any
+                                         // work is busy: the bars follow its counts
 
     // Edge-drag flags: set by a press near an edge, cleared on release.
     float sizeright = 0;
     float sizebottom = 0;
     float sizecorner = 0;
-    bool m_moving = false; // a press on the body has handed the window to the window manager
+    bool m_moving = false;      // a press on the body has handed the window to the window manager
+    bool m_bodyPressed = false; // a left press on the body, not yet released nor turned into a move
+    bool m_screenWatched = false;
 };
 
 } // namespace quillfen::ui

@@ -74,7 +74,8 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
     case Qt::ForegroundRole:
         return groupColour(entry->colour);
     case Qt::FontRole:
-        if (entry->bold) {
+        // Only the file name of a grouped row is bold.
+        if (entry->bold && column == Filename) {
             QFont font;
             font.setBold(true);
             return font;

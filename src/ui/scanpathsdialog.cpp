@@ -137,7 +137,7 @@ QGroupBox* ScanPathsDialog::buildPathFrame() {
 
     auto* addFolderButton = makeButton(frame, u"&Add folder.."_s, u"addfolderbutton"_s,
                                        u"Choose a folder to add to the paths to scan"_s);
-    auto* addDrivesButton = makeButton(frame, u"&Add selected drive(s)"_s, u"adddrivesbutton"_s,
+    auto* addDrivesButton = makeButton(frame, u"Add &selected drive(s)"_s, u"adddrivesbutton"_s,
                                        u"Add the ticked drives to the paths to scan"_s);
     m_advancedToggle = makeButton(frame, showAdvancedCaption, u"Command5"_s,
                                   u"Show or hide the size, subfolder and attribute settings"_s);

@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace quillfen::ui {
@@ -134,6 +135,7 @@ SelectFilesDialog::SelectFilesDialog(AppState& state, Frontend& frontend, FileCh
     m_folders->setToolTip(
         u"The folders of the folder rule; the rule is off while the list is empty"_s);
     rules->addWidget(m_folders, 5, 0, 3, 3);
+    m_folders->setMinimumHeight(m_folders->fontMetrics().height() * 3);
     QPushButton* browseButton =
         makeButton(m_rules, u"&Browse.."_s, u"Command4"_s, u"Add a folder to the list"_s);
     QPushButton* removeButton = makeButton(m_rules, u"&Remove"_s, u"Command5"_s,
@@ -237,10 +239,32 @@ void SelectFilesDialog::showAdvanced(bool shown) {
     m_advanced->setText(shown ? kHideAdvanced : kShowAdvanced);
     m_advanced->setAccessibleName(m_advanced->text());
     m_state.assistant.advancedshown = shown;
-    // The dialog grows and shrinks with the section.
-    if (layout())
-        layout()->activate();
-    resize(width(), sizeHint().height());
+    // The dialog grows and shrinks with the section. The inner layout is
+    // settled first: the outer one caches the body's size until then, and
+    // a dialog left at the tall size spreads its rows over empty space.
+    if (!layout())
+        return;
+    body()->layout()->invalidate();
+    body()->layout()->activate();
+    body()->updateGeometry();
+    layout()->invalidate();
+    layout()->activate();
+    const int height = layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width())
+                                                     : layout()->totalSizeHint().height();
+    QPoint place = pos();
+    int wanted = std::max(height, minimumHeight());
+    // Never taller than the screen (at a large scale the rules would push
+    // OK and Cancel off it); the folder list gives way.
+    if (const QScreen* shown = screen()) {
+        const QRect available = shown->availableGeometry();
+        wanted = std::max(minimumHeight(), std::min(wanted, available.height()));
+        if (place.y() + wanted > available.bottom() + 1)
+            place.setY(std::max(available.top(), available.bottom() + 1 - wanted));
+    }
+    resize(width(), wanted);
+    // The top-left corner stays where the user put the dialog.
+    if (isVisible() && pos() != place)
+        move(place);
 }
 
 void SelectFilesDialog::browse() {

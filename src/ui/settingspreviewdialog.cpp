@@ -151,8 +151,17 @@ void SettingsPreviewDialog::fill() {
     m_extensions->setPlainText(contents.extensions);
 
     m_folders->clear();
-    for (const QString& folder : contents.folders)
-        m_folders->addTopLevelItem(new QTreeWidgetItem(QStringList{folder}));
+    for (const QString& folder : contents.folders) {
+        // A skip folder that holds a path to scan is not applied to that
+        // path; say so, or the preview would promise a skip that is not made.
+        const bool asideFor = contents.setaside.contains(folder);
+        auto* item = new QTreeWidgetItem(QStringList{
+            asideFor ? folder + u"  (not applied: a path to scan lies inside it)"_s : folder});
+        item->setToolTip(0, asideFor ? u"You chose to scan inside this folder, so it is searched "
+                                       u"there, with its subfolders"_s
+                                     : folder);
+        m_folders->addTopLevelItem(item);
+    }
     m_foldersPanel->setVisible(contents.foldersshown);
 
     // One line for each bullet; the line ends are shown, not the final break.
@@ -183,6 +192,10 @@ void SettingsPreviewDialog::layOut() {
 void SettingsPreviewDialog::showEvent(QShowEvent* event) {
     fill();
     FramedDialog::showEvent(event);
+    // Enter confirms, as the default button promises; the Change links
+    // come first in the tab order and would otherwise take it.
+    if (auto* begin = findChild<QPushButton*>(u"Command1"_s))
+        begin->setFocus(Qt::TabFocusReason);
 }
 
 void SettingsPreviewDialog::showEntrySettings(int row) {

@@ -31,7 +31,8 @@ void DialogHost::showSettings(int tab) {
                                         m_context.choosers, m_context.owner);
         m_settings = dialog;
     }
-    dialog->setCurrentTab(tab);
+    if (tab >= 0)
+        dialog->setCurrentTab(tab);
     if (dialog->isVisible()) {
         dialog->raise();
         return;

@@ -150,6 +150,8 @@ WizardDialog::WizardDialog(AppState& state, std::function<void()> showScanPaths,
     m_fastest->setChecked(true);
     m_noWizard->setChecked(m_state.nowizard);
     m_next->setDefault(true);
+    // The first stop of the keyboard is the way on, not the check box.
+    m_next->setFocus();
     showPage(Welcome);
     emphasise();
     resize(600, 420);

@@ -1,6 +1,8 @@
 #include "platform/filename.h"
+#include "report/resultsfile.h"
 #include "temptree.h"
 
+#include <QDirIterator>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -190,6 +192,7 @@ private slots:
     void keepRulesChooseTheKeptFile();
     void actionsLeaveOneCopyOfEveryContent_data();
     void actionsLeaveOneCopyOfEveryContent();
+    void hardLinksKeepEveryNameUntilTakenBack();
     void fileChangedBeforeTheActionIsLeftAlone();
 
 private:
@@ -246,7 +249,7 @@ void CliTest::jsonHasGroupsAndStats() {
     QCOMPARE(list[1][u"size"_s].toInteger(), 5);
     QStringList first;
     for (const QJsonValue& file : list[0][u"files"_s].toArray())
-        first << file.toString();
+        first << file[u"path"_s].toString();
     first.sort();
     QCOMPARE(first, (QStringList{tree.path(u"a"_s), tree.path(u"b\"quoted\""_s)}));
     // The stray byte is written as an escape that decodes back to it.
@@ -260,6 +263,14 @@ void CliTest::jsonHasGroupsAndStats() {
     QCOMPARE(stats[u"kbdone"_s].toInteger(), 0);
     QCOMPARE(stats[u"filescompared"_s].toInteger(), 0);
     QCOMPARE(stats[u"timespent"_s].toString().size(), 8);
+
+    // The same document opens as saved results, names and all.
+    QString openError;
+    const std::optional<OpenedResults> opened = readresults(run.out, openError);
+    QVERIFY2(opened, qPrintable(openError));
+    QCOMPARE(countnamedrows(opened->list), 4);
+    QCOMPARE(opened->run.filesfound, 4);
+    QVERIFY(!opened->run.definite);
 
     testing::TempTree empty;
     const Run none = cli({u"--json"_s, empty.root()});
@@ -401,7 +412,7 @@ void CliTest::longOutputComesOutWhole() {
     QByteArrayList files;
     for (const QJsonValue& group : document[u"groups"_s].toArray())
         for (const QJsonValue& file : group[u"files"_s].toArray())
-            files << bytes(file.toString());
+            files << bytes(file[u"path"_s].toString());
     QCOMPARE(sorted(files), sorted(expected));
 
     if (QFileInfo::exists(u"/dev/full"_s)) {
@@ -549,7 +560,7 @@ void CliTest::namesCannotForgeTheOutput() {
     for (const QJsonValue& group : QJsonDocument::fromJson(json.out)[u"groups"_s].toArray()) {
         QByteArrayList files;
         for (const QJsonValue& file : group[u"files"_s].toArray())
-            files << platform::encodeFileName(file.toString());
+            files << platform::encodeFileName(file[u"path"_s].toString());
         jsonGroups << sorted(files);
     }
     QCOMPARE(jsonGroups, (QList<QByteArrayList>{sorted(oddRaw), sorted({forged, copy})}));
@@ -775,6 +786,77 @@ void CliTest::fileChangedBeforeTheActionIsLeftAlone() {
         }
     }
     ::close(master);
+}
+
+namespace {
+
+// Every file below root by its path relative to root, with its bytes.
+QMap<QString, QByteArray> treeContents(const QString& root) {
+    QMap<QString, QByteArray> contents;
+    QDirIterator files(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            contents.insert(path.mid(root.size()), file.readAll());
+    }
+    return contents;
+}
+
+// The disk blocks of the files below root, each file counted once (as du does).
+qint64 allocatedBlocks(const QString& root) {
+    QSet<QPair<quint64, quint64>> seen;
+    qint64 blocks = 0;
+    QDirIterator files(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        struct stat st;
+        if (::lstat(QFile::encodeName(files.next()).constData(), &st) == 0 &&
+            !seen.contains({st.st_dev, st.st_ino})) {
+            seen.insert({st.st_dev, st.st_ino});
+            blocks += st.st_blocks;
+        }
+    }
+    return blocks;
+}
+
+} // namespace
+
+void CliTest::hardLinksKeepEveryNameUntilTakenBack() {
+    testing::TempTree state; // a journal of its own
+    const QByteArray stateHome = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", platform::encodeFileName(state.root()));
+    const auto restore = qScopeGuard([stateHome] { qputenv("XDG_STATE_HOME", stateHome); });
+    testing::TempTree tree;
+    QByteArray big(256 * 1024, Qt::Uninitialized);
+    for (int k = 0; k < big.size(); ++k)
+        big[k] = char(k * 31 + k / 977);
+    for (const QString& name : {u"a/photo.jpg"_s, u"b/photo.jpg"_s, u"c/photo copy.jpg"_s})
+        tree.writeFile(name, big);
+    tree.writeFile(u"a/notes.txt"_s, QByteArray(9000, 'n'));
+    tree.writeFile(u"d/notes.txt"_s, QByteArray(9000, 'n'));
+    tree.writeFile(u"d/other.txt"_s, QByteArray(9000, 'o')); // same size, other bytes
+    const QMap<QString, QByteArray> before = treeContents(tree.root());
+    const qint64 blocksBefore = allocatedBlocks(tree.root());
+
+    const Run link =
+        cli({u"--compare"_s, u"bytewise"_s, u"--link"_s, u"hard"_s, u"--yes"_s, tree.root()});
+    QCOMPARE(link.status, 0);
+    QCOMPARE(treeContents(tree.root()), before);
+    QCOMPARE(platform::fileInfo(tree.path(u"b/photo.jpg"_s)).id,
+             platform::fileInfo(tree.path(u"a/photo.jpg"_s)).id);
+    QCOMPARE(platform::fileInfo(tree.path(u"a/photo.jpg"_s)).links, 3u);
+    QCOMPARE(platform::fileInfo(tree.path(u"d/other.txt"_s)).links, 1u);
+    // Two copies of the photo and one of the notes no longer take space.
+    const qint64 freed = (blocksBefore - allocatedBlocks(tree.root())) * 512;
+    QVERIFY2(freed >= 2 * big.size() + 8192, qPrintable(QString::number(freed)));
+
+    const Run undo = cli({u"--undo-last"_s, u"--yes"_s});
+    QCOMPARE(undo.status, 0);
+    QCOMPARE(treeContents(tree.root()), before);
+    for (const QString& name : before.keys())
+        QCOMPARE(platform::fileInfo(tree.path(name)).links, 1u);
+    QCOMPARE(allocatedBlocks(tree.root()), blocksBefore);
+    QCOMPARE(cli({u"--undo-last"_s, u"--yes"_s}).status, 2); // taken back already
 }
 
 QTEST_GUILESS_MAIN(CliTest)

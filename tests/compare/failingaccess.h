@@ -28,6 +28,16 @@ public:
             return false;
         return FileAccess::openAvailable(file, path);
     }
+    bool openIn(platform::InputFile& file, int folderFd, const QByteArray& name,
+                const QString& path) const override {
+        ++opens;
+        if (unmeasurable.contains(path) || unopenable.contains(path))
+            return false;
+        return FileAccess::openIn(file, folderFd, name, path);
+    }
+    qint64 openFileBudget() const override {
+        return budget >= 0 ? budget : FileAccess::openFileBudget();
+    }
     qint64 readAt(platform::InputFile& file, const QString& path, qint64 offset, char* buffer,
                   qint64 length) const override {
         const auto failing = failFrom.constFind(path);
@@ -42,6 +52,7 @@ public:
     QSet<QString> unmeasurable;      // the length query fails
     QSet<QString> unopenable;        // opening fails
     QHash<QString, qint64> failFrom; // reads reaching this offset fail
+    qint64 budget = -1;              // files a pass may open at once; -1: the system's
     mutable qint64 opens = 0;
     mutable qint64 bytesRead = 0;
 };

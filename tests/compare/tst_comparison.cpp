@@ -1,5 +1,7 @@
 #include "compare/comparecontroller.h"
 #include "compare/comparejob.h"
+#include "compare/crc32.h"
+#include "core/crc.h"
 #include "core/format.h"
 #include "failingaccess.h"
 #include "fakefrontend.h"
@@ -9,6 +11,9 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+#include <cstdio>
+#include <functional>
+#include <random>
 
 using namespace quillfen;
 using namespace Qt::StringLiterals;
@@ -39,6 +44,52 @@ QList<int> icons(const ResultList& list) {
     return result;
 }
 
+// File access that changes one file right after its first read, as an
+// editor saving it meanwhile would.
+class ChangingAccess : public testing::FailingAccess {
+public:
+    qint64 readAt(platform::InputFile& file, const QString& path, qint64 offset, char* buffer,
+                  qint64 length) const override {
+        const qint64 got = FailingAccess::readAt(file, path, offset, buffer, length);
+        if (path == target && !changed) {
+            changed = true;
+            change();
+        }
+        return got;
+    }
+    QString target;
+    std::function<void()> change;
+    mutable bool changed = false;
+};
+
+ResultEntry identifiedRow(const QString& fullPath) {
+    const platform::FileInfo info = platform::fileInfo(fullPath);
+    ResultEntry row = scannedRow(fullPath, info.size);
+    row.id = info.id;
+    row.folderid = platform::fileInfo(folderOf(fullPath)).id;
+    return row;
+}
+
+// Four bytes that, put at the end of data in place of its last four, give
+// the CRC-32 wanted: the register is run backwards from the CRC wanted to
+// the state before the four bytes.
+void forceCrc(QByteArray& data, quint32 wanted) {
+    const auto table = buildcrctable();
+    quint32 reg = 0xFFFFFFFFu;
+    for (qsizetype k = 0; k < data.size() - 4; ++k)
+        reg = (reg >> 8) ^ table[(reg ^ quint8(data[k])) & 0xFF];
+    quint32 before = wanted ^ 0xFFFFFFFFu;
+    for (int step = 0; step < 4; ++step) {
+        int index = 0;
+        while ((table[index] >> 24) != (before >> 24))
+            ++index;
+        before = ((before ^ table[index]) << 8) | quint32(index);
+    }
+    const quint32 word = reg ^ before;
+    for (int k = 0; k < 4; ++k)
+        data[data.size() - 4 + k] = char((word >> (8 * k)) & 0xFF);
+}
+
 } // namespace
 
 class ComparisonTest : public QObject {
@@ -51,6 +102,10 @@ private slots:
     void emptyAndUnknownPlansCompareNothing();
     void rebuiltRowsCarryCurrentValues();
     void stopLeavesTheResultUnused();
+    void fileChangedWhileReadIsEqualToNothing_data();
+    void fileChangedWhileReadIsEqualToNothing();
+    void fileChangedBetweenPassesIsEqualToNothing();
+    void equalCrcIsNoProof();
     void tableGrowsBeyondAMillionRows();
 
     void runEndsWithGroupsMessageAndAssistant();
@@ -129,7 +184,7 @@ void ComparisonTest::onlyTheLastPassMarksSubGroups() {
 
     // The first pass of two leaves no marks behind; the rows are rebuilt.
     const ResultList scanned = scannedList();
-    const std::vector<KeptRow> kept = {{0, true}, {2, false}};
+    const std::vector<KeptRow> kept = {{0, true, {}}, {2, false, {}}};
     QCOMPARE(names(rebuildList(scanned, kept, false)), (QStringList{u"A"_s, u"C"_s}));
     QCOMPARE(names(rebuildList(scanned, kept, true)), (QStringList{u"^A"_s, u"C"_s}));
 
@@ -196,15 +251,24 @@ void ComparisonTest::rebuiltRowsCarryCurrentValues() {
     QCOMPARE(row.path, m_tree->path(u"grown/"_s));
     QVERIFY(!row.checked);
 
-    // A file that vanished before its row was rebuilt keeps its name only.
+    // A row the pass did not read keeps its name only; the others carry what
+    // the pass saw, whatever the name leads to by now.
     const QString gone = m_tree->path(u"grown/gone"_s);
     const ResultList before = {scannedRow(gone, 4000), scannedRow(e, 4000)};
-    const ResultList rows = rebuildList(before, {{0, true}, {1, false}}, true);
+    SeenFile seen;
+    seen.id = {7, 8};
+    seen.size = 4100;
+    seen.mtime = 1500000000;
+    seen.mtimensec = 5;
+    const ResultList rows = rebuildList(before, {{0, true, {}}, {1, false, seen}}, true);
     QCOMPARE(rows[0].filename, u"gone"_s);
     QCOMPARE(rows[0].sizebyteText(), QString());
     QCOMPARE(rows[0].sizembText(), QString());
     QCOMPARE(rows[0].filedateText(), QString());
     QCOMPARE(rows[1].sizebyteText(), u"4100"_s);
+    QCOMPARE(rows[1].mtime, 1500000000);
+    QCOMPARE(rows[1].mtimensec, 5u);
+    QCOMPARE(rows[1].id, seen.id);
 
     const ResultList entries = {scannedRow(e, 4000), ResultEntry::separator(), scannedRow(f, -1),
                                 scannedRow(e, 9)};
@@ -229,6 +293,142 @@ void ComparisonTest::stopLeavesTheResultUnused() {
     const CompareJobResult result = runComparison(std::move(input), state);
     QVERIFY(result.stopped);
     QCOMPARE(result.plandone, u"2"_s);
+}
+
+void ComparisonTest::fileChangedWhileReadIsEqualToNothing_data() {
+    QTest::addColumn<QString>("plan");
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<QString>("how");
+    for (const QString& plan : {u"2"_s, u"3"_s, u"4"_s}) {
+        for (const QString& how : {u"renamed over"_s, u"written in place"_s})
+            QTest::addRow("%s %s", qPrintable(plan), qPrintable(how))
+                << plan << qint64(5000) << how;
+    }
+    // Read in several blocks side by side.
+    QTest::addRow("4 big renamed over") << u"4"_s << qint64(3000000) << u"renamed over"_s;
+    QTest::addRow("4 big written in place") << u"4"_s << qint64(3000000) << u"written in place"_s;
+    // Replaced between the scan and the comparison.
+    for (const QString& plan : {u"2"_s, u"3"_s, u"4"_s}) {
+        QTest::addRow("%s other file", qPrintable(plan)) << plan << qint64(5000) << u"other file"_s;
+        QTest::addRow("%s other folder", qPrintable(plan))
+            << plan << qint64(5000) << u"other folder"_s;
+    }
+}
+
+void ComparisonTest::fileChangedWhileReadIsEqualToNothing() {
+    QFETCH(QString, plan);
+    QFETCH(qint64, size);
+    QFETCH(QString, how);
+    std::mt19937 random(7);
+    QByteArray content(qsizetype(size), Qt::Uninitialized);
+    for (char& ch : content)
+        ch = char(random() & 0xFF);
+    const QString a = m_tree->writeFile(u"x/A"_s, content);
+    const QString b = m_tree->writeFile(u"y/B"_s, content);
+    const QString c = m_tree->writeFile(u"y/C"_s, content);
+    // Old dates, so that a write now shows in the modification time.
+    for (const QString& name : {u"x/A"_s, u"y/B"_s, u"y/C"_s})
+        QVERIFY(m_tree->setModified(name, 1000000000));
+
+    ChangingAccess access;
+    QString replacement;
+    CompareJobInput input;
+    input.list = {identifiedRow(a), identifiedRow(b), identifiedRow(c)};
+    if (how == u"renamed over"_s) {
+        replacement = m_tree->writeFile(u"x/new"_s, size, 'n');
+        access.change = [&] {
+            QCOMPARE(std::rename(QFile::encodeName(replacement).constData(),
+                                 QFile::encodeName(a).constData()),
+                     0);
+        };
+    } else if (how == u"written in place"_s) {
+        access.change = [&] {
+            QFile file(a);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QCOMPARE(file.write("EDIT"), 4);
+        };
+    } else if (how == u"other file"_s) {
+        input.list[0].id = input.list[1].id;
+    } else {
+        input.list[0].folderid = input.list[1].folderid;
+    }
+    access.target = access.change ? a : QString();
+    const platform::FileInfo newFile = platform::fileInfo(replacement);
+
+    AppState state;
+    state.stopflag = false;
+    input.plan = plan;
+    input.files = &access;
+    const CompareJobResult result = runComparison(std::move(input), state);
+    QCOMPARE(access.changed, bool(access.change));
+    QCOMPARE(names(result.list), (QStringList{u"^B"_s, u"C"_s}));
+    for (const ResultEntry& row : result.list) {
+        const platform::FileInfo info = platform::fileInfo(row.fullPath());
+        QVERIFY(row.id != newFile.id);
+        QCOMPARE(row.id, info.id);
+        QCOMPARE(row.size, size);
+        QCOMPARE(row.mtime, 1000000000);
+        QCOMPARE(row.dateform, DateForm::General);
+    }
+}
+
+void ComparisonTest::fileChangedBetweenPassesIsEqualToNothing() {
+    // Small files that the fuzzy pass read whole are compared from memory by
+    // the bytewise pass after it; one written in between must still drop out.
+    const QString a = m_tree->writeFile(u"x/a"_s, 700, 's');
+    const QString b = m_tree->writeFile(u"y/b"_s, 700, 's');
+    const QString c = m_tree->writeFile(u"y/c"_s, 700, 's');
+    for (const QString& name : {u"x/a"_s, u"y/b"_s, u"y/c"_s})
+        QVERIFY(m_tree->setModified(name, 1000000000));
+    const ResultList list = {identifiedRow(a), identifiedRow(b), identifiedRow(c)};
+    testing::FailingAccess access;
+    const ReadControl control{nullptr, nullptr, false, &access};
+    std::vector<KeptRow> kept;
+    QVERIFY(runPass(PassKind::Fuzzy, ResultListSource(list), kept, control, {}, 1 << 20));
+    const ResultList rebuilt = rebuildList(list, kept, false);
+    std::vector<std::optional<QByteArray>> carried;
+    for (KeptRow& row : kept)
+        carried.push_back(std::move(row.content));
+    QCOMPARE(carried.size(), 3u);
+
+    QFile file(a);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QCOMPARE(file.write("EDIT"), 4);
+    file.close();
+    const qint64 opens = access.opens;
+    std::vector<KeptRow> second;
+    QVERIFY(runPass(PassKind::Bytewise, ResultListSource(rebuilt, &carried), second, control));
+    QCOMPARE(access.opens, opens); // compared from memory
+    QCOMPARE(names(rebuildList(rebuilt, second, true)), (QStringList{u"^b"_s, u"c"_s}));
+}
+
+void ComparisonTest::equalCrcIsNoProof() {
+    // Two files of 50,000 bytes that differ in one byte and in their last
+    // four, set so that the CRC-32 is the same; all of it lies outside the
+    // fuzzy samples.
+    std::mt19937 random(11);
+    QByteArray one(50000, Qt::Uninitialized);
+    for (char& ch : one)
+        ch = char(random() & 0xFF);
+    QByteArray two = one;
+    two[45000] = char(two[45000] ^ 0x40);
+    forceCrc(two, crc32Update(0xFFFFFFFFu, one.constData(), std::size_t(one.size())) ^ 0xFFFFFFFFu);
+    QVERIFY(one != two);
+    const QString x = m_tree->writeFile(u"crc/x"_s, one);
+    const QString y = m_tree->writeFile(u"crc/y"_s, two);
+    QCOMPARE(filecrc(x), filecrc(y));
+    QVERIFY(fuzzycompare(x, y));
+    QVERIFY(!crccompare(x, y));
+    for (const QString& plan : {u"3"_s, u"23"_s}) {
+        AppState state;
+        state.stopflag = false;
+        CompareJobInput input;
+        input.list = {scannedRow(x, 50000), scannedRow(y, 50000)};
+        input.plan = plan;
+        const CompareJobResult result = runComparison(std::move(input), state);
+        QCOMPARE(result.plandone, plan);
+        QVERIFY(result.list.empty());
+    }
 }
 
 void ComparisonTest::tableGrowsBeyondAMillionRows() {

@@ -254,6 +254,13 @@ void GroupingTest::groupsAreSortedByFolder() {
     state.resultlist[0].checked = true;
     state.resultlist[0].size = 100;
     state.resultlist[1].mtime = 42;
+    state.resultlist[1].mtimensec = 7;
+    // Which file and folder a row stands for travels with it too: the file
+    // operations act only on that file.
+    for (int k = 0; k < 5; ++k) {
+        state.resultlist[std::size_t(k)].id = {1, quint64(100 + k)};
+        state.resultlist[std::size_t(k)].folderid = {1, quint64(200 + k)};
+    }
     testing::FakeFrontend frontend;
     coloritems(state, frontend);
     coloritems(state, frontend);
@@ -262,6 +269,12 @@ void GroupingTest::groupsAreSortedByFolder() {
     QCOMPARE(list[0].path, u"/C/a/"_s);
     QCOMPARE(list[1].path, u"/c/a/"_s);
     QCOMPARE(list[1].mtime, 42); // the date travels with its file
+    QCOMPARE(list[1].mtimensec, 7u);
+    const quint64 from[] = {2, 1, 0, 0, 4, 3}; // the place each row had before
+    for (std::size_t k : {0, 1, 2, 4, 5}) {
+        QCOMPARE(list[k].id.inode, 100 + from[k]);
+        QCOMPARE(list[k].folderid.inode, 200 + from[k]);
+    }
     // The check box stays with the position, not with the file.
     QVERIFY(list[0].checked);
     QVERIFY(!list[2].checked);

@@ -2,10 +2,13 @@
 #include "failingaccess.h"
 #include "temptree.h"
 
+#include <QDir>
 #include <QSet>
 #include <QtTest>
 #include <numeric>
 #include <random>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace quillfen;
 using namespace Qt::StringLiterals;
@@ -222,6 +225,22 @@ private:
     int m_maxRunFiles;
 };
 
+// Counts the descriptors open while a pass reads, to see how many it holds.
+class CountingAccess : public testing::FailingAccess {
+public:
+    qint64 readAt(platform::InputFile& file, const QString& path, qint64 offset, char* buffer,
+                  qint64 length) const override {
+        if (counting)
+            mostOpen = qMax(mostOpen, openDescriptors());
+        return FailingAccess::readAt(file, path, offset, buffer, length);
+    }
+    static qint64 openDescriptors() {
+        return QDir(u"/proc/self/fd"_s).entryList(QDir::AllEntries | QDir::NoDotAndDotDot).size();
+    }
+    bool counting = false;
+    mutable qint64 mostOpen = 0;
+};
+
 QStringList paths(const std::vector<PassItem>& items) {
     QStringList result;
     for (const PassItem& item : items)
@@ -244,6 +263,8 @@ private slots:
     void differencesAtBlockEdges();
     void eachFileIsReadOncePerPass();
     void bigRunsStayWithinOpenFiles();
+    void longRunsKeepToTheOpenFileBudget();
+    void lowOpenFileLimitMissesNothing();
     void progressIsReported();
     void cleanupTestCase();
 
@@ -468,6 +489,56 @@ void PassesTest::bigRunsStayWithinOpenFiles() {
     QVERIFY(access.bytesRead <= 300 * 20000);
     QCOMPARE(describe(kept), describe(pairwisePass(PassKind::Bytewise, table, control)));
     QCOMPARE(kept.size(), 299u);
+}
+
+void PassesTest::longRunsKeepToTheOpenFileBudget() {
+    // One run of 3,000 equal files, interleaved with a second set, files that
+    // are unique, one that cannot be read to its end and one that cannot be
+    // opened: with room for 100 open files the result is the pairwise one.
+    std::vector<TableEntry> table;
+    for (int f = 0; f < 3400; ++f) {
+        QByteArray content(300, 'e');
+        if (f % 8 == 3)
+            content.fill('s');
+        else if (f % 500 == 7)
+            content[299] = char(f);
+        table.push_back({m_tree.writeFile(u"long/f%1"_s.arg(f), content), 300});
+    }
+    CountingAccess access;
+    access.budget = 100;
+    access.failFrom.insert(table[100].path, 200);
+    access.unopenable.insert(table[201].path);
+    const ReadControl control{nullptr, nullptr, false, &access};
+    const qint64 before = CountingAccess::openDescriptors();
+    for (PassKind kind : {PassKind::Bytewise, PassKind::Crc}) {
+        std::vector<PassItem> kept;
+        access.counting = true;
+        QVERIFY(runPass(kind, table, kept, control));
+        access.counting = false;
+        QCOMPARE(describe(kept), describe(pairwisePass(kind, table, control)));
+        QCOMPARE(kept.size(), 3400u - 4 - 2);
+    }
+    // The files of the pass and the folder it holds (the listing counts itself).
+    QVERIFY2(access.mostOpen <= before + 100 + 1, qPrintable(QString::number(access.mostOpen)));
+}
+
+void PassesTest::lowOpenFileLimitMissesNothing() {
+    if (::geteuid() != 0)
+        QSKIP("Lowering the open-file limit is tested as root only.");
+    rlimit saved{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    rlimit low = saved;
+    low.rlim_cur = 64;
+    if (saved.rlim_cur < 64 || ::setrlimit(RLIMIT_NOFILE, &low) != 0)
+        QSKIP("The open-file limit cannot be lowered to 64.");
+    std::vector<TableEntry> table;
+    for (int f = 0; f < 257; ++f)
+        table.push_back({m_tree.writeFile(u"limit/f%1"_s.arg(f), 5000, 'l'), 5000});
+    std::vector<PassItem> kept;
+    const bool done = runPass(PassKind::Bytewise, table, kept, ReadControl{});
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    QVERIFY(done);
+    QCOMPARE(kept.size(), 257u);
 }
 
 void PassesTest::progressIsReported() {

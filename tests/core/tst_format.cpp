@@ -26,6 +26,12 @@ void FormatTest::roundingGoesToEven() {
     QCOMPARE(roundHalfEven(0.135, 2), 0.14);
     QCOMPARE(roundHalfEven(2.675, 2), 2.68); // decimal half, although 2.675 is below it in binary
     QCOMPARE(roundHalfEven(1.234567, 2), 1.23);
+    // Near-halves are not halves: one rounding, not two.
+    QCOMPARE(roundHalfEven(0.014996, 2), 0.01);
+    QCOMPARE(roundHalfEven(0.025004, 2), 0.03);
+    QCOMPARE(roundHalfEven(12.3449996, 4), 12.345);
+    QCOMPARE(roundHalfEven(-0.0150001, 2), -0.02);
+    QCOMPARE(roundHalfEven(9.995, 2), 10.0);
 }
 
 void FormatTest::megabytes() {
@@ -39,6 +45,13 @@ void FormatTest::megabytes() {
     QCOMPARE(sizeMbText(3LL * 1024 * 1024 * 1024), u"3221.23"_s);
     QCOMPARE(sizeMbText(15000), u"0.02"_s); // 0.015 goes to the even 0.02
     QCOMPARE(sizeMbText(25000), u"0.02"_s); // 0.025 goes to the even 0.02
+    // Just below or above a half goes to the nearer side, never to the even one.
+    const std::pair<qint64, double> nearHalves[] = {
+        {14996, 0.01},   {15004, 0.02},         {25004, 0.03},
+        {24996, 0.02},   {1234996, 1.23},       {1235000, 1.24},
+        {1245000, 1.24}, {2999994996, 2999.99}, {2999995004, 3000.0}};
+    for (const auto& [bytes, mb] : nearHalves)
+        QCOMPARE(sizetomb(double(bytes)), mb);
 }
 
 void FormatTest::clock() {

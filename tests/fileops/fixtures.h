@@ -5,6 +5,7 @@
 
 #include "core/resultlist.h"
 #include "platform/filename.h"
+#include "platform/folder.h"
 #include "platform/platform.h"
 
 #include <QByteArray>
@@ -18,17 +19,58 @@
 
 namespace fixtures {
 
-// A result row for a file as the scan lists it.
+// A result row for a file as the scan lists it: size, date and the identity
+// of the file and of its folder, read through the folder at any depth.
 inline quillfen::ResultEntry entryFor(const QString& fullPath, bool checked = false) {
-    const quillfen::platform::FileInfo info = quillfen::platform::fileInfo(fullPath);
     quillfen::ResultEntry entry;
     entry.path = quillfen::folderOf(fullPath);
     entry.filename = quillfen::nameOf(fullPath);
+    const quillfen::platform::Folder folder(entry.path);
+    const quillfen::platform::FileInfo info = folder.entryInfo(entry.filename);
     entry.size = info.size;
     entry.mtime = info.mtime;
+    entry.mtimensec = info.mtimensec;
+    entry.id = info.id;
+    entry.folderid = folder.info().id;
     entry.dateform = quillfen::DateForm::Scan;
     entry.checked = checked;
     return entry;
+}
+
+// Writes content as deep.bin below twenty nested folders of 250-byte names
+// in root, built through descriptors since the path is longer than
+// PATH_MAX; returns the file's full path.
+inline QString writeDeepFile(const QString& root, const QByteArray& content) {
+    QByteArray path = quillfen::platform::encodeFileName(root);
+    int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray name(250, 'd');
+    for (int level = 0; level < 20 && fd >= 0; ++level) {
+        ::mkdirat(fd, name.constData(), 0755);
+        const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        path += name + '/';
+    }
+    const int out = ::openat(fd, "deep.bin", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out >= 0) {
+        if (::write(out, content.constData(), size_t(content.size())) != content.size())
+            path.clear();
+        ::close(out);
+    }
+    ::close(fd);
+    return quillfen::platform::decodeFileName(path + "deep.bin");
+}
+
+// The content of a file read through its folder, at any depth.
+inline QByteArray readDeep(const QString& fullPath) {
+    const quillfen::platform::Folder folder(quillfen::folderOf(fullPath));
+    quillfen::platform::InputFile file;
+    if (!file.openAt(folder.fd(),
+                     quillfen::platform::encodeFileName(quillfen::nameOf(fullPath)).constData()))
+        return QByteArray("<missing>");
+    QByteArray content(file.info().size, '\0');
+    file.readAt(0, content.data(), content.size());
+    return content;
 }
 
 inline QByteArray readAll(const QString& path) {

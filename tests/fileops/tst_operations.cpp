@@ -8,6 +8,8 @@
 #include "temptree.h"
 
 #include <QtTest>
+#include <climits>
+#include <sys/stat.h>
 
 using namespace quillfen;
 using namespace Qt::StringLiterals;
@@ -37,6 +39,25 @@ ResultList grouped(const testing::TempTree& tree, const QStringList& files,
     return list;
 }
 
+// Puts a new file with content in the place of path, with the old file's
+// modification time to the nanosecond, as a program saving a new version
+// through a temporary file and a rename may leave it.
+bool replaceKeepingDate(const QString& path, const QByteArray& content) {
+    const QByteArray old = platform::encodeFileName(path);
+    struct stat st;
+    if (::stat(old.constData(), &st) != 0)
+        return false;
+    const QByteArray temporary = old + ".new";
+    const int fd = ::open(temporary.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    const bool dated = ::futimens(fd, times) == 0;
+    ::close(fd);
+    return written && dated && ::rename(temporary.constData(), old.constData()) == 0;
+}
+
 QString warning(const QString& line, const QString& last) {
     return u"Warning!\r\n\r\n"_s + line + u"\r\n\r\n"_s + last;
 }
@@ -53,8 +74,11 @@ private slots:
     void deletingEverythingEmptiesTheList();
     void undeletableFileIsLoggedAndTheLogEmptied();
     void changedFileIsLeftAlone();
+    void onlyTheListedFileInTheListedFolderIsActedOn();
+    void filesBelowAPathLongerThanPathMax();
     void moveFindsFreeNamesAndNeverOverwrites();
     void destinationIsAPrefix();
+    void failedMoveIsNotReportedAsDone();
     void freeNameSearch();
     void manyFilesOfOneNameTakeTheFirstFreeNames();
     void recycleGoesToTheTrash();
@@ -212,10 +236,15 @@ void OperationsTest::undeletableFileIsLoggedAndTheLogEmptied() {
         deletefiles(state, frontend);
 
         QVERIFY(exists(tree.path(u"locked/stuck.txt"_s)));
-        QCOMPARE(names(state.resultlist), (QStringList{u"free.txt"_s, u"other.txt"_s}));
+        // The file still in place keeps its row, unchecked, and is not counted.
+        QStringList kept = names(state.resultlist);
+        kept.sort();
+        QCOMPARE(kept, (QStringList{u"free.txt"_s, u"other.txt"_s, u"stuck.txt"_s}));
+        for (const ResultEntry& entry : state.resultlist)
+            QVERIFY(!entry.checked);
         const auto& shown = frontend.boxes.shown;
         QCOMPARE(shown.size(), 3);
-        QCOMPARE(shown[1].text, u"1 files have been permanently deleted."_s);
+        QCOMPARE(shown[1].text, u"0 files have been permanently deleted."_s);
         QCOMPARE(shown[2].text, u"1 errors occured while trying to complete this operation."
                                 u"\r\n\r\nWould you like to see the log?"_s);
         QCOMPARE(shown[2].icon, MessageIcon::Exclamation);
@@ -291,6 +320,78 @@ void OperationsTest::changedFileIsLeftAlone() {
                          u"the file: keep1"_s});
 }
 
+void OperationsTest::onlyTheListedFileInTheListedFolderIsActedOn() {
+    for (const FileOperation operation :
+         {FileOperation::Delete, FileOperation::Move, FileOperation::Recycle}) {
+        testing::TempTree tree;
+        tree.writeFile(u"scan/victim/a.txt"_s, "listed");
+        tree.writeFile(u"scan/b.txt"_s, "listed");
+        tree.writeFile(u"scan/c.txt"_s, "listed");
+        tree.makeFolder(u"outside"_s);
+        tree.makeFolder(u"dst"_s);
+        // outside/a.txt is a second name of a.txt: the very file, in a folder
+        // that was never scanned.
+        QCOMPARE(::link(platform::encodeFileName(tree.path(u"scan/victim/a.txt"_s)).constData(),
+                        platform::encodeFileName(tree.path(u"outside/a.txt"_s)).constData()),
+                 0);
+        AppState state;
+        state.resultlist = grouped(tree, {u"scan/victim/a.txt"_s, u"scan/b.txt"_s, u"scan/c.txt"_s},
+                                   {u"scan/victim/a.txt"_s, u"scan/b.txt"_s, u"scan/c.txt"_s});
+        state.resultlist[2].dateform = DateForm::General; // a row the comparison wrote
+
+        // After the scan: victim/ is swapped for a link to outside/, and b.txt
+        // and c.txt are replaced by new files of the same size and date.
+        QVERIFY(QDir(tree.path(u"scan"_s)).rename(u"victim"_s, u"victim.old"_s));
+        QCOMPARE(::symlink(platform::encodeFileName(tree.path(u"outside"_s)).constData(),
+                           platform::encodeFileName(tree.path(u"scan/victim"_s)).constData()),
+                 0);
+        QVERIFY(replaceKeepingDate(tree.path(u"scan/b.txt"_s), "edited"));
+        QVERIFY(replaceKeepingDate(tree.path(u"scan/c.txt"_s), "edited"));
+
+        const FileJobResult result =
+            runfilejob(planfileoperation(state, operation, {tree.path(u"dst/"_s), false}));
+        QCOMPARE(result.processed, 3);
+        QCOMPARE(result.errors.size(), 3);
+        QVERIFY2(result.errors[0].contains(u"The file has changed since the scan"_s),
+                 qPrintable(result.errors[0]));
+        QVERIFY2(result.errors[1].contains(u"The file has changed since the scan"_s),
+                 qPrintable(result.errors[1]));
+        QVERIFY2(result.errors[2].contains(u"The file has changed since it was compared"_s),
+                 qPrintable(result.errors[2]));
+        QCOMPARE(readAll(tree.path(u"outside/a.txt"_s)), QByteArray("listed"));
+        QCOMPARE(readAll(tree.path(u"scan/b.txt"_s)), QByteArray("edited"));
+        QCOMPARE(readAll(tree.path(u"scan/c.txt"_s)), QByteArray("edited"));
+        QVERIFY(fixtures::names(tree.path(u"dst"_s)).isEmpty());
+    }
+}
+
+void OperationsTest::filesBelowAPathLongerThanPathMax() {
+    const QString trashFiles = m_dataHome.path(u"Trash/files/"_s);
+    for (const FileOperation operation :
+         {FileOperation::Delete, FileOperation::Move, FileOperation::Recycle}) {
+        testing::TempTree tree;
+        tree.makeFolder(u"dst"_s);
+        const QString deep = fixtures::writeDeepFile(tree.root(), "deep content");
+        QVERIFY(platform::encodeFileName(deep).size() > PATH_MAX);
+        AppState state;
+        state.resultlist = {entryFor(deep, true)};
+        QCOMPARE(state.resultlist[0].size, 12);
+        const auto trashed = fixtures::names(trashFiles);
+        const FileJobResult result =
+            runfilejob(planfileoperation(state, operation, {tree.path(u"dst/"_s), false}));
+        QVERIFY2(result.errors.isEmpty(), qPrintable(result.errors.join(u'\n')));
+        QCOMPARE(fixtures::readDeep(deep), QByteArray("<missing>"));
+        if (operation == FileOperation::Move)
+            QCOMPARE(readAll(tree.path(u"dst/deep.bin"_s)), QByteArray("deep content"));
+        if (operation == FileOperation::Recycle) {
+            const auto added = fixtures::names(trashFiles) - trashed;
+            QCOMPARE(added.size(), 1);
+            QCOMPARE(readAll(trashFiles + QString::fromUtf8(*added.begin())),
+                     QByteArray("deep content"));
+        }
+    }
+}
+
 void OperationsTest::moveFindsFreeNamesAndNeverOverwrites() {
     testing::TempTree tree;
     tree.writeFile(u"src/a.txt"_s, "new");
@@ -327,7 +428,10 @@ void OperationsTest::moveFindsFreeNamesAndNeverOverwrites() {
     QVERIFY2(log[0].startsWith(u"Error: 'File exists' occured while trying to move: "_s),
              qPrintable(log[0]));
     QVERIFY(log[0].endsWith(u" to "_s + destination + u"b.txt"_s));
-    QVERIFY(state.resultlist.empty());
+    // The file that stayed keeps its row, unchecked.
+    QCOMPARE(state.resultlist.size(), size_t(2));
+    QVERIFY(std::none_of(state.resultlist.begin(), state.resultlist.end(),
+                         [](const ResultEntry& entry) { return entry.checked; }));
     QVERIFY(!frontend.events.contains(u"close move"_s));
 
     // Into its own folder: with renaming it becomes name(0).ext there.
@@ -362,6 +466,43 @@ void OperationsTest::destinationIsAPrefix() {
     QCOMPARE(frontend.boxes.shown[0].text,
              u"You must first select a path to move the files too!"_s);
     QCOMPARE(frontend.boxes.shown[0].icon, MessageIcon::Exclamation);
+}
+
+void OperationsTest::failedMoveIsNotReportedAsDone() {
+    testing::TempTree tree;
+    tree.writeFile(u"src/a.txt"_s, "same");
+    tree.writeFile(u"src/b.txt"_s, "same");
+    tree.writeFile(u"src/c.txt"_s, "same");
+    tree.makeFolder(u"Backup"_s);
+    // To a folder that does not exist nothing moves: no file counts as moved,
+    // and the rows of the files still in place stay, unchecked.
+    testing::FakeFrontend frontend;
+    AppState state;
+    state.resultlist = grouped(tree, {u"src/a.txt"_s, u"src/b.txt"_s, u"src/c.txt"_s},
+                               {u"src/a.txt"_s, u"src/b.txt"_s});
+    frontend.boxes.answer(MessageAnswer::Ok);
+    frontend.boxes.answer(MessageAnswer::Ok);
+    frontend.boxes.answer(MessageAnswer::No);
+    movefilesclicked(state, frontend, {tree.path(u"missing/"_s), true});
+    QVERIFY(exists(tree.path(u"src/a.txt"_s)) && exists(tree.path(u"src/b.txt"_s)));
+    QCOMPARE(frontend.boxes.shown.size(), 3);
+    QCOMPARE(frontend.boxes.shown[1].text, u"0 files have been moved."_s);
+    QVERIFY(frontend.boxes.shown[2].text.startsWith(u"2 errors occured"_s));
+    QCOMPARE(names(state.resultlist), (QStringList{u"a.txt"_s, u"b.txt"_s, u"c.txt"_s}));
+    for (const ResultEntry& entry : state.resultlist)
+        QVERIFY(!entry.checked);
+
+    // A destination typed without its "/" that names a folder is that
+    // folder; the files go into it, not beside it under a longer name.
+    state.resultlist[0].checked = true;
+    frontend.boxes.shown.clear();
+    frontend.boxes.answer(MessageAnswer::Ok);
+    frontend.boxes.answer(MessageAnswer::Ok);
+    movefilesclicked(state, frontend, {tree.path(u"Backup"_s), true});
+    QCOMPARE(readAll(tree.path(u"Backup/a.txt"_s)), QByteArray("same"));
+    QVERIFY(!exists(tree.path(u"Backupa.txt"_s)));
+    QCOMPARE(frontend.boxes.shown[1].text, u"1 files have been moved."_s);
+    QCOMPARE(names(state.resultlist), (QStringList{u"b.txt"_s, u"c.txt"_s}));
 }
 
 void OperationsTest::freeNameSearch() {

@@ -3,6 +3,7 @@
 #include "temptree.h"
 
 #include <QtTest>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -56,6 +57,8 @@ private slots:
     void trashFailureLeavesTheFile();
     void trashFoldersThatAreLinksAreRefused();
     void volumeTrashOnAnotherFileSystem();
+    void homeFileSystemThroughABindMountUsesTheHomeTrash();
+    void homeFileSystemOutsideTheHomeMountUsesTheVolumeTrash();
     void crossDeviceMoveCopiesCompletely();
     void crossDeviceFailureLeavesTheSource();
     void crossDeviceSourceReplacedDuringCopy();
@@ -289,6 +292,58 @@ void TrashAndMoveTest::volumeTrashOnAnotherFileSystem() {
     } else {
         QProcess::execute(u"rm"_s, {u"-rf"_s, u"--"_s, own});
     }
+}
+
+void TrashAndMoveTest::homeFileSystemThroughABindMountUsesTheHomeTrash() {
+    testing::TempTree tree;
+    if (statOf(tree.root()).st_dev != statOf(m_dataHome.root()).st_dev)
+        QSKIP("the temporary folders are not on one file system");
+    tree.writeFile(u"data/file.txt"_s, "through the bind mount");
+    const QByteArray view = encodeFileName(tree.makeFolder(u"view"_s));
+    if (::mount(encodeFileName(tree.path(u"data"_s)).constData(), view.constData(), nullptr,
+                MS_BIND, nullptr) != 0)
+        QSKIP("bind mounts are not allowed here");
+    const auto unmount = qScopeGuard([&] { ::umount2(view.constData(), MNT_DETACH); });
+    const auto before = fixtures::names(m_trash + u"files"_s);
+    // A rename from the bind mount into the home trash crosses mounts.
+    const FileOpResult result = moveToTrash(tree.path(u"view/file.txt"_s));
+    QVERIFY2(result.ok(), qPrintable(result.description));
+    QVERIFY(!exists(tree.path(u"data/file.txt"_s)));
+    const auto added = fixtures::names(m_trash + u"files"_s) - before;
+    QCOMPARE(added.size(), 1);
+    const QByteArray stored = *added.begin();
+    QCOMPARE(readAll(rawPath(m_trash + u"files/"_s, stored)), QByteArray("through the bind mount"));
+    // Restored through the home file system's own mount, which outlives the bind mount.
+    QCOMPARE(recordedPath(m_trash, stored),
+             QFileInfo(tree.root()).canonicalFilePath().toUtf8() + "/data/file.txt");
+}
+
+void TrashAndMoveTest::homeFileSystemOutsideTheHomeMountUsesTheVolumeTrash() {
+    // A file system of its own, whose part homesrc/ is the home (mounted at
+    // home/): a file in data/ is on the home's file system, yet no rename
+    // can take it into the home trash.
+    testing::TempTree tree;
+    const QByteArray top = encodeFileName(tree.makeFolder(u"volume"_s));
+    if (::mount("tmpfs", top.constData(), "tmpfs", 0, "size=1m") != 0)
+        QSKIP("mounts are not allowed here");
+    const auto unmount = qScopeGuard([&] { ::umount2(top.constData(), MNT_DETACH); });
+    tree.makeFolder(u"volume/homesrc"_s);
+    const QByteArray home = encodeFileName(tree.makeFolder(u"volume/home"_s));
+    QCOMPARE(::mount((top + "/homesrc").constData(), home.constData(), nullptr, MS_BIND, nullptr),
+             0);
+    const auto unmountHome = qScopeGuard([&] { ::umount2(home.constData(), MNT_DETACH); });
+    qputenv("XDG_DATA_HOME", home);
+    const auto restore =
+        qScopeGuard([&] { qputenv("XDG_DATA_HOME", encodeFileName(m_dataHome.root())); });
+    const QString file = tree.writeFile(u"volume/data/x.bin"_s, "outside the home mount");
+
+    const FileOpResult result = moveToTrash(file);
+    QVERIFY2(result.ok(), qPrintable(result.description));
+    QVERIFY(!exists(file));
+    const QString trash = tree.path(u"volume/.Trash-"_s) + QString::number(::getuid()) + u'/';
+    QCOMPARE(readAll(trash + u"files/x.bin"_s), QByteArray("outside the home mount"));
+    QCOMPARE(recordedPath(trash, "x.bin"), QByteArray("data/x.bin"));
+    QVERIFY(!exists(tree.path(u"volume/home/Trash/info/x.bin.trashinfo"_s)));
 }
 
 void TrashAndMoveTest::crossDeviceMoveCopiesCompletely() {

@@ -1,9 +1,13 @@
+#include "core/appstate.h"
+#include "fakefrontend.h"
 #include "fileops/journal.h"
+#include "fileops/operations.h"
 #include "fileops/undo.h"
 #include "fixtures.h"
 #include "platform/fileops.h"
 #include "platform/folder.h"
 #include "platform/linking.h"
+#include "scriptedmessages.h"
 #include "temptree.h"
 
 #include <QtTest>
@@ -47,6 +51,9 @@ private slots:
     void movedFilesComeBack();
     void linkedNamesGetTheirOwnCopyBack();
     void aPermanentDeleteCannotBeTakenBack();
+    void operationsAreJournaledAndTakenBack_data();
+    void operationsAreJournaledAndTakenBack();
+    void linkingKeepsEveryNameAndFreesTheCopies();
 
 private:
     testing::TempTree m_home;
@@ -216,6 +223,110 @@ void UndoTest::aPermanentDeleteCannotBeTakenBack() {
     QVERIFY(result.available);
     QVERIFY(result.permanent);
     QCOMPARE(result.restored, 0);
+}
+
+namespace {
+
+// Two groups of definite duplicates, every file but the first of each checked.
+struct Groups {
+    QStringList files;
+    QList<QByteArray> contents;
+};
+
+Groups makeGroups(testing::TempTree& tree, AppState& state) {
+    Groups groups;
+    const QList<QPair<QString, QByteArray>> made{{u"a/kept.bin"_s, QByteArray(30000, 'A')},
+                                                 {u"b/copy.bin"_s, QByteArray(30000, 'A')},
+                                                 {u"c/copy.bin"_s, QByteArray(30000, 'A')},
+                                                 {u"a/one.txt"_s, QByteArray(500, 'B')},
+                                                 {u"d/two.txt"_s, QByteArray(500, 'B')}};
+    for (const auto& [name, content] : made) {
+        groups.files << tree.writeFile(name, content);
+        groups.contents << content;
+    }
+    ::chmod(QFile::encodeName(groups.files[2]).constData(), 0600);
+    for (int k = 0; k < groups.files.size(); ++k) {
+        if (k == 3)
+            state.resultlist.push_back(ResultEntry::separator());
+        ResultEntry row = fixtures::entryFor(groups.files[k], k != 0 && k != 3);
+        row.dateform = DateForm::General;
+        state.resultlist.push_back(row);
+    }
+    state.labeldef1 = u"5"_s;
+    return groups;
+}
+
+} // namespace
+
+void UndoTest::operationsAreJournaledAndTakenBack_data() {
+    QTest::addColumn<FileOperation>("operation");
+    QTest::addRow("trash") << FileOperation::Recycle;
+    QTest::addRow("move") << FileOperation::Move;
+    QTest::addRow("hard link") << FileOperation::HardLink;
+}
+
+void UndoTest::operationsAreJournaledAndTakenBack() {
+    QFETCH(FileOperation, operation);
+    testing::TempTree tree;
+    AppState state;
+    const Groups groups = makeGroups(tree, state);
+    QList<platform::FileInfo> before;
+    for (const QString& file : groups.files)
+        before << platform::fileInfo(file);
+
+    MoveOptions move{tree.makeFolder(u"moved"_s) + u'/', true};
+    FileJobInput input = planfileoperation(state, operation, move);
+    input.journal = tree.path(u"journal"_s);
+    const FileJobResult result = runfilejob(input);
+    QCOMPARE(result.errors, QStringList());
+    QCOMPARE(result.processed, 3);
+    QVERIFY(!platform::fileInfo(groups.files[1]).isRegular() ||
+            platform::fileInfo(groups.files[1]).id != before[1].id);
+
+    Journal journal(input.journal);
+    const UndoResult undone = undolastoperation(journal);
+    QCOMPARE(undone.errors, QStringList());
+    QCOMPARE(undone.restored, 3);
+    for (int k = 0; k < groups.files.size(); ++k) {
+        const platform::FileInfo now = platform::fileInfo(groups.files[k]);
+        QCOMPARE(fixtures::readAll(groups.files[k]), groups.contents[k]);
+        QCOMPARE(now.mode, before[k].mode);
+        QCOMPARE(now.mtime, before[k].mtime);
+        QCOMPARE(now.links, 1u);
+    }
+    QCOMPARE(fixtures::names(tree.path(u"moved"_s)), QSet<QByteArray>());
+}
+
+void UndoTest::linkingKeepsEveryNameAndFreesTheCopies() {
+    testing::TempTree tree;
+    AppState state;
+    const Groups groups = makeGroups(tree, state);
+    // The last file of the first group is saved anew between comparison and link.
+    tree.writeFile(u"c/new"_s, QByteArray(30000, 'N'));
+    QCOMPARE(::rename(QFile::encodeName(tree.path(u"c/new"_s)).constData(),
+                      QFile::encodeName(groups.files[2]).constData()),
+             0);
+    // In the second group every file is checked: none is kept to link to.
+    state.resultlist[4].checked = true;
+
+    FileJobInput input = planfileoperation(state, FileOperation::HardLink);
+    input.journal = tree.path(u"journal"_s);
+    const FileJobResult result = runfilejob(input);
+    QCOMPARE(result.errors.size(), 3);
+    QCOMPARE(result.freedbytes, 30000);
+    QCOMPARE(platform::fileInfo(groups.files[1]).id, platform::fileInfo(groups.files[0]).id);
+    QCOMPARE(fixtures::readAll(groups.files[2]), QByteArray(30000, 'N'));
+    QVERIFY(platform::fileInfo(groups.files[2]).id != platform::fileInfo(groups.files[0]).id);
+    for (int k = 3; k < 5; ++k)
+        QCOMPARE(platform::fileInfo(groups.files[k]).links, 1u);
+    QVERIFY(result.errors.filter(u"changed since it was compared"_s).size() == 1);
+    QVERIFY(result.errors.filter(u"none is kept"_s).size() == 2);
+
+    // Only definite duplicates may share their content.
+    state.labeldef1 = u"0"_s;
+    testing::FakeFrontend frontend;
+    QVERIFY(!confirmfileoperation(state, frontend, FileOperation::Clone));
+    QCOMPARE(frontend.boxes.shown.size(), 1);
 }
 
 QTEST_GUILESS_MAIN(UndoTest)

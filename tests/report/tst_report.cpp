@@ -126,6 +126,7 @@ private slots:
     void unwritableReportsAreRefusedWithTheirReason();
     void fullDiskLeavesTheOldReport();
     void exportRunsOnTheWorkerThreadAndStops();
+    void chosenNamesGetTheReportsExtension();
 };
 
 void ReportTest::initTestCase() {
@@ -361,6 +362,25 @@ void ReportTest::exportRunsOnTheWorkerThreadAndStops() {
     QCOMPARE(readAll(state.exportsettings.path),
              reportcontent(state.resultlist, state.exportsettings, QString::fromLatin1(kLink)));
     QCOMPARE(QDir(tree.root()).entryList(QDir::Files | QDir::Hidden), QStringList{u"r.html"_s});
+}
+
+void ReportTest::chosenNamesGetTheReportsExtension() {
+    // A name typed in the save dialog without an extension gets the one of
+    // the chosen kind; a name that has one keeps it.
+    const struct {
+        const char16_t* chosen;
+        bool html;
+        const char16_t* path;
+    } cases[] = {{u"/home/alex/report", true, u"/home/alex/report.html"},
+                 {u"/home/alex/report", false, u"/home/alex/report.txt"},
+                 {u"/home/alex/report.htm", true, u"/home/alex/report.htm"},
+                 {u"/home/alex/list.csv", false, u"/home/alex/list.csv"},
+                 {u"/home/al.ex/report", false, u"/home/al.ex/report.txt"},
+                 {u"/home/alex/.report", true, u"/home/alex/.report.html"},
+                 {u"", true, u""}};
+    for (const auto& c : cases)
+        QCOMPARE(withreportextension(QString::fromUtf16(c.chosen), c.html),
+                 QString::fromUtf16(c.path));
 }
 
 QTEST_GUILESS_MAIN(ReportTest)

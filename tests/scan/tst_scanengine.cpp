@@ -5,6 +5,8 @@
 #include "temptree.h"
 
 #include <QtTest>
+#include <climits>
+#include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -66,6 +68,30 @@ QByteArray raw(const QString& path) {
     return platform::encodeFileName(path);
 }
 
+// Writes content as deep.bin below twenty nested folders of 250-byte names
+// in the tree, built through descriptors since the path is longer than
+// PATH_MAX; returns the file's full path.
+QString writeDeepFile(const testing::TempTree& tree, const QByteArray& content) {
+    QByteArray path = raw(tree.root());
+    int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray name(250, 'd');
+    for (int level = 0; level < 20 && fd >= 0; ++level) {
+        ::mkdirat(fd, name.constData(), 0755);
+        const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        path += name + '/';
+    }
+    const int out = ::openat(fd, "deep.bin", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out >= 0) {
+        if (::write(out, content.constData(), size_t(content.size())) != content.size())
+            path.clear();
+        ::close(out);
+    }
+    ::close(fd);
+    return platform::decodeFileName(path + "deep.bin");
+}
+
 // Root is not held back by permission bits; dropping the two capabilities
 // that override them from this thread (and the threads it starts) makes an
 // unreadable folder unreadable for the test too. Returns false if the
@@ -109,6 +135,8 @@ private slots:
     void skipFoldersAndExtensions();
     void fileReachedTwiceIsRecordedOnce();
     void bindMountShowsTheSameFilesTwice();
+    void folderSwappedForALinkDuringTheWalkIsNotEntered();
+    void filesBelowAPathLongerThanPathMaxAreFound();
     void fileFilteredOutByOneEntryIsFoundByAnother();
     void linksAndSpecialFiles();
     void namesDifferingOnlyInCaseAreTwoFiles();
@@ -262,6 +290,16 @@ void ScanEngineTest::entryColumnsComeFromTheWalk() {
     QCOMPARE(one->sizembText(), withDecimalPoint(u"1.23"_s));
     QCOMPARE(one->filedateText(), u"04/03/2021 05:06:07"_s);
     QCOMPARE(result.list.back().sizembText(), withDecimalPoint(u"0.01"_s));
+    // Each row names the file and the folder it was listed in.
+    for (const ResultEntry& e : result.list) {
+        struct stat file;
+        struct stat folder;
+        QCOMPARE(::stat(raw(e.fullPath()).constData(), &file), 0);
+        QCOMPARE(::stat(raw(e.path).constData(), &folder), 0);
+        QCOMPARE(e.id, (platform::FileIdentity{quint64(file.st_dev), quint64(file.st_ino)}));
+        QCOMPARE(e.folderid,
+                 (platform::FileIdentity{quint64(folder.st_dev), quint64(folder.st_ino)}));
+    }
     // The two small files of y/ share one folder text.
     QCOMPARE(result.list[2].path, tree.path(u"y/"_s));
     QCOMPARE(result.list[3].path, tree.path(u"y/"_s));
@@ -405,6 +443,66 @@ void ScanEngineTest::bindMountShowsTheSameFilesTwice() {
     ScanResult result = scan(state, {entry(tree.root())});
     QCOMPARE(sortedNames(result.list), (QStringList{u"x"_s, u"y"_s}));
     QCOMPARE(state.filesskipped.load(), 2);
+
+    // A file bound onto another name has one name in each folder (one link
+    // each): still one file, so one row, and deleting "one copy" would lose it.
+    tree.writeFile(u"files/one"_s, 300, 'o');
+    tree.writeFile(u"files/other"_s, 300, 'p');
+    const QByteArray second = raw(tree.writeFile(u"elsewhere/two"_s, QByteArray()));
+    QCOMPARE(::mount(raw(tree.path(u"files/one"_s)).constData(), second.constData(), nullptr,
+                     MS_BIND, nullptr),
+             0);
+    const auto unmountFile = qScopeGuard([&] { ::umount2(second.constData(), MNT_DETACH); });
+    state.filesskipped = 0;
+    result = scan(state, {entry(tree.root())});
+    const QStringList found = sortedNames(result.list);
+    QCOMPARE(found.size(), 4);
+    QVERIFY2(found.contains(u"one"_s) != found.contains(u"two"_s), qPrintable(found.join(u' ')));
+    QVERIFY(found.contains(u"other"_s));
+    QCOMPARE(state.filesskipped.load(), 3);
+}
+
+void ScanEngineTest::folderSwappedForALinkDuringTheWalkIsNotEntered() {
+    testing::TempTree tree;
+    tree.writeFile(u"scan/a.txt"_s, 100, 'a');
+    tree.writeFile(u"scan/sub/b.txt"_s, 100, 'b');
+    tree.writeFile(u"scan/victim/own.txt"_s, 50, 'v');
+    tree.writeFile(u"outside/secret.txt"_s, 100, 's');
+    const QString victim = tree.path(u"scan/victim/"_s);
+    ScanInput input;
+    input.pathtable = {entry(tree.path(u"scan/"_s))};
+    bool swapped = false;
+    // The listing of scan/ saw victim as a folder; before the walk enters it,
+    // someone puts a link to a folder outside the scan in its place.
+    input.enteringfolder = [&](const QString& folder) {
+        if (folder != victim || swapped)
+            return;
+        swapped = ::rename(raw(tree.path(u"scan/victim"_s)).constData(),
+                           raw(tree.path(u"scan/victim.old"_s)).constData()) == 0 &&
+                  ::symlink(raw(tree.path(u"outside"_s)).constData(),
+                            raw(tree.path(u"scan/victim"_s)).constData()) == 0;
+    };
+    AppState state;
+    state.stopflag = false;
+    const ScanResult result = scanfiles(input, state);
+    QVERIFY(swapped);
+    QCOMPARE(sortedNames(result.list), (QStringList{u"a.txt"_s, u"b.txt"_s}));
+    QCOMPARE(result.candcount, 2);
+}
+
+void ScanEngineTest::filesBelowAPathLongerThanPathMaxAreFound() {
+    testing::TempTree tree;
+    tree.writeFile(u"top.bin"_s, QByteArray("same bytes"));
+    const QString deep = writeDeepFile(tree, "same bytes");
+    QVERIFY(raw(deep).size() > PATH_MAX);
+    AppState state;
+    const ScanResult result = scan(state, {entry(tree.root())});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"deep.bin"_s, u"top.bin"_s}));
+    QCOMPARE(state.filesunreadable.load(), 0);
+    for (const ResultEntry& row : result.list) {
+        if (row.filename == u"deep.bin"_s)
+            QCOMPARE(row.fullPath(), deep);
+    }
 }
 
 void ScanEngineTest::fileFilteredOutByOneEntryIsFoundByAnother() {
@@ -511,9 +609,11 @@ void ScanEngineTest::unreadableFoldersArePassedOver() {
     ::chmod(raw(tree.path(u"locked"_s)).constData(), 0755);
     ::chmod(raw(tree.path(u"nosearch"_s)).constData(), 0755);
     QCOMPARE(sortedNames(result.list), (QStringList{u"four"_s, u"one"_s}));
-    // The folder that cannot be listed and the file whose size cannot be read.
+    // The folder that cannot be listed and the file whose size cannot be
+    // read; that file counts as found too, but is never a candidate.
     QCOMPARE(state.filesunreadable.load(), 2);
-    QCOMPARE(state.filesfound.load(), 2);
+    QCOMPARE(state.filesfound.load(), 3);
+    QCOMPARE(result.candcount, 2);
 
     // A scan root that does not exist is passed over as well.
     state.filesunreadable = 0;

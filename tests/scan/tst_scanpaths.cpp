@@ -1,4 +1,5 @@
 #include "core/appstate.h"
+#include "scan/scanoptions.h"
 #include "scan/scanpaths.h"
 #include "scan/settingspreview.h"
 
@@ -40,6 +41,7 @@ private slots:
     void settingsLinesDescribeAnEntry();
     void previewShowsWhatTheScanWillUse();
     void previewBeginNeedsAPath();
+    void skipFoldersHoldingAPathAreSetAside();
 };
 
 void ScanPathsTest::patternsAreLookedUpByExactName() {
@@ -271,6 +273,39 @@ void ScanPathsTest::previewBeginNeedsAPath() {
     addfolderpath(state, u"/x"_s, u"*.*"_s);
     QVERIFY(previewbegin(state));
     QVERIFY(state.scanconfirmed);
+}
+
+void ScanPathsTest::skipFoldersHoldingAPathAreSetAside() {
+    // A skip folder that holds (or is) the folder of a path entry does not
+    // apply to that entry: the user chose to scan there.
+    const struct {
+        const char16_t* skip;
+        const char16_t* entry;
+        bool applies;
+    } cases[] = {{u"/tmp/", u"/tmp/photos/", false},      {u"/tmp/", u"/tmp/", false},
+                 {u"/tmp/photos/", u"/tmp/", true},       {u"/tmp/", u"/tmpfiles/", true},
+                 {u"/Tmp/", u"/tmp/photos/", true},       {u"/proc/", u"/home/alex/", true},
+                 {u"/home/", u"/home/alex/Music/", false}};
+    for (const auto& c : cases) {
+        const QString skip = QString::fromUtf16(c.skip);
+        const QString entry = QString::fromUtf16(c.entry);
+        QVERIFY2(skipfolderapplies(skip, entry) == c.applies, qPrintable(skip + u' ' + entry));
+    }
+    const QStringList skips{u"/proc/"_s, u"/tmp/"_s, u"/tmp/photos/cache/"_s};
+    QCOMPARE(skipfoldersfor(skips, u"/tmp/photos/"_s),
+             (QStringList{u"/proc/"_s, u"/tmp/photos/cache/"_s}));
+    QCOMPARE(skipfoldersfor(skips, u"/home/"_s), skips);
+
+    // The preview tells which ticked skip folders are set aside, once each.
+    AppState state;
+    addfolderpath(state, u"/tmp/photos"_s, u"*.*"_s);
+    addfolderpath(state, u"/tmp/music/"_s, u"*.mp3"_s);
+    addfolderpath(state, u"/home/alex/"_s, u"*.*"_s);
+    state.settings.skipfolderlist = {
+        {u"/proc/"_s, true, true}, {u"/tmp/"_s, true, true}, {u"/home/"_s, false, true}};
+    const PreviewContents contents = previewfill(state);
+    QCOMPARE(contents.folders, (QStringList{u"/proc/"_s, u"/tmp/"_s}));
+    QCOMPARE(contents.setaside, QStringList{u"/tmp/"_s});
 }
 
 QTEST_GUILESS_MAIN(ScanPathsTest)

@@ -3,6 +3,7 @@
 
 #include "addressrecorder.h"
 #include "core/busy.h"
+#include "ui/settingsdialog.h"
 #include "ui/textlink.h"
 #include "windowfixture.h"
 
@@ -35,6 +36,8 @@ private slots:
     void highlightFollowsThePointer();
     void noticesAndTheirLinks();
     void linksOpenTheInformationBoxes();
+    void keyboardDefaults();
+    void settingsOpenAsTheyWereLeft();
 };
 
 void CommandBarTest::tenCommandsInOrderWithNamesAndTips() {
@@ -317,6 +320,57 @@ void CommandBarTest::linksOpenTheInformationBoxes() {
     QTest::mousePress(about, Qt::LeftButton);
     QTest::mouseRelease(about, Qt::LeftButton, {}, QPoint(-20, -20));
     QCOMPARE(watch.titles.size(), 2);
+}
+
+void CommandBarTest::keyboardDefaults() {
+    Window w;
+    QVERIFY(showActive(&w.window));
+    // Enter runs the focused command, as Space does.
+    CommandButton* stop = w.button(MainWindow::Stop);
+    QSignalSpy clicks(stop, &CommandButton::clicked);
+    stop->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(stop, Qt::Key_Return);
+    QCOMPARE(clicks.size(), 1);
+
+    // Work that disables the commands does not leave the focus on Stop.
+    w.button(MainWindow::Scan)->setFocus(Qt::TabFocusReason);
+    beginbusy(w.state, w.window);
+    endbusy(w.state, w.window);
+    QVERIFY(w.window.focusWidget() != stop);
+    QCOMPARE(w.window.focusWidget(), w.button(MainWindow::Scan));
+
+    // Enter in the Settings preview begins the scan, not a Change link.
+    w.addPath(QDir::tempPath());
+    QString focused;
+    whenShown<SettingsPreviewDialog>([&focused](SettingsPreviewDialog* preview) {
+        QWidget* focus = preview->focusWidget();
+        focused = focus ? focus->objectName() : QString();
+        if (focused == u"Command1"_s)
+            QTest::keyClick(focus, Qt::Key_Return);
+        else
+            press(preview, u"Command3"_s);
+    });
+    w.window.dialogHost().showSettingsPreview();
+    QCOMPARE(focused, u"Command1"_s);
+    QVERIFY(w.state.scanconfirmed);
+}
+
+void CommandBarTest::settingsOpenAsTheyWereLeft() {
+    // The Settings command shows the dialog with the tab the user left it
+    // on; only the preview's Change links choose a tab.
+    Window w;
+    int reopened = -1;
+    whenShown<SettingsDialog>([](SettingsDialog* dialog) {
+        dialog->findChild<QTabWidget*>(u"SSTab1"_s)->setCurrentIndex(2);
+        press(dialog, u"okbutton"_s);
+    });
+    w.window.runCommand(MainWindow::Settings);
+    whenShown<SettingsDialog>([&reopened](SettingsDialog* dialog) {
+        reopened = dialog->findChild<QTabWidget*>(u"SSTab1"_s)->currentIndex();
+        press(dialog, u"okbutton"_s);
+    });
+    w.window.runCommand(MainWindow::Settings);
+    QCOMPARE(reopened, 2);
 }
 
 QTEST_MAIN(CommandBarTest)

@@ -90,6 +90,7 @@ private slots:
     void preselectionFollowsTheSettings();
     void optionButtonsSetTheBoxesAndMoveTheBar();
     void helpPanelFollowsThePointer();
+    void helpNeverMovesTheBoxesNorClipsItsTexts();
     void startWithoutAnAlgorithmStaysOpen();
     void startWritesTheOptionBackAndArmsTheTimer();
     void cancelChangesNothing();
@@ -203,6 +204,30 @@ void CompareDialogTest::helpPanelFollowsThePointer() {
     testing::hover(f.find<QRadioButton>(u"Option5"_s));
     QTest::qWait(30);
     QCOMPARE(f.help().at(0), u"Bytewise comparison"_s);
+}
+
+void CompareDialogTest::helpNeverMovesTheBoxesNorClipsItsTexts() {
+    Fixture f;
+    auto geometries = [&] {
+        QList<QRect> places;
+        for (const char16_t* name : {u"Check1", u"Check2", u"Check3", u"heading1", u"heading2"})
+            places << f.find<QWidget>(QString::fromUtf16(name))->geometry();
+        return places;
+    };
+    const QList<QRect> before = geometries();
+    // The keyboard reaches the help as well as the pointer.
+    for (const char16_t* name : {u"Check1", u"Check2", u"Check3"}) {
+        auto* box = f.find<QCheckBox>(QString::fromUtf16(name));
+        box->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(f.help().at(0), box->text());
+        QCoreApplication::processEvents();
+        QCOMPARE(geometries(), before);
+        for (const char16_t* value : {u"speed1", u"perks1", u"accuracy1", u"when1"}) {
+            auto* label = f.find<QLabel>(QString::fromUtf16(value));
+            QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                     qPrintable(box->text() + u' ' + label->objectName()));
+        }
+    }
 }
 
 void CompareDialogTest::startWithoutAnAlgorithmStaysOpen() {

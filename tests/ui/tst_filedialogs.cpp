@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace quillfen;
@@ -216,19 +217,26 @@ void FileDialogsTest::failuresGoToTheErrorLogDialog() {
     });
     QStringList logged;
     QString column;
+    bool wholeLines = false;
     testing::whenShown<ErrorLogDialog>([&](ErrorLogDialog* log) {
         column = log->errorModel()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString();
         for (int row = 0; row < log->errorModel()->rowCount(); ++row)
             logged << log->errorModel()->index(row, 0).data().toString();
+        // Whole lines: the column is as wide as the longest, the list scrolls.
+        auto* list = log->findChild<QTreeView*>(u"ListView1"_s);
+        wholeLines =
+            list->columnWidth(0) >= list->fontMetrics().horizontalAdvance(logged.value(0)) &&
+            list->textElideMode() == Qt::ElideNone;
         QTest::mouseClick(button(log, u"Command1"_s), Qt::LeftButton);
     });
     window.host.showDeleteFiles();
     QCOMPARE(column, u"Error"_s);
+    QVERIFY(wholeLines);
     QCOMPARE(logged.size(), 1);
     QVERIFY(logged[0].startsWith(u"Error: '"_s));
     QVERIFY(logged[0].endsWith(u"' occured while trying to delete the file: e2"_s));
     QCOMPARE(shownTexts(window.boxes).mid(1),
-             QStringList({u"2 files have been permanently deleted."_s,
+             QStringList({u"1 files have been permanently deleted."_s,
                           u"1 errors occured while trying to complete this operation.\r\n\r\n"
                           u"Would you like to see the log?"_s}));
     QVERIFY(state.errorlog.isEmpty());

@@ -1,4 +1,5 @@
 #include "core/appstate.h"
+#include "core/busy.h"
 #include "platform/platform.h"
 #include "scan/scancontroller.h"
 #include "scan/scanoptions.h"
@@ -38,6 +39,7 @@ private slots:
     void closingWhileBusyIsRefused();
     void comparisonAfterTheScanKeepsTheDuplicates();
     void stopDuringAComparisonEmptiesTheList();
+    void timeSpentBelongsToTheRuns();
 };
 
 void MainWindowTest::startUpSetsTitleAndState() {
@@ -318,6 +320,33 @@ void MainWindowTest::stopDuringAComparisonEmptiesTheList() {
     QCOMPARE(w.window.resultModel().rowCount(), 0);
     QCOMPARE(w.boxes.shown.size(), 1); // the stop question only
     QVERIFY(w.button(MainWindow::Scan)->isEnabled());
+}
+
+void MainWindowTest::timeSpentBelongsToTheRuns() {
+    testing::TempTree tree;
+    tree.writeFile(u"a"_s, 10, 'x');
+    tree.writeFile(u"b"_s, 10, 'x');
+    Window w; // fuzzy and CRC passes after the scan
+    w.addPath(tree.root());
+    testing::whenShown<SelectFilesDialog>(
+        [](SelectFilesDialog* dialog) { press(dialog, u"Command2"_s); });
+    w.scan();
+    QTRY_VERIFY(!w.window.scanController().isScanning());
+    QTRY_VERIFY(!w.window.compareController().isRunning());
+    QTRY_VERIFY(w.idle());
+    const QString spent = w.label(u"labeltime1"_s);
+
+    // An hour later a file operation or an export runs in the busy state:
+    // the time stays the comparison's, the caption is not the comparison's.
+    w.state.starttick = platform::tickCount() - 3600u * 1000u;
+    beginbusy(w.state, w.window);
+    w.window.statusChanged();
+    QCOMPARE(w.label(u"labeltime1"_s), spent);
+    QVERIFY(!w.label(u"Label5"_s).contains(u"comparison"_s));
+    QVERIFY(!w.label(u"Label5"_s).startsWith(u"Step"_s));
+    endbusy(w.state, w.window);
+    w.window.statusChanged();
+    QCOMPARE(w.label(u"labeltime1"_s), spent);
 }
 
 QTEST_MAIN(MainWindowTest)

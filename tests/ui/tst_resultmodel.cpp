@@ -86,6 +86,9 @@ void ResultModelTest::groupLooksFollowTheEntry() {
     QCOMPARE(model.index(1, 3).data(Qt::ForegroundRole).value<QColor>(), QColor(Qt::black));
     QVERIFY(model.index(0, 0).data(Qt::FontRole).value<QFont>().bold());
     QVERIFY(!model.index(1, 0).data(Qt::FontRole).isValid());
+    // Bold is for the file name; the other four columns keep their weight.
+    for (int column = 1; column < 5; ++column)
+        QVERIFY(!model.index(0, column).data(Qt::FontRole).value<QFont>().bold());
     QVERIFY(!model.index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     QVERIFY(!model.index(1, 0).data(Qt::DecorationRole).isValid());
     QVERIFY(!model.index(0, 1).data(Qt::DecorationRole).isValid());

@@ -76,6 +76,7 @@ struct Fixture {
 class ScanPathsDialogTest : public QObject {
     Q_OBJECT
 private slots:
+    void accessKeysAreUnique();
     void opensWithItsStartValues();
     void advancedValuesReachTheColumnsAndTheScan();
     void specificPatternsDropSeparatorsAsTyped();
@@ -543,6 +544,21 @@ void ScanPathsDialogTest::previewCancelLeavesTheScanUnconfirmed() {
     f.dialog.show();
     QTest::keyClick(&f.dialog, Qt::Key_Escape);
     QVERIFY(!f.state.scanconfirmed);
+}
+
+void ScanPathsDialogTest::accessKeysAreUnique() {
+    // One Alt key, one button: a shared key would only move the focus.
+    Fixture f;
+    QHash<QKeySequence, QString> owners;
+    for (QAbstractButton* button : f.dialog.findChildren<QAbstractButton*>()) {
+        const QKeySequence key = QKeySequence::mnemonic(button->text());
+        if (key.isEmpty())
+            continue;
+        QVERIFY2(!owners.contains(key),
+                 qPrintable(owners.value(key) + u" and "_s + button->text()));
+        owners.insert(key, button->text());
+    }
+    QVERIFY(owners.size() >= 5);
 }
 
 QTEST_MAIN(ScanPathsDialogTest)

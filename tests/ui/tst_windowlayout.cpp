@@ -8,6 +8,7 @@
 #include "windowfixture.h"
 
 #include <QProgressBar>
+#include <QScreen>
 #include <QtTest>
 
 using namespace quillfen;
@@ -43,6 +44,8 @@ private slots:
     void edgeBandsResizeOnlyTheirDimension_data();
     void edgeBandsResizeOnlyTheirDimension();
     void edgeDragIgnoresPositionsNearTheOrigin();
+    void aMoveWithoutTheButtonEndsTheDrag();
+    void savedGeometryFitsTheScreen();
     void pointerShapesNearTheEdges();
     void maximiseAndRestore();
 };
@@ -224,6 +227,57 @@ void WindowLayoutTest::edgeDragIgnoresPositionsNearTheOrigin() {
     sendMouse(&w.window, QEvent::MouseButtonRelease, QPoint(40, 300), Qt::LeftButton, Qt::NoButton);
 }
 
+void WindowLayoutTest::aMoveWithoutTheButtonEndsTheDrag() {
+    // Where the window manager keeps the release to itself, the next move
+    // arrives with no button held: the drag is over, and a later move that
+    // still claims the button (a stale state) starts nothing either.
+    for (const QPoint fromEdge : {QPoint(4, 4), QPoint(10, 300), QPoint(300, 10)}) {
+        Window w;
+        w.window.resize(1100, 700);
+        const QSize before = w.window.size();
+        const QPoint press(before.width() - fromEdge.x(), before.height() - fromEdge.y());
+        sendMouse(&w.window, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton);
+        sendMouse(&w.window, QEvent::MouseMove, press + QPoint(-80, -60), Qt::NoButton,
+                  Qt::NoButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.window.size(), before);
+        sendMouse(&w.window, QEvent::MouseMove, press + QPoint(-120, -90), Qt::NoButton,
+                  Qt::LeftButton);
+        QCoreApplication::processEvents();
+        QCOMPARE(w.window.size(), before);
+    }
+}
+
+void WindowLayoutTest::savedGeometryFitsTheScreen() {
+    // Sizes far beyond any screen, or a window placed far off it, open
+    // inside the screen; the sizes are clamped when read, not painted.
+    const QStringList sizes[] = {{u"2147483647"_s, u"2147483647"_s, u"0"_s, u"600"_s, u"600"_s},
+                                 {u"15000"_s, u"10000"_s, u"0"_s, u"-900000"_s, u"9000000"_s}};
+    for (const QStringList& head : sizes) {
+        TempTree folder;
+        QStringList lines = head;
+        lines << u"True"_s << u"1"_s << u"0"_s << u"1"_s << u"0"_s << u"0"_s << u"0"_s << QString()
+              << u"<skipfolders>"_s << u"</skipfolders>"_s << u"<skipextensions>"_s
+              << u"</skipextensions>"_s << u"<prepat>"_s << u"All files|*.*"_s << u"</prepat>"_s;
+        folder.writeFile(u"settings.dat"_s, (lines.join(u"\r\n"_s) + u"\r\n"_s).toUtf8());
+        AppState state;
+        ScriptedMessageBoxes boxes;
+        ScriptedChoosers choosers;
+        MainWindow window(state, &boxes, &choosers);
+        SystemFacts system;
+        system.programFolder = folder.root();
+        window.load(system);
+        window.show();
+        const QRect screen = window.screen()->availableGeometry();
+        QVERIFY2(screen.contains(window.geometry()), qPrintable(u"%1,%2 %3x%4"_s.arg(window.x())
+                                                                    .arg(window.y())
+                                                                    .arg(window.width())
+                                                                    .arg(window.height())));
+        QVERIFY(window.minimumWidth() <= screen.width());
+        QVERIFY(window.minimumHeight() <= screen.height());
+    }
+}
+
 void WindowLayoutTest::pointerShapesNearTheEdges() {
     Window w;
     w.window.resize(1100, 700);
@@ -253,7 +307,9 @@ void WindowLayoutTest::pointerShapesNearTheEdges() {
     sendMouse(&w.window, QEvent::MouseButtonRelease, QPoint(1095, 300), Qt::LeftButton,
               Qt::NoButton);
     w.window.edgemousedown(QPoint(1095, 300), Qt::RightButton);
-    QCOMPARE(hoverAt(QPoint(w.window.width() - 3, w.window.height() - 3)), Qt::SizeHorCursor);
+    sendMouse(&w.window, QEvent::MouseMove, QPoint(w.window.width() - 3, w.window.height() - 3),
+              Qt::NoButton, Qt::RightButton);
+    QCOMPARE(w.window.cursor().shape(), Qt::SizeHorCursor);
     w.window.edgemouseup();
 }
 

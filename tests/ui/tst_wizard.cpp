@@ -268,6 +268,16 @@ void WizardTest::shownBeforeTheWindowIs() {
     QTRY_VERIFY(shownModal);
     QVERIFY(windowVisible);
     QTRY_VERIFY(!window.findChild<WizardDialog*>());
+
+    // The keyboard starts on the way on, not on "Don't show this again".
+    QString focused;
+    testing::whenShown<WizardDialog>([&](WizardDialog* wizard) {
+        QWidget* focus = wizard->focusWidget();
+        focused = focus ? focus->objectName() : QString();
+        press(wizard, u"Command3"_s);
+    });
+    window.host.showWizard();
+    QCOMPARE(focused, u"next1"_s);
 }
 
 void WizardTest::settingsDialogShowsTheChosenAccuracy() {

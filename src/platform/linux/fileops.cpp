@@ -3,6 +3,7 @@
 #include "platform/fileops.h"
 
 #include "platform/filename.h"
+#include "platform/folder.h"
 #include "platform/linux/posixfiles.h"
 
 #include <cerrno>
@@ -80,19 +81,18 @@ void syncFolder(const QByteArray& folder) {
     }
 }
 
-// Creates a file that did not exist, with a unique hidden name in folder.
-int createTemporary(const QByteArray& folder, const QByteArray& stem, mode_t mode,
-                    QByteArray& created) {
+namespace {
+
+// Creates a file that did not exist, with a unique hidden name made of
+// prefix, relative to folderFd.
+int createTemporaryWith(int folderFd, const QByteArray& prefix, mode_t mode, QByteArray& created) {
     static std::atomic<quint32> counter{0};
-    // Room for the serial part within the 255 bytes a name may have.
-    const QByteArray prefix =
-        (folder == "/" ? QByteArray("/") : folder + '/') + '.' + stem.left(160);
     for (int attempt = 0; attempt < 100; ++attempt) {
         const quint32 serial = counter.fetch_add(1, std::memory_order_relaxed);
         QByteArray name = prefix + '-' + QByteArray::number(::getpid()) + '-' +
                           QByteArray::number(serial) + ".tmp";
-        const int fd =
-            ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
+        const int fd = ::openat(folderFd, name.constData(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, mode);
         if (fd >= 0) {
             created = std::move(name);
             return fd;
@@ -103,20 +103,74 @@ int createTemporary(const QByteArray& folder, const QByteArray& stem, mode_t mod
     return -EEXIST;
 }
 
+} // namespace
+
+int createTemporary(const QByteArray& folder, const QByteArray& stem, mode_t mode,
+                    QByteArray& created) {
+    // Room for the serial part within the 255 bytes a name may have.
+    const QByteArray prefix =
+        (folder == "/" ? QByteArray("/") : folder + '/') + '.' + stem.left(160);
+    return createTemporaryWith(AT_FDCWD, prefix, mode, created);
+}
+
+int createTemporaryAt(int folderFd, const QByteArray& stem, mode_t mode, QByteArray& created) {
+    return createTemporaryWith(folderFd, '.' + stem.left(160), mode, created);
+}
+
+bool isEntryName(const QByteArray& name) {
+    return !name.isEmpty() && name != "." && name != ".." && !name.contains('/') &&
+           !name.contains('\0');
+}
+
+QByteArray absolutePath(const QByteArray& path) {
+    if (path.startsWith('/'))
+        return path;
+    char* current = ::getcwd(nullptr, 0);
+    if (!current)
+        return path;
+    QByteArray absolute(current);
+    ::free(current);
+    return absolute.endsWith('/') ? absolute + path : absolute + '/' + path;
+}
+
 } // namespace posix
 
 using namespace posix;
 
-FileOpResult removeFile(const QString& path) {
+namespace {
+
+// Opens the folder of a path; name is the entry in it. Returns 0 or an errno value.
+int openParent(const QString& path, Folder& folder, QByteArray& name) {
     const QByteArray encoded = encodeFileName(path);
     if (!isSystemPath(encoded))
+        return EINVAL;
+    const QByteArray absolute = absolutePath(encoded);
+    name = namePart(absolute);
+    if (!isEntryName(name))
+        return EINVAL;
+    folder = Folder(decodeFileName(folderPart(absolute)));
+    return folder.isOpen() ? 0 : folder.error();
+}
+
+} // namespace
+
+FileOpResult removeFile(const QString& path) {
+    Folder folder;
+    QByteArray name;
+    if (const int error = openParent(path, folder, name))
+        return FileOpResult::failure(error);
+    return removeFile(folder, name);
+}
+
+FileOpResult removeFile(const Folder& folder, const QByteArray& name) {
+    if (!isEntryName(name))
         return FileOpResult::failure(EINVAL);
     struct stat st;
-    if (::lstat(encoded.constData(), &st) != 0)
+    if (::fstatat(folder.fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return FileOpResult::failure(errno);
     if (S_ISDIR(st.st_mode))
         return FileOpResult::failure(EISDIR);
-    if (::unlink(encoded.constData()) != 0)
+    if (::unlinkat(folder.fd(), name.constData(), 0) != 0)
         return FileOpResult::failure(errno);
     return {};
 }
@@ -129,10 +183,11 @@ bool sameContentStamp(const struct stat& a, const struct stat& b) {
            a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
-// The copy of a move across file systems; see moveFile.
-FileOpResult copyThenRemove(const QByteArray& source, const QByteArray& target,
-                            const std::atomic<bool>* stop) {
-    const int in = ::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+// The copy of a move across file systems; see moveFile. Both ends are
+// entries of open folders.
+FileOpResult copyThenRemove(int fromDir, const QByteArray& source, int toDir,
+                            const QByteArray& target, const std::atomic<bool>* stop) {
+    const int in = ::openat(fromDir, source.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (in < 0)
         return FileOpResult::failure(errno);
     struct stat before;
@@ -141,9 +196,8 @@ FileOpResult copyThenRemove(const QByteArray& source, const QByteArray& target,
         ::close(in);
         return FileOpResult::failure(statError ? statError : EINVAL);
     }
-    const QByteArray folder = folderPart(target);
     QByteArray temporary;
-    const int out = createTemporary(folder, "quillfen-move", 0600, temporary);
+    const int out = createTemporaryAt(toDir, "quillfen-move", 0600, temporary);
     if (out < 0) {
         ::close(in);
         return FileOpResult::failure(-out);
@@ -202,34 +256,34 @@ FileOpResult copyThenRemove(const QByteArray& source, const QByteArray& target,
         error = errno;
 
     if (!error)
-        error = renameNoReplace(AT_FDCWD, temporary.constData(), AT_FDCWD, target.constData());
+        error = renameNoReplace(toDir, temporary.constData(), toDir, target.constData());
     if (error) {
         ::close(in);
-        ::unlink(temporary.constData());
+        ::unlinkat(toDir, temporary.constData(), 0);
         FileOpResult result = FileOpResult::failure(error);
         if (!description.isEmpty())
             result.description = description;
         return result;
     }
-    syncFolder(folder);
+    ::fsync(toDir);
     // The source is removed by its name, so that name must still be the file
     // that was copied, unchanged: a program that saved a new version over it
     // meanwhile (a new file renamed into its place) would otherwise lose it.
     struct stat named;
-    const bool same = ::lstat(source.constData(), &named) == 0 && named.st_dev == before.st_dev &&
-                      named.st_ino == before.st_ino && ::fstat(in, &after) == 0 &&
-                      sameContentStamp(after, before);
+    const bool same = ::fstatat(fromDir, source.constData(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                      named.st_dev == before.st_dev && named.st_ino == before.st_ino &&
+                      ::fstat(in, &after) == 0 && sameContentStamp(after, before);
     ::close(in);
     if (!same) {
-        ::unlink(target.constData());
+        ::unlinkat(toDir, target.constData(), 0);
         FileOpResult result = FileOpResult::failure(EAGAIN);
         result.description = QStringLiteral("The file changed while it was being copied");
         return result;
     }
-    if (::unlink(source.constData()) != 0) {
+    if (::unlinkat(fromDir, source.constData(), 0) != 0) {
         // Two copies would be a move that half happened: take ours back.
         error = errno;
-        ::unlink(target.constData());
+        ::unlinkat(toDir, target.constData(), 0);
         return FileOpResult::failure(error);
     }
     return {};
@@ -238,19 +292,31 @@ FileOpResult copyThenRemove(const QByteArray& source, const QByteArray& target,
 } // namespace
 
 FileOpResult moveFile(const QString& source, const QString& target, const std::atomic<bool>* stop) {
-    const QByteArray from = encodeFileName(source);
-    const QByteArray to = encodeFileName(target);
-    if (!isSystemPath(from) || !isSystemPath(to))
+    Folder folder;
+    QByteArray name;
+    if (const int error = openParent(source, folder, name))
+        return FileOpResult::failure(error);
+    return moveFile(folder, name, target, stop);
+}
+
+FileOpResult moveFile(const Folder& folder, const QByteArray& name, const QString& target,
+                      const std::atomic<bool>* stop) {
+    if (!isEntryName(name))
         return FileOpResult::failure(EINVAL);
-    const int error = renameNoReplace(AT_FDCWD, from.constData(), AT_FDCWD, to.constData());
+    Folder targetFolder;
+    QByteArray targetName;
+    if (const int error = openParent(target, targetFolder, targetName))
+        return FileOpResult::failure(error);
+    const int error =
+        renameNoReplace(folder.fd(), name.constData(), targetFolder.fd(), targetName.constData());
     if (error != EXDEV)
         return error ? FileOpResult::failure(error) : FileOpResult{};
     // A file appearing at the target while the copy runs is caught by the
     // final rename; this only spares a needless copy.
     struct stat st;
-    if (::lstat(to.constData(), &st) == 0)
+    if (::fstatat(targetFolder.fd(), targetName.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0)
         return FileOpResult::failure(EEXIST);
-    return copyThenRemove(from, to, stop);
+    return copyThenRemove(folder.fd(), name, targetFolder.fd(), targetName, stop);
 }
 
 SaveFile::SaveFile(const QString& path) : m_target(encodeFileName(path)) {

@@ -1,6 +1,7 @@
 // Linux implementation of the file queries, listings and file reading.
 
 #include "platform/filename.h"
+#include "platform/folder.h"
 #include "platform/linux/posixfiles.h"
 #include "platform/platform.h"
 
@@ -88,6 +89,24 @@ DirectoryListing::DirectoryListing(const QString& folder) {
         m_error = errno;
         ::close(fd);
     }
+}
+
+DirectoryListing::DirectoryListing(const Folder& folder) {
+    // The listing owns a descriptor of its own, so closing it leaves the
+    // folder's open.
+    const int fd = folder.isOpen() ? ::fcntl(folder.fd(), F_DUPFD_CLOEXEC, 0) : -1;
+    if (fd < 0) {
+        m_error = folder.isOpen() ? errno : folder.error();
+        return;
+    }
+    m_dir = ::fdopendir(fd);
+    if (!m_dir) {
+        m_error = errno;
+        ::close(fd);
+        return;
+    }
+    // A duplicate shares the read position of an earlier listing.
+    ::rewinddir(static_cast<DIR*>(m_dir));
 }
 
 DirectoryListing::~DirectoryListing() {

@@ -38,5 +38,14 @@ void syncFolder(const QByteArray& folder);
 // descriptor, or a negative errno value.
 int createTemporary(const QByteArray& folder, const QByteArray& stem, mode_t mode,
                     QByteArray& created);
+// The same in the folder open as folderFd; created is the name in it.
+int createTemporaryAt(int folderFd, const QByteArray& stem, mode_t mode, QByteArray& created);
+
+// Whether name can name an entry of a folder: not empty, no "/", no NUL,
+// not "." or "..".
+bool isEntryName(const QByteArray& name);
+
+// An absolute form of a path: a relative one is taken from the current folder.
+QByteArray absolutePath(const QByteArray& path);
 
 } // namespace quillfen::platform::posix

@@ -3,6 +3,7 @@
 
 #include "platform/filename.h"
 #include "platform/fileops.h"
+#include "platform/folder.h"
 #include "platform/linux/posixfiles.h"
 
 #include <cerrno>
@@ -201,55 +202,143 @@ qint64 freeTrashNumber(int files, int info, const QByteArray& name) {
     return high;
 }
 
-} // namespace
+// Where a folder is mounted: the mount that holds the open descriptor fd,
+// told by its mount ID from /proc/self/fdinfo and /proc/self/mountinfo.
+struct MountRecord {
+    QByteArray device; // "major:minor" of the file system
+    QByteArray root;   // the folder of the file system shown at the mount point
+    QByteArray point;  // the mount point
+};
 
-FileOpResult moveToTrash(const QString& path) {
-    const QByteArray file = encodeFileName(path);
-    if (!isSystemPath(file))
-        return FileOpResult::failure(EINVAL);
-    struct stat st;
-    if (::lstat(file.constData(), &st) != 0)
-        return FileOpResult::failure(errno);
-    if (S_ISDIR(st.st_mode))
-        return FileOpResult::failure(EISDIR);
-
-    // The trash records where the file lived; work with the canonical folder
-    // so that a path through a symbolic link names the real place.
-    char* real = ::realpath(folderPart(file).constData(), nullptr);
-    if (!real)
-        return FileOpResult::failure(errno);
-    const QByteArray folder(real);
-    ::free(real);
-    const QByteArray name = namePart(file);
-    const QByteArray canonical = joined(folder, name);
-
-    QByteArray trash;
-    QByteArray recordedPath;
-    const QByteArray home = homeTrash();
-    dev_t homeDevice = 0;
-    if (deviceOf(home, homeDevice) && homeDevice == st.st_dev) {
-        if (const int error = ensureFolders(home))
-            return FileOpResult::failure(error);
-        trash = home;
-        recordedPath = canonical;
-    } else {
-        const QByteArray top = topDirectory(folder, st.st_dev);
-        if (const int error = volumeTrash(top, trash))
-            return FileOpResult::failure(error);
-        recordedPath = top == "/" ? canonical.mid(1) : canonical.mid(top.size() + 1);
+QByteArray readProcFile(const QByteArray& path) {
+    QByteArray content;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return content;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        content.append(buffer, n);
     }
+    ::close(fd);
+    return content;
+}
+
+// A mountinfo field with its octal escapes ("\040" for a blank) undone.
+QByteArray unescapedField(const QByteArray& field) {
+    QByteArray text;
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        if (field[i] == '\\' && i + 3 < field.size()) {
+            bool ok = false;
+            const int value = field.mid(i + 1, 3).toInt(&ok, 8);
+            if (ok) {
+                text.append(char(value));
+                i += 3;
+                continue;
+            }
+        }
+        text.append(field[i]);
+    }
+    return text;
+}
+
+bool mountOf(int fd, MountRecord& record) {
+    const QByteArray info = readProcFile("/proc/self/fdinfo/" + QByteArray::number(fd));
+    QByteArray id;
+    for (const QByteArray& line : info.split('\n')) {
+        if (line.startsWith("mnt_id:"))
+            id = line.mid(7).trimmed();
+    }
+    if (id.isEmpty())
+        return false;
+    for (const QByteArray& line : readProcFile("/proc/self/mountinfo").split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
+        if (fields.size() > 4 && fields[0] == id) {
+            record = {fields[2], unescapedField(fields[3]), unescapedField(fields[4])};
+            return true;
+        }
+    }
+    return false;
+}
+
+// The part of path below folder ("" for folder itself, else starting with
+// "/"); false when path does not lie in folder.
+bool pathBelow(const QByteArray& path, const QByteArray& folder, QByteArray& rest) {
+    if (folder == "/") {
+        rest = path == "/" ? QByteArray() : path;
+        return path.startsWith('/');
+    }
+    if (path == folder) {
+        rest.clear();
+        return true;
+    }
+    if (!path.startsWith(folder + '/'))
+        return false;
+    rest = path.mid(folder.size());
+    return true;
+}
+
+QByteArray pathOrRoot(const QByteArray& path) {
+    return path.isEmpty() ? QByteArrayLiteral("/") : path;
+}
+
+// The canonical path of an open folder, or fallback (a path too long for
+// the system to name).
+QByteArray folderPath(int fd, const QByteArray& fallback) {
+    QByteArray buffer(PATH_MAX + 1, '\0');
+    const QByteArray link = "/proc/self/fd/" + QByteArray::number(fd);
+    const ssize_t n = ::readlink(link.constData(), buffer.data(), size_t(buffer.size()));
+    if (n > 0 && n < buffer.size() && buffer.startsWith('/')) {
+        buffer.truncate(n);
+        return buffer;
+    }
+    QByteArray path = fallback;
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    return path;
+}
+
+// The path through the home trash's own mount of a folder that lies on the
+// same file system but was reached through another mount (a bind mount);
+// false when that mount does not show the folder.
+bool pathThroughMount(int folderFd, const QByteArray& folder, int homeFd, QByteArray& path) {
+    MountRecord reached;
+    MountRecord home;
+    if (!mountOf(folderFd, reached) || !mountOf(homeFd, home) || reached.device != home.device)
+        return false;
+    QByteArray inMount;
+    QByteArray inFileSystem;
+    if (!pathBelow(folder, reached.point, inMount))
+        return false;
+    const QByteArray fileSystemPath =
+        pathOrRoot((reached.root == "/" ? QByteArray() : reached.root) + inMount);
+    if (!pathBelow(fileSystemPath, home.root, inFileSystem))
+        return false;
+    path = pathOrRoot((home.point == "/" ? QByteArray() : home.point) + inFileSystem);
+    return true;
+}
+
+// Puts the entry name of the folder fromDir into trash with a .trashinfo
+// that records recordedPath. Returns 0 or an errno value; the record does
+// not stay behind when the file did not arrive.
+int trashInto(const QByteArray& trash, const QByteArray& recordedPath, int fromDir,
+              const QByteArray& name, const TrashHook& beforeMove) {
     const QByteArray filesPath = joined(trash, "files");
     const QByteArray infoPath = joined(trash, "info");
     if (const int error = ensureFolder(filesPath))
-        return FileOpResult::failure(error);
+        return error;
     if (const int error = ensureFolder(infoPath))
-        return FileOpResult::failure(error);
+        return error;
     FolderHandle files(filesPath);
     FolderHandle info(infoPath);
     if (files.fd() < 0)
-        return FileOpResult::failure(files.error());
+        return files.error();
     if (info.fd() < 0)
-        return FileOpResult::failure(info.error());
+        return info.error();
 
     const QByteArray record = "[Trash Info]\nPath=" + recordedPath.toPercentEncoding("/") +
                               "\nDeletionDate=" + deletionDate() + '\n';
@@ -263,24 +352,98 @@ FileOpResult moveToTrash(const QString& path) {
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
-            return FileOpResult::failure(errno);
+            return errno;
         }
         int error = writeAll(fd, record.constData(), record.size());
         if (!error && ::fsync(fd) != 0)
             error = errno;
         if (::close(fd) != 0 && !error)
             error = errno;
+        if (!error && beforeMove)
+            error = beforeMove(decodeFileName(joined(filesPath, candidate))).error;
         if (!error)
-            error = renameNoReplace(AT_FDCWD, file.constData(), files.fd(), candidate.constData());
+            error = renameNoReplace(fromDir, name.constData(), files.fd(), candidate.constData());
         if (error == 0)
-            return {};
-        // The record must not outlive a file that did not arrive.
+            return 0;
         ::unlinkat(info.fd(), infoName.constData(), 0);
         if (error != EEXIST)
-            return FileOpResult::failure(error);
+            return error;
         // A file of that name without a record: try the next name.
     }
-    return FileOpResult::failure(EEXIST);
+    return EEXIST;
+}
+
+} // namespace
+
+FileOpResult moveToTrash(const QString& path) {
+    const QByteArray encoded = encodeFileName(path);
+    if (!isSystemPath(encoded))
+        return FileOpResult::failure(EINVAL);
+    const QByteArray absolute = absolutePath(encoded);
+    const QByteArray name = namePart(absolute);
+    if (!isEntryName(name))
+        return FileOpResult::failure(EINVAL);
+    const QString folderText = decodeFileName(folderPart(absolute));
+    const Folder folder(folderText);
+    if (!folder.isOpen())
+        return FileOpResult::failure(folder.error());
+    return moveToTrash(folder, folderText, name);
+}
+
+FileOpResult moveToTrash(const Folder& folder, const QString& folderText, const QByteArray& name,
+                         const TrashHook& beforeMove) {
+    if (!isEntryName(name))
+        return FileOpResult::failure(EINVAL);
+    struct stat st;
+    if (::fstatat(folder.fd(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return FileOpResult::failure(errno);
+    if (S_ISDIR(st.st_mode))
+        return FileOpResult::failure(EISDIR);
+
+    // The trash records where the file lived: the folder's canonical path,
+    // so that a path through a symbolic link names the real place.
+    const QByteArray canonical = folderPath(folder.fd(), encodeFileName(folderText));
+
+    const QByteArray home = homeTrash();
+    dev_t homeDevice = 0;
+    if (deviceOf(home, homeDevice) && homeDevice == st.st_dev) {
+        if (const int error = ensureFolders(home))
+            return FileOpResult::failure(error);
+        int error = trashInto(home, joined(canonical, name), folder.fd(), name, beforeMove);
+        if (error == 0)
+            return {};
+        if (error != EXDEV)
+            return FileOpResult::failure(error);
+        // The home file system reached through another mount of it: a
+        // rename works only from the home trash's own mount, when it shows
+        // the same folder.
+        const Folder homeFolder(decodeFileName(home));
+        QByteArray throughHome;
+        if (homeFolder.isOpen() &&
+            pathThroughMount(folder.fd(), canonical, homeFolder.fd(), throughHome)) {
+            const Folder same(decodeFileName(throughHome));
+            if (same.isOpen() && same.info().id == folder.info().id) {
+                error = trashInto(home, joined(throughHome, name), same.fd(), name, beforeMove);
+                if (error == 0)
+                    return {};
+                if (error != EXDEV)
+                    return FileOpResult::failure(error);
+            }
+        }
+    }
+    // The volume's trash, at the mount point of the mount the file was reached through.
+    MountRecord mount;
+    const QByteArray top =
+        mountOf(folder.fd(), mount) ? mount.point : topDirectory(canonical, st.st_dev);
+    QByteArray trash;
+    if (const int error = volumeTrash(top, trash))
+        return FileOpResult::failure(error);
+    QByteArray below;
+    const QByteArray file = joined(canonical, name);
+    const QByteArray recordedPath = pathBelow(file, top, below) ? below.mid(1) : file;
+    if (const int error = trashInto(trash, recordedPath, folder.fd(), name, beforeMove))
+        return FileOpResult::failure(error);
+    return {};
 }
 
 } // namespace quillfen::platform

@@ -1,0 +1,19 @@
+#pragma once
+
+// The open-file limit of the process. Comparing a long run of equal sizes
+// reads many files side by side, so the program asks for all the descriptors
+// it may have, and the comparison keeps to what is left.
+
+#include <QtGlobal>
+
+namespace quillfen::platform {
+
+// Raises the soft limit of open files to the hard limit. Call once at
+// start-up; failing leaves the limit as it was.
+void raiseOpenFileLimit();
+
+// How many more files the process may open now: the soft limit less the
+// descriptors already open (never below 0).
+qint64 openFilesLeft();
+
+} // namespace quillfen::platform
