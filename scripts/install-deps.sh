@@ -7,6 +7,7 @@ packages=(
     cmake ninja-build g++ pkg-config btrfs-progs libsqlite3-dev
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
     qt6-qpa-plugins libqt6svg6 fonts-dejavu-core
+    help2man clang-format desktop-file-utils appstream
     libxxhash-dev
     "$@"
 )

@@ -6,6 +6,7 @@
 
 #include "core/appstate.h"
 #include "core/systemfacts.h"
+#include "core/version.h"
 #include "platform/limits.h"
 #include "scan/scanoptions.h"
 #include "ui/dialoghost.h"
@@ -21,7 +22,7 @@ int main(int argc, char** argv) {
     quillfen::platform::raiseOpenFileLimit(); // long runs are read side by side
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Quillfen"_s);
-    QApplication::setApplicationVersion(u"2.32"_s);
+    QApplication::setApplicationVersion(quillfen::programversion());
     // The task bar finds the program's icon and name through its desktop file.
     QGuiApplication::setDesktopFileName(u"quillfen"_s);
     QApplication::setWindowIcon(quillfen::ui::applicationIcon());

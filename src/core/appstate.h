@@ -13,6 +13,7 @@
 #include "core/lockedtext.h"
 #include "core/pathentry.h"
 #include "core/resultlist.h"
+#include "core/version.h"
 #include "core/windowgeometry.h"
 #include "platform/platform.h"
 
@@ -128,7 +129,7 @@ struct AppState {
     bool nowizard = false;
     bool gentlecompare = false;
     bool autoselect = false;
-    QString appversion = QStringLiteral("2.32");
+    QString appversion = programversion();
     QStringList errorlog;
     std::array<quint32, 256> crctable{};
     int mbselected = 0;

@@ -2,11 +2,10 @@
 
 #include "core/format.h"
 #include "platform/filename.h"
+#include "platform/fileops.h"
+#include "platform/folders.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QLocale>
-#include <QSaveFile>
 #include <climits>
 #include <cmath>
 
@@ -222,7 +221,7 @@ QByteArray settingsBytes(const AppState& state) {
 } // namespace
 
 QString settingsFolder(const SystemFacts& system) {
-    if (!system.programFolder.isEmpty() && QFileInfo(system.programFolder).isWritable())
+    if (!system.programFolder.isEmpty() && platform::isWritableFolder(system.programFolder))
         return system.programFolder;
     QString config = system.folderVariable(u"XDG_CONFIG_HOME"_s);
     if (config.isEmpty() && !system.home().isEmpty())
@@ -256,23 +255,18 @@ bool loadsettings(AppState& state, const QString& path) {
     return applySettings(state, reader);
 }
 
-bool savesettings(const AppState& state, const QString& path) {
+bool savesettings(const AppState& state, const QString& path, QString* failure) {
     const QByteArray bytes = settingsBytes(state);
-    const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
-        return false;
+    const qsizetype slash = path.lastIndexOf(u'/');
+    platform::FileOpResult result;
+    if (slash > 0)
+        result = platform::makeFolders(path.left(slash));
     // Written beside the old file and renamed over it only when complete.
-    // Unbuffered, because a short write (full disk, size limit) in the flush
-    // that closes a buffered file is not reported by commit(); a short write
-    // seen here is.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    if (result.ok())
+        result = platform::saveFile(path, bytes);
+    if (!result.ok() && failure)
+        *failure = result.description;
+    return result.ok();
 }
 
 } // namespace quillfen

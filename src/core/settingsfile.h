@@ -23,7 +23,8 @@ bool loadsettings(AppState& state, const QString& path);
 
 // Writes the file whole or not at all: a failed write leaves the former file
 // as it was. Lists entries whose text holds a line break are left out, since
-// a line cannot hold them. False when the file could not be written.
-bool savesettings(const AppState& state, const QString& path);
+// a line cannot hold them. Missing folders above the file are made. False
+// when the file could not be written; failure (when given) then tells why.
+bool savesettings(const AppState& state, const QString& path, QString* failure = nullptr);
 
 } // namespace quillfen

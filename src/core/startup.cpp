@@ -50,7 +50,7 @@ bool startup(AppState& state, const SystemFacts& system) {
         addpats(state);
 
     state.errorlog.clear();
-    state.appversion = u"2.32"_s;
+    state.appversion = programversion();
     return !state.nowizard;
 }
 
@@ -65,9 +65,15 @@ bool closemainwindow(AppState& state, MessageBoxes& messages, const WindowGeomet
         return false;
     }
     state.window = current;
-    // A failed write keeps the former file; there is nothing the user could do
-    // about it on the way out.
-    savesettings(state, state.settingspath);
+    // A failed write keeps the former file. The user is told, so that the
+    // lists and choices of this session are not lost unnoticed, but the
+    // window still closes: nothing the user could do here would change it.
+    QString failure;
+    if (!savesettings(state, state.settingspath, &failure)) {
+        messages.inform(crlfJoin({u"The settings could not be saved to"_s, state.settingspath,
+                                  failure + u". The changes of this session are lost."_s}),
+                        MessageIcon::Exclamation);
+    }
     return true;
 }
 

@@ -17,10 +17,10 @@ struct UndoResult {
     bool available = false; // there was a run to take back
     bool permanent = false; // the run deleted files permanently: nothing can be taken back
     JournalAction action = JournalAction::Delete;
-    qint64 files = 0;    // files of the run
+    qint64 files = 0;     // files of the run
     qint64 restored = 0;  // files taken back
     qint64 untouched = 0; // files the operation had left where they were
-    QStringList errors;  // one error-log line per file that was not
+    QStringList errors;   // one error-log line per file that was not
 };
 
 // Whether the journal's last run can be taken back (and what it did).

@@ -1,5 +1,7 @@
 #include "ui/versionhistorydialog.h"
 
+#include "core/version.h"
+
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
@@ -9,7 +11,7 @@ using namespace Qt::StringLiterals;
 
 std::vector<Release> releasenotes() {
     return {
-        {u"2.32"_s,
+        {programversion(),
          {u"Quillfen for Linux: the desktop program and quillfen-cli share one engine"_s,
           u"Scans and comparisons run beside the window, which stays responsive; Stop ends them "
           "within a fraction of a second"_s,

@@ -660,6 +660,21 @@ void SettingsFileTest::locationFallsBackToTheConfigFolder() {
     AppState loaded;
     QVERIFY(loadsettings(loaded, tree.path(u"home/.config/quillfen/settings.dat"_s)));
     QCOMPARE(loaded.nowizard, true);
+
+    // A home folder whose name is not UTF-8: the folders are made and the
+    // file written under that very folder, so the next start finds it.
+    const QByteArray rawHome = platform::encodeFileName(tree.root()) + "caf\xE9";
+    tree.writeRawNamedFile("caf\xE9/marker", "");
+    system.environment.insert(u"HOME"_s, platform::decodeFileName(rawHome));
+    system.environment.remove(u"XDG_CONFIG_HOME"_s);
+    QCOMPARE(platform::encodeFileName(settingsFilePath(system)),
+             rawHome + "/.config/quillfen/settings.dat");
+    QVERIFY(savesettings(state, settingsFilePath(system)));
+    struct stat facts {};
+    QCOMPARE(::stat((rawHome + "/.config/quillfen/settings.dat").constData(), &facts), 0);
+    AppState reloaded;
+    QVERIFY(loadsettings(reloaded, settingsFilePath(system)));
+    QCOMPARE(reloaded.nowizard, true);
 }
 
 QTEST_GUILESS_MAIN(SettingsFileTest)

@@ -2,6 +2,7 @@
 #include "core/crc.h"
 #include "core/settingsfile.h"
 #include "core/startup.h"
+#include "platform/fileops.h"
 #include "scriptedmessages.h"
 #include "temptree.h"
 
@@ -69,7 +70,7 @@ void StartupTest::firstStartShowsTheDefaults() {
     QCOMPARE(state.settingspath, system.settingsPath());
     QVERIFY(state.stopflag);
     QCOMPARE(state.crctable, buildcrctable());
-    QCOMPARE(maintitle(state), u"Quillfen v2.32"_s);
+    QCOMPARE(maintitle(state), u"Quillfen v"_s + programversion());
 
     QVERIFY(state.settings.skipfolderlist.size() > 10);
     for (const CheckedEntry& entry : state.settings.skipfolderlist)
@@ -196,9 +197,15 @@ void StartupTest::closingSavesOnlyWhenIdle() {
     QCOMPARE(reloaded.window.sizePixels(), QSize(700, 500));
     QCOMPARE(reloaded.settings.skipextlist.size(), size_t(21));
 
-    // A save that cannot be written does not keep the window open.
+    // A save that cannot be written is reported, with the file and the
+    // reason, and does not keep the window open.
     state.settingspath = system.tree.path(u"prog/settings.dat/inside"_s);
     QVERIFY(closemainwindow(state, boxes, geometry));
+    QCOMPARE(boxes.shown.size(), 2);
+    QCOMPARE(boxes.shown[1].icon, MessageIcon::Exclamation);
+    QCOMPARE(boxes.shown[1].buttons, MessageButtons::Ok);
+    QVERIFY(boxes.shown[1].text.contains(state.settingspath));
+    QVERIFY(boxes.shown[1].text.contains(platform::errorText(ENOTDIR)));
 }
 
 QTEST_GUILESS_MAIN(StartupTest)

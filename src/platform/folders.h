@@ -1,0 +1,19 @@
+#pragma once
+
+// Making folders and asking whether one takes new files, on the bytes of
+// the names, so that folders whose names are not UTF-8 work as any other.
+
+#include "platform/fileops.h"
+
+#include <QString>
+
+namespace quillfen::platform {
+
+// Makes folder and every missing folder above it. A folder that exists
+// already is success; a file in the way is refused with its reason.
+FileOpResult makeFolders(const QString& folder);
+
+// True when folder exists and the user may create files in it.
+bool isWritableFolder(const QString& folder);
+
+} // namespace quillfen::platform

@@ -1,0 +1,49 @@
+// Linux implementation of making folders.
+
+#include "platform/folders.h"
+
+#include "platform/filename.h"
+#include "platform/linux/posixfiles.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quillfen::platform {
+
+namespace {
+
+bool isFolder(const QByteArray& path) {
+    struct stat st;
+    return ::stat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+FileOpResult makeFolders(const QString& folder) {
+    const QByteArray path = encodeFileName(folder);
+    if (path.isEmpty() || !posix::isSystemPath(path))
+        return FileOpResult::failure(ENOENT);
+    // Each folder from the top down; those that exist are passed through.
+    for (qsizetype end = path.indexOf('/', 1);; end = path.indexOf('/', end + 1)) {
+        const QByteArray part = end < 0 ? path : path.left(end);
+        if (::mkdir(part.constData(), 0777) != 0) {
+            const int error = errno;
+            if (error != EEXIST)
+                return FileOpResult::failure(error);
+            if (!isFolder(part))
+                return FileOpResult::failure(ENOTDIR);
+        }
+        if (end < 0 || end == path.size() - 1)
+            break;
+    }
+    return {};
+}
+
+bool isWritableFolder(const QString& folder) {
+    const QByteArray path = encodeFileName(folder);
+    return posix::isSystemPath(path) && isFolder(path) &&
+           ::access(path.constData(), W_OK | X_OK) == 0;
+}
+
+} // namespace quillfen::platform
