@@ -11,22 +11,6 @@ namespace quillfen::cli {
 
 namespace {
 
-// Calls group(begin, end) for every group of the list.
-template <typename Group> void forEachGroup(const ResultList& list, Group group) {
-    std::size_t begin = 0;
-    while (begin < list.size()) {
-        if (list[begin].isSeparator()) {
-            ++begin;
-            continue;
-        }
-        std::size_t end = begin + 1;
-        while (end < list.size() && !list[end].isSeparator() && list[end].size == list[begin].size)
-            ++end;
-        group(begin, end);
-        begin = end;
-    }
-}
-
 // A name as its original bytes; plain ASCII names are copied directly.
 void appendFileName(QByteArray& out, const QString& name) {
     const qsizetype n = name.size();

@@ -1,6 +1,7 @@
 #include "compare/checksumcache.h"
 
 #include "platform/filename.h"
+#include "platform/folders.h"
 
 #include <QDateTime>
 #include <cerrno>
@@ -26,11 +27,6 @@ const char* const kSchema = "CREATE TABLE IF NOT EXISTS checksums ("
                             " PRIMARY KEY (device, inode)) WITHOUT ROWID;"
                             "CREATE INDEX IF NOT EXISTS checksums_used ON checksums (used);";
 
-void makeFolders(const QByteArray& file) {
-    for (qsizetype slash = file.indexOf('/', 1); slash > 0; slash = file.indexOf('/', slash + 1))
-        ::mkdir(file.left(slash).constData(), 0700);
-}
-
 void bindKey(sqlite3_stmt* statement, const CacheKey& key) {
     sqlite3_bind_int64(statement, 1, sqlite3_int64(key.device));
     sqlite3_bind_int64(statement, 2, sqlite3_int64(key.inode));
@@ -44,18 +40,13 @@ CacheKey CacheKey::of(const platform::FileInfo& info) {
 }
 
 QString ChecksumCache::defaultPath() {
-    QString cache = platform::environmentVariable("XDG_CACHE_HOME");
-    if (!cache.startsWith(u'/'))
-        cache = platform::environmentVariable("HOME") + u"/.cache"_s;
-    if (!cache.endsWith(u'/'))
-        cache += u'/';
-    return cache + u"quillfen/checksums.sqlite"_s;
+    return platform::userFolder("XDG_CACHE_HOME", u".cache"_s) + u"quillfen/checksums.sqlite"_s;
 }
 
 ChecksumCache::ChecksumCache(const QString& path, qint64 limit)
     : m_path(path), m_limit(limit), m_stamp(QDateTime::currentSecsSinceEpoch()) {
     const QByteArray file = platform::encodeFileName(path);
-    makeFolders(file);
+    platform::makeFolders(path.left(path.lastIndexOf(u'/')), 0700);
     // A database that cannot be read as ours is removed and made anew.
     if (!openDatabase(file)) {
         closeDatabase();

@@ -61,6 +61,24 @@ struct ResultEntry {
 
 using ResultList = std::vector<ResultEntry>;
 
+// Calls group(begin, end) for every group of rows [begin, end): the runs
+// between separator rows and, where rows of different sizes meet without
+// one (a scan's list), between sizes.
+template <typename Group> void forEachGroup(const ResultList& list, Group group) {
+    std::size_t begin = 0;
+    while (begin < list.size()) {
+        if (list[begin].isSeparator()) {
+            ++begin;
+            continue;
+        }
+        std::size_t end = begin + 1;
+        while (end < list.size() && !list[end].isSeparator() && list[end].size == list[begin].size)
+            ++end;
+        group(begin, end);
+        begin = end;
+    }
+}
+
 // Rows whose file name is not empty (separator rows are not counted).
 qsizetype countnamedrows(const ResultList& list);
 

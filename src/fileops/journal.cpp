@@ -1,6 +1,7 @@
 #include "fileops/journal.h"
 
 #include "platform/filename.h"
+#include "platform/folders.h"
 
 #include <QByteArrayList>
 #include <QDateTime>
@@ -45,12 +46,6 @@ bool parseIdentity(const QByteArray& field, platform::FileIdentity& id) {
     return colon > 0 && deviceOk && inodeOk;
 }
 
-// Creates the journal's folder and its parents (mode 0700) as needed.
-void makeFolders(const QByteArray& file) {
-    for (qsizetype slash = file.indexOf('/', 1); slash > 0; slash = file.indexOf('/', slash + 1))
-        ::mkdir(file.left(slash).constData(), 0700);
-}
-
 // The whole file, or nothing when it cannot be read.
 std::optional<QByteArray> readWhole(const QByteArray& path) {
     const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
@@ -74,12 +69,7 @@ QString journalActionName(JournalAction action) {
 }
 
 QString Journal::defaultPath() {
-    QString state = platform::environmentVariable("XDG_STATE_HOME");
-    if (!state.startsWith(u'/'))
-        state = platform::environmentVariable("HOME") + u"/.local/state"_s;
-    if (!state.endsWith(u'/'))
-        state += u'/';
-    return state + u"quillfen/journal"_s;
+    return platform::userFolder("XDG_STATE_HOME", u".local/state"_s) + u"quillfen/journal"_s;
 }
 
 Journal::Journal(QString path) : m_path(std::move(path)) {}
@@ -138,7 +128,7 @@ std::optional<JournalRecord> Journal::parseLine(const QByteArray& line) {
 platform::FileOpResult Journal::appendLine(const QByteArray& line) {
     if (m_fd < 0) {
         const QByteArray file = platform::encodeFileName(m_path);
-        makeFolders(file);
+        platform::makeFolders(m_path.left(m_path.lastIndexOf(u'/')), 0700);
         struct stat st;
         if (::stat(file.constData(), &st) == 0 && st.st_size > kRotateBytes)
             ::rename(file.constData(), (file + ".old").constData());

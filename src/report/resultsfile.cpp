@@ -45,23 +45,6 @@ void appendFile(QByteArray& out, const ResultEntry& row) {
     out.append(row.checked ? ", \"checked\": true}" : ", \"checked\": false}");
 }
 
-// Calls group(begin, end) for every group of two or more rows.
-template <typename Group> void forEachGroup(const ResultList& list, Group group) {
-    std::size_t begin = 0;
-    while (begin < list.size()) {
-        if (list[begin].isSeparator()) {
-            ++begin;
-            continue;
-        }
-        std::size_t end = begin + 1;
-        while (end < list.size() && !list[end].isSeparator() && list[end].size == list[begin].size)
-            ++end;
-        if (end - begin >= 2)
-            group(begin, end);
-        begin = end;
-    }
-}
-
 bool readNumber(const QJsonObject& object, const QString& key, qint64& value) {
     const QJsonValue field = object.value(key);
     if (!field.isDouble())
@@ -197,6 +180,8 @@ void writeresults(const ResultList& list, const RunSummary& run, QByteArray& out
     out.append(",\n  \"groups\": [");
     bool firstGroup = true;
     forEachGroup(list, [&](std::size_t begin, std::size_t end) {
+        if (end - begin < 2) // a file that lost its copies is no group
+            return;
         out.append(firstGroup ? "\n    {" : ",\n    {");
         firstGroup = false;
         appendNumber(out, "size", list[begin].size);

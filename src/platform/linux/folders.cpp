@@ -4,6 +4,7 @@
 
 #include "platform/filename.h"
 #include "platform/linux/posixfiles.h"
+#include "platform/platform.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -20,14 +21,14 @@ bool isFolder(const QByteArray& path) {
 
 } // namespace
 
-FileOpResult makeFolders(const QString& folder) {
+FileOpResult makeFolders(const QString& folder, unsigned mode) {
     const QByteArray path = encodeFileName(folder);
     if (path.isEmpty() || !posix::isSystemPath(path))
         return FileOpResult::failure(ENOENT);
     // Each folder from the top down; those that exist are passed through.
     for (qsizetype end = path.indexOf('/', 1);; end = path.indexOf('/', end + 1)) {
         const QByteArray part = end < 0 ? path : path.left(end);
-        if (::mkdir(part.constData(), 0777) != 0) {
+        if (::mkdir(part.constData(), mode_t(mode)) != 0) {
             const int error = errno;
             if (error != EEXIST)
                 return FileOpResult::failure(error);
@@ -44,6 +45,13 @@ bool isWritableFolder(const QString& folder) {
     const QByteArray path = encodeFileName(folder);
     return posix::isSystemPath(path) && isFolder(path) &&
            ::access(path.constData(), W_OK | X_OK) == 0;
+}
+
+QString userFolder(const char* variable, const QString& fallback) {
+    QString folder = environmentVariable(variable);
+    if (!folder.startsWith(u'/'))
+        folder = environmentVariable("HOME") + u'/' + fallback;
+    return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
 } // namespace quillfen::platform
