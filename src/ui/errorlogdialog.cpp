@@ -1,7 +1,10 @@
 #include "ui/errorlogdialog.h"
 
+#include "fileops/journal.h"
 #include "fileops/operations.h"
+#include "platform/platform.h"
 #include "ui/controls.h"
+#include "ui/filelauncher.h"
 #include "ui/rowtablemodel.h"
 
 #include <QHBoxLayout>
@@ -37,6 +40,15 @@ ErrorLogDialog::ErrorLogDialog(AppState& state, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     QPushButton* close = makeButton(body(), u"&Close"_s, u"Command1"_s, u"Close the error log"_s);
     close->setDefault(true);
+    // What was done to each file, for a look at an operation that went wrong.
+    QPushButton* journal =
+        makeButton(body(), u"Open the &journal"_s, u"Command2"_s,
+                   u"The journal of what file operations did to each file, from which the last "
+                   u"one can be taken back"_s);
+    journal->setEnabled(platform::fileInfo(Journal::defaultPath()).isRegular());
+    connect(journal, &QPushButton::clicked, this,
+            [] { DesktopLauncher().openFile(Journal::defaultPath()); });
+    buttons->addWidget(journal);
     buttons->addStretch(1);
     buttons->addWidget(close);
     layout->addLayout(buttons);

@@ -202,6 +202,16 @@ void LinkingTest::cloneOnBtrfsKeepsOwnInodeAndAttributes() {
     QCOMPARE(contentOf(copy), bytes);
     QCOMPARE(namesIn(tree.path(u"sub/"_s)), QStringList{u"copy.bin"_s});
     QVERIFY2(freeBytes(tree.root()) > freeBefore + 4 * 1024 * 1024, "the copy's blocks were freed");
+
+    // Taken back: the name gets blocks of its own again, with its own attributes.
+    const qint64 freeCloned = freeBytes(tree.root());
+    const FileOpResult back = restoreOwnCopy(sub, u"copy.bin"_s, after, copyInfo);
+    QVERIFY2(back.ok(), qPrintable(back.description));
+    QCOMPARE(contentOf(copy), bytes);
+    QCOMPARE(fileInfo(copy).mode, 0640u);
+    QCOMPARE(fileInfo(copy).mtime, qint64(1000000000));
+    QVERIFY(freeBytes(tree.root()) < freeCloned - 4 * 1024 * 1024);
+    QCOMPARE(namesIn(tree.path(u"sub/"_s)), QStringList{u"copy.bin"_s});
 }
 
 QTEST_GUILESS_MAIN(LinkingTest)
