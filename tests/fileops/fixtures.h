@@ -37,30 +37,6 @@ inline quillfen::ResultEntry entryFor(const QString& fullPath, bool checked = fa
     return entry;
 }
 
-// Writes content as deep.bin below twenty nested folders of 250-byte names
-// in root, built through descriptors since the path is longer than
-// PATH_MAX; returns the file's full path.
-inline QString writeDeepFile(const QString& root, const QByteArray& content) {
-    QByteArray path = quillfen::platform::encodeFileName(root);
-    int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const QByteArray name(250, 'd');
-    for (int level = 0; level < 20 && fd >= 0; ++level) {
-        ::mkdirat(fd, name.constData(), 0755);
-        const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::close(fd);
-        fd = next;
-        path += name + '/';
-    }
-    const int out = ::openat(fd, "deep.bin", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out >= 0) {
-        if (::write(out, content.constData(), size_t(content.size())) != content.size())
-            path.clear();
-        ::close(out);
-    }
-    ::close(fd);
-    return quillfen::platform::decodeFileName(path + "deep.bin");
-}
-
 // The content of a file read through its folder, at any depth.
 inline QByteArray readDeep(const QString& fullPath) {
     const quillfen::platform::Folder folder(quillfen::folderOf(fullPath));

@@ -371,7 +371,7 @@ void OperationsTest::filesBelowAPathLongerThanPathMax() {
          {FileOperation::Delete, FileOperation::Move, FileOperation::Recycle}) {
         testing::TempTree tree;
         tree.makeFolder(u"dst"_s);
-        const QString deep = fixtures::writeDeepFile(tree.root(), "deep content");
+        const QString deep = tree.writeDeepFile("deep content");
         QVERIFY(platform::encodeFileName(deep).size() > PATH_MAX);
         AppState state;
         state.resultlist = {entryFor(deep, true)};

@@ -68,30 +68,6 @@ QByteArray raw(const QString& path) {
     return platform::encodeFileName(path);
 }
 
-// Writes content as deep.bin below twenty nested folders of 250-byte names
-// in the tree, built through descriptors since the path is longer than
-// PATH_MAX; returns the file's full path.
-QString writeDeepFile(const testing::TempTree& tree, const QByteArray& content) {
-    QByteArray path = raw(tree.root());
-    int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const QByteArray name(250, 'd');
-    for (int level = 0; level < 20 && fd >= 0; ++level) {
-        ::mkdirat(fd, name.constData(), 0755);
-        const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::close(fd);
-        fd = next;
-        path += name + '/';
-    }
-    const int out = ::openat(fd, "deep.bin", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (out >= 0) {
-        if (::write(out, content.constData(), size_t(content.size())) != content.size())
-            path.clear();
-        ::close(out);
-    }
-    ::close(fd);
-    return platform::decodeFileName(path + "deep.bin");
-}
-
 // Root is not held back by permission bits; dropping the two capabilities
 // that override them from this thread (and the threads it starts) makes an
 // unreadable folder unreadable for the test too. Returns false if the
@@ -497,7 +473,7 @@ void ScanEngineTest::folderSwappedForALinkDuringTheWalkIsNotEntered() {
 void ScanEngineTest::filesBelowAPathLongerThanPathMaxAreFound() {
     testing::TempTree tree;
     tree.writeFile(u"top.bin"_s, QByteArray("same bytes"));
-    const QString deep = writeDeepFile(tree, "same bytes");
+    const QString deep = tree.writeDeepFile("same bytes");
     QVERIFY(raw(deep).size() > PATH_MAX);
     AppState state;
     const ScanResult result = scan(state, {entry(tree.root())});

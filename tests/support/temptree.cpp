@@ -115,4 +115,25 @@ QByteArray TempTree::writeRawNamedFile(const QByteArray& relativeBytes, const QB
     return full;
 }
 
+QString TempTree::writeDeepFile(const QByteArray& content) {
+    QByteArray path = platform::encodeFileName(root());
+    int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const QByteArray name(250, 'd');
+    for (int level = 0; level < 20 && fd >= 0; ++level) {
+        ::mkdirat(fd, name.constData(), 0755);
+        const int next = ::openat(fd, name.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = next;
+        path += name + '/';
+    }
+    const int out = ::openat(fd, "deep.bin", O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (out >= 0) {
+        if (::write(out, content.constData(), size_t(content.size())) != content.size())
+            path.clear();
+        ::close(out);
+    }
+    ::close(fd);
+    return path.isEmpty() ? QString() : platform::decodeFileName(path + "deep.bin");
+}
+
 } // namespace quillfen::testing

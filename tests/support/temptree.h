@@ -28,6 +28,10 @@ public:
     QString writeSparseFile(const QString& relative, qint64 size, char last);
     QString makeFolder(const QString& relative);
     bool setModified(const QString& relative, qint64 secondsSinceEpoch);
+    // Writes content as deep.bin below twenty nested folders of 250-byte
+    // names, built through descriptors since the path is longer than
+    // PATH_MAX; returns the file's full path (empty when a write failed).
+    QString writeDeepFile(const QByteArray& content);
     // A name given as raw bytes, for names that are not valid UTF-8.
     QByteArray writeRawNamedFile(const QByteArray& relativeBytes, const QByteArray& content);
 
