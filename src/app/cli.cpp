@@ -2,6 +2,7 @@
 
 #include "app/clioptions.h"
 #include "app/clioutput.h"
+#include "compare/checksumcache.h"
 #include "compare/comparecontroller.h"
 #include "compare/comparejob.h"
 #include "compare/grouping.h"
@@ -51,10 +52,12 @@ void printError(const QString& message) {
 // Compares the scanned list with the planned passes and groups what is left,
 // as the window does at the end of a comparison run.
 // The codes of the passes that ran go to plandone.
-void compareList(AppState& state, const QString& plan, QString& plandone) {
+void compareList(AppState& state, const QString& plan, bool cached, QString& plandone) {
     CompareJobInput job;
     job.list = std::move(state.resultlist);
     job.plan = plan;
+    if (cached)
+        job.cachepath = ChecksumCache::defaultPath();
     job.curstep = 1;
     job.totalsteps = 1 + int(plan.size());
     state.stopflag = false;
@@ -287,7 +290,7 @@ int main(int argc, char** argv) {
     state.labelposs1 = QString::number(state.resultlist.size());
     QString plandone;
     if (!options->compareplan.isEmpty() && !state.resultlist.empty())
-        compareList(state, options->compareplan, plandone);
+        compareList(state, options->compareplan, !options->nocache, plandone);
     else
         state.resultlist = duplicategroups(std::move(state.resultlist));
     const qint64 elapsed = qint64(quint32(platform::tickCount() - start));

@@ -36,6 +36,12 @@ QString usageText() {
            "                        list of fuzzy, crc, bytewise (run in that order), or\n"
            "                        none to list the files of equal size (default\n"
            "                        fuzzy,bytewise); prints the duplicates found\n"
+           "  --no-cache            neither use nor fill the cache of checksums in\n"
+           "                        ~/.cache/quillfen/checksums.sqlite (a crc pass\n"
+           "                        takes a file's checksums from it while its device,\n"
+           "                        inode, size, modification and change times are\n"
+           "                        those they were kept under; bytewise uses it only to\n"
+           "                        tell files apart and still compares the bytes)\n"
            "  -h, --help            show this text\n"
            "\n"
            "Output:\n"
@@ -299,9 +305,11 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
     const QCommandLineOption yes(u"yes"_s);
     const QCommandLineOption link(u"link"_s, QString(), u"KIND"_s);
     const QCommandLineOption undoLast(u"undo-last"_s);
-    parser.addOptions({pattern, minKb,   maxKb, noSubdirs, includeEmpty, attributes, skipFolder,
-                       skipExt, compare, json,  null,      help,         trash,      remove,
-                       moveTo,  rename,  keep,  dryRun,    yes,          link,       undoLast});
+    const QCommandLineOption noCache(u"no-cache"_s);
+    parser.addOptions({pattern,    minKb,   maxKb,    noSubdirs, includeEmpty, attributes,
+                       skipFolder, skipExt, compare,  json,      null,         help,
+                       trash,      remove,  moveTo,   rename,    keep,         dryRun,
+                       yes,        link,    undoLast, noCache});
     if (!parser.parse(QStringList{u"quillfen-cli"_s} + arguments)) {
         error = parser.errorText();
         return std::nullopt;
@@ -313,6 +321,7 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
         return options;
     options.json = parser.isSet(json);
     options.null = parser.isSet(null);
+    options.nocache = parser.isSet(noCache);
     if (options.json && options.null) {
         error = u"--json and --null cannot be combined"_s;
         return std::nullopt;

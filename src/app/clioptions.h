@@ -23,6 +23,7 @@ struct Options {
     bool json = false;
     bool null = false; // -0: NUL-terminated paths, an empty entry between groups
     bool help = false;
+    bool nocache = false; // --no-cache: neither use nor fill the checksum cache
 
     enum class Action { None, Trash, Delete, Move, Link, UndoLast };
     Action action = Action::None;

@@ -23,7 +23,8 @@ const char* const kSchema = "CREATE TABLE IF NOT EXISTS checksums ("
                             " mtimensec INTEGER NOT NULL, ctime INTEGER NOT NULL,"
                             " ctimensec INTEGER NOT NULL, crc32 INTEGER NOT NULL,"
                             " hashlow INTEGER NOT NULL, hashhigh INTEGER NOT NULL,"
-                            " fuzzy INTEGER NOT NULL, used INTEGER NOT NULL,"
+                            " fuzzy INTEGER NOT NULL, whole INTEGER NOT NULL,"
+                            " used INTEGER NOT NULL,"
                             " PRIMARY KEY (device, inode)) WITHOUT ROWID;"
                             "CREATE INDEX IF NOT EXISTS checksums_used ON checksums (used);";
 
@@ -43,8 +44,9 @@ QString ChecksumCache::defaultPath() {
     return platform::userFolder("XDG_CACHE_HOME", u".cache"_s) + u"quillfen/checksums.sqlite"_s;
 }
 
-ChecksumCache::ChecksumCache(const QString& path, qint64 limit)
-    : m_path(path), m_limit(limit), m_stamp(QDateTime::currentSecsSinceEpoch()) {
+ChecksumCache::ChecksumCache(const QString& path, qint64 limit, qint64 useGrain)
+    : m_path(path), m_limit(limit), m_useGrain(useGrain),
+      m_stamp(QDateTime::currentSecsSinceEpoch()) {
     const QByteArray file = platform::encodeFileName(path);
     platform::makeFolders(path.left(path.lastIndexOf(u'/')), 0700);
     // A database that cannot be read as ours is removed and made anew.
@@ -82,14 +84,24 @@ bool ChecksumCache::openDatabase(const QByteArray& file) {
     sqlite3_finalize(check);
     healthy = healthy && execute("PRAGMA journal_mode=DELETE; PRAGMA synchronous=NORMAL;") &&
               execute(kSchema);
+    sqlite3_stmt* count = nullptr;
+    healthy = healthy &&
+              sqlite3_prepare_v2(m_db, "SELECT count(*) FROM checksums", -1, &count, nullptr) ==
+                  SQLITE_OK &&
+              sqlite3_step(count) == SQLITE_ROW;
+    if (healthy)
+        m_entries = sqlite3_column_int64(count, 0);
+    sqlite3_finalize(count);
+    // The statements fail on a table of another layout (an older version's).
     return healthy &&
            sqlite3_prepare_v2(m_db,
                               "SELECT size, mtime, mtimensec, ctime, ctimensec, crc32, hashlow,"
-                              " hashhigh, fuzzy FROM checksums WHERE device = ?1 AND inode = ?2",
+                              " hashhigh, fuzzy, whole, used FROM checksums"
+                              " WHERE device = ?1 AND inode = ?2",
                               -1, &m_find, nullptr) == SQLITE_OK &&
            sqlite3_prepare_v2(m_db,
                               "INSERT OR REPLACE INTO checksums VALUES"
-                              " (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12)",
+                              " (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)",
                               -1, &m_store, nullptr) == SQLITE_OK &&
            sqlite3_prepare_v2(m_db,
                               "UPDATE checksums SET used = ?3 WHERE device = ?1 AND inode = ?2", -1,
@@ -106,9 +118,19 @@ void ChecksumCache::closeDatabase() {
     m_db = nullptr;
 }
 
+void ChecksumCache::joinBatch() {
+    if (m_pending >= kBatch)
+        flush();
+    if (m_pending++ == 0)
+        execute("BEGIN");
+}
+
 std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key) {
     if (!m_db)
         return std::nullopt;
+    // Reads are batched too: a query of its own takes and drops the file
+    // lock and looks for a journal every time.
+    joinBatch();
     sqlite3_reset(m_find);
     bindKey(m_find, key);
     if (sqlite3_step(m_find) != SQLITE_ROW)
@@ -124,24 +146,23 @@ std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key) {
         return std::nullopt;
     const CachedChecksums sums{
         quint32(sqlite3_column_int64(m_find, 5)), quint64(sqlite3_column_int64(m_find, 6)),
-        quint64(sqlite3_column_int64(m_find, 7)), quint64(sqlite3_column_int64(m_find, 8))};
+        quint64(sqlite3_column_int64(m_find, 7)), quint64(sqlite3_column_int64(m_find, 8)),
+        sqlite3_column_int64(m_find, 9) != 0};
+    const qint64 used = sqlite3_column_int64(m_find, 10);
     sqlite3_reset(m_find);
-    if (m_pending++ == 0)
-        execute("BEGIN");
-    sqlite3_reset(m_touch);
-    bindKey(m_touch, key);
-    sqlite3_bind_int64(m_touch, 3, m_stamp);
-    sqlite3_step(m_touch);
-    if (m_pending >= kBatch)
-        flush();
+    if (used <= m_stamp - m_useGrain) {
+        sqlite3_reset(m_touch);
+        bindKey(m_touch, key);
+        sqlite3_bind_int64(m_touch, 3, m_stamp);
+        sqlite3_step(m_touch);
+    }
     return sums;
 }
 
 void ChecksumCache::store(const CacheKey& key, const CachedChecksums& sums) {
     if (!m_db)
         return;
-    if (m_pending++ == 0)
-        execute("BEGIN");
+    joinBatch();
     sqlite3_reset(m_store);
     bindKey(m_store, key);
     const sqlite3_int64 values[] = {key.size,
@@ -153,12 +174,12 @@ void ChecksumCache::store(const CacheKey& key, const CachedChecksums& sums) {
                                     sqlite3_int64(sums.hashlow),
                                     sqlite3_int64(sums.hashhigh),
                                     sqlite3_int64(sums.fuzzy),
+                                    sums.whole ? 1 : 0,
                                     m_stamp};
-    for (int k = 0; k < 10; ++k)
+    for (int k = 0; k < 11; ++k)
         sqlite3_bind_int64(m_store, k + 3, values[k]);
     sqlite3_step(m_store);
-    if (m_pending >= kBatch)
-        flush();
+    ++m_entries; // an entry replaced counts too: recounted when over the limit
 }
 
 void ChecksumCache::flush() {
@@ -166,6 +187,8 @@ void ChecksumCache::flush() {
         return;
     m_pending = 0;
     execute("COMMIT");
+    if (m_entries <= m_limit)
+        return;
     sqlite3_stmt* count = nullptr;
     qint64 entries = 0;
     if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM checksums", -1, &count, nullptr) ==
@@ -173,13 +196,15 @@ void ChecksumCache::flush() {
         sqlite3_step(count) == SQLITE_ROW)
         entries = sqlite3_column_int64(count, 0);
     sqlite3_finalize(count);
+    m_entries = entries;
     if (entries <= m_limit)
         return;
     // The entries used longest ago go, down to nine tenths of the limit.
     const QByteArray prune = "DELETE FROM checksums WHERE (device, inode) IN (SELECT device, inode"
                              " FROM checksums ORDER BY used LIMIT " +
                              QByteArray::number(entries - m_limit * 9 / 10) + ")";
-    execute(prune.constData());
+    if (execute(prune.constData()))
+        m_entries = m_limit * 9 / 10;
 }
 
 bool ChecksumCache::clear(const QString& path) {

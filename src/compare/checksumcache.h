@@ -36,6 +36,9 @@ struct CachedChecksums {
     quint64 hashlow = 0; // the second checksum (XXH3), low and high 64 bits
     quint64 hashhigh = 0;
     quint64 fuzzy = 0; // digest of the fuzzy samples; 0: not known
+    // The checksums above are known: the file was read whole. False for a
+    // file of which only the fuzzy samples were read.
+    bool whole = true;
     friend bool operator==(const CachedChecksums&, const CachedChecksums&) = default;
 };
 
@@ -43,8 +46,12 @@ class ChecksumCache {
 public:
     static QString defaultPath();                      // $XDG_CACHE_HOME/quillfen/checksums.sqlite
     static constexpr qint64 kDefaultLimit = 4'000'000; // entries (about 100 bytes each)
+    // An entry's use is recorded again only when its record is older than
+    // this, so that runs over unchanged files write almost nothing.
+    static constexpr qint64 kDefaultUseGrain = 3600; // seconds
 
-    explicit ChecksumCache(const QString& path = defaultPath(), qint64 limit = kDefaultLimit);
+    explicit ChecksumCache(const QString& path = defaultPath(), qint64 limit = kDefaultLimit,
+                           qint64 useGrain = kDefaultUseGrain);
     ~ChecksumCache(); // stores what is pending
     ChecksumCache(const ChecksumCache&) = delete;
     ChecksumCache& operator=(const ChecksumCache&) = delete;
@@ -65,9 +72,12 @@ private:
     bool openDatabase(const QByteArray& file);
     void closeDatabase();
     bool execute(const char* sql);
+    void joinBatch(); // statements run in batches of one transaction
 
     QString m_path;
     qint64 m_limit;
+    qint64 m_useGrain;
+    qint64 m_entries = 0; // at least the entries there are
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_find = nullptr;
     sqlite3_stmt* m_store = nullptr;

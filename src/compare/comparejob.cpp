@@ -1,5 +1,7 @@
 #include "compare/comparejob.h"
 
+#include "compare/checksumcache.h"
+
 namespace quillfen {
 
 using namespace Qt::StringLiterals;
@@ -51,6 +53,7 @@ SeenFile ResultListSource::seenBefore(qint64 k) const {
     seen.size = row.size;
     seen.mtime = row.mtime;
     seen.mtimensec = row.mtimensec;
+    seen.ctimens = row.ctimens;
     return seen;
 }
 
@@ -83,6 +86,7 @@ ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept,
             row.size = seen.size;
             row.mtime = seen.mtime;
             row.mtimensec = seen.mtimensec;
+            row.ctimens = seen.ctimens;
             row.dateform = DateForm::General;
         }
         row.subgroupstart = lastPass && item.subgroupstart;
@@ -95,7 +99,16 @@ CompareJobResult runComparison(CompareJobInput input, AppState& status) {
     CompareJobResult result;
     result.curstep = input.curstep;
     result.compareplan = input.plan;
-    const ReadControl control{&status.stopflag, &status, input.gentle, input.files};
+    ReadControl control{&status.stopflag, &status, input.gentle, input.files};
+    // Checksums kept from the file system cannot stand for a file access of
+    // its own, which reads differently.
+    std::optional<ChecksumCache> cache;
+    const bool reads =
+        input.plan.contains(u'2') || input.plan.contains(u'3') || input.plan.contains(u'4');
+    if (!input.cachepath.isEmpty() && !input.files && reads)
+        cache.emplace(input.cachepath);
+    if (cache && cache->isOpen())
+        control.cache = &*cache;
     QString planleft = input.plan;
     ResultList list = std::move(input.list);
     // Small files the fuzzy pass read whole, for a bytewise pass right after it.

@@ -20,6 +20,7 @@ struct CompareJobInput {
     int curstep = 0; // advanced by one for every pass
     int totalsteps = 0;
     const FileAccess* files = nullptr; // null: the file system itself
+    QString cachepath;                 // the checksum cache to use and fill; empty: none
 };
 
 struct CompareJobResult {

@@ -1,10 +1,12 @@
 #include "compare/passes.h"
 
+#include "compare/checksumcache.h"
 #include "core/format.h"
 #include "core/resultlist.h"
 #include "platform/filename.h"
 #include "platform/folder.h"
 
+#include <QDateTime>
 #include <QHash>
 #include <QSet>
 #include <algorithm>
@@ -74,6 +76,22 @@ public:
         seen.size = info.size;
         seen.mtime = info.mtime;
         seen.mtimensec = info.mtimensec;
+        seen.ctimens = platform::nanoseconds(info.ctime, info.ctimensec);
+        return true;
+    }
+
+    // The facts of the file by its name, without opening it: for files whose
+    // checksums an earlier run kept. False as open() would be.
+    bool stat(const RunFile& run, platform::FileInfo& info, SeenFile& seen) {
+        const Cached* cached = folderOf(run);
+        if (!cached || run.name.isEmpty() || run.name.contains(u'/'))
+            return false;
+        info = cached->folder.entryInfo(run.name);
+        if (!info.isRegular() || (run.id != platform::FileIdentity() && info.id != run.id))
+            return false;
+        seen = factsOf(info);
+        seen.folderid = cached->id;
+        seen.stated = true;
         return true;
     }
 
@@ -118,6 +136,7 @@ private:
         facts.size = info.isRegular() ? info.size : -1;
         facts.mtime = info.mtime;
         facts.mtimensec = info.mtimensec;
+        facts.ctimens = platform::nanoseconds(info.ctime, info.ctimensec);
         return facts;
     }
 
@@ -194,15 +213,62 @@ private:
 
 // The fuzzy samples of a whole file, as readFuzzySamples reads them.
 void samplesOf(const QByteArray& content, QByteArray& samples) {
-    samples.clear();
-    const qint64 length = content.size();
-    if (length == 0)
-        return;
-    const qint64 step = fuzzyStep(length);
-    for (int k = 0; k < fuzzySamplesFor(length); ++k) {
-        const qint64 at = step - 1 + k * step;
-        samples.append(content.constData() + at, qsizetype(qMin(fuzzySampleLength, length - at)));
+    FuzzySampler sampler(content.size());
+    sampler.feed(0, content.constData(), content.size());
+    samples = sampler.samples();
+}
+
+// The checksums an earlier run kept for the file, when every fact they were
+// kept under still holds; seen then gets the facts they were found by. The
+// facts the scan or the pass before saw are as good as a look now (and cost
+// nothing); where they are not known, the name is looked at.
+std::optional<CachedChecksums> cachedSums(const RunFile& run, SeenFile& seen,
+                                          const ReadControl& control, PassFiles& opener) {
+    if (!control.cache)
+        return std::nullopt;
+    SeenFile facts = run.before;
+    CacheKey key;
+    if (facts.ctimens > 0 && facts.size >= 0 && run.id != platform::FileIdentity() &&
+        facts.id == run.id && run.folderid != platform::FileIdentity() &&
+        facts.folderid == run.folderid) {
+        key = {facts.id.device,
+               facts.id.inode,
+               facts.size,
+               facts.mtime,
+               facts.mtimensec,
+               facts.ctimens / 1'000'000'000,
+               quint32(facts.ctimens % 1'000'000'000)};
+        facts.stated = true;
+    } else {
+        platform::FileInfo info;
+        if (!opener.stat(run, info, facts))
+            return std::nullopt;
+        key = CacheKey::of(info);
     }
+    auto sums = control.cache->find(key);
+    if (sums)
+        seen = facts;
+    return sums;
+}
+
+// Seconds a file's change time must lie before its read began for its
+// checksums to be kept: a write in the same tick of a coarse file-system
+// clock (two seconds on FAT) would not move the change time.
+constexpr qint64 settledNanoseconds = 3'000'000'000;
+
+// Now, as file times are given.
+qint64 nowNanoseconds() {
+    return QDateTime::currentMSecsSinceEpoch() * 1'000'000;
+}
+
+// Keeps the checksums of a file read whole from its start to its end (or
+// only its fuzzy digest), unless it changed so recently that a later write
+// might not show.
+void keepSums(const ReadControl& control, const platform::FileInfo& opened,
+              const CachedChecksums& sums, qint64 readStart) {
+    if (control.cache &&
+        platform::nanoseconds(opened.ctime, opened.ctimensec) < readStart - settledNanoseconds)
+        control.cache->store(CacheKey::of(opened), sums);
 }
 
 // wholes, when given, gets the whole content of small files (room bytes in
@@ -213,12 +279,27 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
     ClassNumbers<QByteArray> numbers;
     QByteArray key;
     QByteArray samples;
+    // With a cache, files are told apart by the digest of their samples, the
+    // one form the cache holds them in.
+    const qint64 readStart = nowNanoseconds();
+    auto setKey = [&](qint64 length, quint64 digest) {
+        key.resize(2 * sizeof(qint64));
+        std::memcpy(key.data(), &length, sizeof(qint64));
+        std::memcpy(key.data() + sizeof(qint64), &digest, sizeof(quint64));
+    };
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (control.stopRequested())
             return false;
+        setGroupDone(status, qint64(i) + 1);
+        if (const auto sums = cachedSums(files[i], seen[i], control, opener);
+            sums && sums->fuzzy != 0) {
+            setKey(seen[i].size, sums->fuzzy);
+            classes[i] = numbers.classOf(key);
+            continue;
+        }
+        seen[i] = SeenFile();
         if (control.gentle && !control.pause(gentlePauseMs))
             return false;
-        setGroupDone(status, qint64(i) + 1);
         platform::InputFile file;
         if (!opener.open(files[i], file, seen[i]))
             continue;
@@ -236,9 +317,18 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         }
         if (!sampled && !readFuzzySamples(file, path, length, samples, control))
             continue;
-        key.resize(sizeof(qint64));
-        std::memcpy(key.data(), &length, sizeof(qint64));
-        key += samples;
+        if (control.cache) {
+            const quint64 digest = fuzzyDigest(length, samples);
+            setKey(length, digest);
+            CachedChecksums sums;
+            sums.fuzzy = digest;
+            sums.whole = false;
+            keepSums(control, file.openedInfo(), sums, readStart);
+        } else {
+            key.resize(sizeof(qint64));
+            std::memcpy(key.data(), &length, sizeof(qint64));
+            key += samples;
+        }
         classes[i] = numbers.classOf(key);
     }
     return true;
@@ -263,6 +353,7 @@ struct CrcKey {
     qint64 length = 0;
     quint32 crc = 0;
     quint64 check = 0;
+    quint64 checkhigh = 0;
     friend bool operator==(const CrcKey&, const CrcKey&) = default;
 };
 size_t qHash(const CrcKey& key, size_t seed = 0) {
@@ -273,20 +364,34 @@ bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
                  std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
                  PassFiles& opener) {
     ClassNumbers<CrcKey> numbers;
+    const qint64 readStart = nowNanoseconds();
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (control.stopRequested())
             return false;
         setGroupDone(status, qint64(i) + 1);
+        if (const auto sums = cachedSums(files[i], seen[i], control, opener); sums && sums->whole) {
+            classes[i] =
+                numbers.classOf({seen[i].size, sums->crc32, sums->hashlow, sums->hashhigh});
+            continue;
+        }
+        seen[i] = SeenFile();
         if (control.gentle && !control.pause(gentlePauseMs))
             return false;
         platform::InputFile file;
         if (!opener.open(files[i], file, seen[i]))
             continue;
-        const FileCrc crc = readFileCrc(file, files[i].path(), control);
+        FuzzySampler sampler(control.cache ? seen[i].size : 0);
+        const FileCrc crc =
+            readFileCrc(file, files[i].path(), control, control.cache ? &sampler : nullptr);
         if (crc.status == FileCrc::Stopped)
             return false;
-        if (crc.status == FileCrc::Done && crc.bytes == seen[i].size)
-            classes[i] = numbers.classOf({seen[i].size, crc.crc, crc.check});
+        if (crc.status == FileCrc::Done && crc.bytes == seen[i].size) {
+            classes[i] = numbers.classOf({seen[i].size, crc.crc, crc.check, crc.checkhigh});
+            keepSums(control, file.openedInfo(),
+                     {crc.crc, crc.check, crc.checkhigh,
+                      fuzzyDigest(seen[i].size, sampler.samples()), true},
+                     readStart);
+        }
     }
     return true;
 }
@@ -306,6 +411,9 @@ public:
           m_opener(opener), m_open(files.size()), m_opened(files.size(), false) {}
 
     bool run();
+    // The same when the files are already parted into groups that no file
+    // of another group can equal.
+    bool runParted(std::vector<std::vector<int>> groups);
 
 private:
     struct Work {
@@ -406,8 +514,17 @@ bool ByteSplitter::run() {
     std::vector<std::vector<int>> groups;
     if (!hashAll(groups))
         return false;
+    return runParted(std::move(groups));
+}
+
+bool ByteSplitter::runParted(std::vector<std::vector<int>> groups) {
+    m_window = qBound<qint64>(2, m_opener.fileWindow(), windowCap);
     for (std::vector<int>& group : groups) {
-        if (qint64(group.size()) <= m_window) {
+        if (group.size() == 1) {
+            settle(group.front(), -1);
+        } else if (group.empty()) {
+            continue;
+        } else if (qint64(group.size()) <= m_window) {
             if (!splitAll(std::move(group)))
                 return false;
         } else if (!compareInBatches(std::move(group))) {
@@ -777,6 +894,33 @@ private:
     const std::vector<TableEntry>& m_table;
 };
 
+// The files of a run parted by the checksums an earlier run kept, when it
+// kept them for every file: files with different checksums differ, so only
+// files of one part need their bytes compared (the bytes still decide).
+std::optional<std::vector<std::vector<int>>>
+cachedGroups(const std::vector<RunFile>& files, const ReadControl& control, PassFiles& opener) {
+    if (!control.cache)
+        return std::nullopt;
+    std::vector<std::vector<int>> groups;
+    QHash<CrcKey, std::size_t> groupOf;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (control.stopRequested())
+            return std::nullopt;
+        SeenFile facts;
+        const auto sums = cachedSums(files[i], facts, control, opener);
+        if (!sums || !sums->whole)
+            return std::nullopt;
+        const CrcKey key{facts.size, sums->crc32, sums->hashlow, sums->hashhigh};
+        auto it = groupOf.constFind(key);
+        if (it == groupOf.constEnd()) {
+            it = groupOf.insert(key, groups.size());
+            groups.emplace_back();
+        }
+        groups[*it].push_back(int(i));
+    }
+    return groups;
+}
+
 QString runText(qint64 files, qint64 size) {
     const double megabytes = roundHalfEven(double(size) * double(files) / 1000000.0, 2);
     return QString::number(files) + u" files compared. "_s + generalNumberText(megabytes) +
@@ -808,6 +952,9 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
         if (std::all_of(files.begin(), files.end(), [](const RunFile& f) { return f.content; })) {
             classifyCarried(files, classes, seen, control, status);
             done = !control.stopRequested();
+        } else if (auto groups = cachedGroups(files, control, opener)) {
+            done = ByteSplitter(files, classes, seen, control, status, opener)
+                       .runParted(std::move(*groups));
         } else {
             done = ByteSplitter(files, classes, seen, control, status, opener).run();
         }
@@ -830,7 +977,8 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
         const int cls = classes[i];
-        if (cls >= 0 && members[std::size_t(cls)] >= 2 && !opener.unchanged(files[i], seen[i]))
+        if (cls >= 0 && members[std::size_t(cls)] >= 2 && !seen[i].stated &&
+            !opener.unchanged(files[i], seen[i]))
             classes[i] = -1;
     }
     return true;

@@ -50,6 +50,10 @@ struct SeenFile {
     qint64 size = -1; // -1: not read
     qint64 mtime = 0;
     quint32 mtimensec = 0;
+    qint64 ctimens = 0; // the change time in nanoseconds; 0: not known
+    // Known from a look at the name alone (its checksums were kept by an
+    // earlier run): nothing was read that could have changed meanwhile.
+    bool stated = false;
 };
 
 // A file of a size run as a pass reaches it: by its folder and its name.

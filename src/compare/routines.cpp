@@ -205,7 +205,41 @@ FileCrc fileCrc32(const QString& path, const ReadControl& control) {
     return readFileCrc(file, path, control);
 }
 
-FileCrc readFileCrc(platform::InputFile& file, const QString& path, const ReadControl& control) {
+FuzzySampler::FuzzySampler(qint64 length) {
+    if (length <= 0)
+        return;
+    m_step = fuzzyStep(length);
+    const int count = fuzzySamplesFor(length);
+    qint64 total = 0;
+    for (int k = 0; k < count; ++k) {
+        const qint64 at = m_step - 1 + k * m_step;
+        const qint64 size = qMax<qint64>(0, qMin(fuzzySampleLength, length - at));
+        m_slots.push_back({at, size});
+        total += size;
+    }
+    m_samples = QByteArray(qsizetype(total), '\0');
+}
+
+void FuzzySampler::feed(qint64 offset, const char* data, qint64 count) {
+    qint64 place = 0; // where the slot's bytes go in m_samples
+    for (const auto& [at, size] : m_slots) {
+        const qint64 from = qMax(at, offset);
+        const qint64 to = qMin(at + size, offset + count);
+        if (from < to)
+            std::memcpy(m_samples.data() + place + (from - at), data + (from - offset),
+                        std::size_t(to - from));
+        place += size;
+    }
+}
+
+quint64 fuzzyDigest(qint64 length, const QByteArray& samples) {
+    const quint64 digest =
+        XXH3_64bits_withSeed(samples.constData(), std::size_t(samples.size()), quint64(length));
+    return digest == 0 ? 1 : digest;
+}
+
+FileCrc readFileCrc(platform::InputFile& file, const QString& path, const ReadControl& control,
+                    FuzzySampler* sampler) {
     FileCrc result;
     const qint64 length = file.openedInfo().size;
     if (length > crcBlockLength)
@@ -213,7 +247,7 @@ FileCrc readFileCrc(platform::InputFile& file, const QString& path, const ReadCo
     const auto buffer = std::make_unique<char[]>(crcBlockLength);
     std::unique_ptr<XXH3_state_t, decltype(&XXH3_freeState)> state(nullptr, &XXH3_freeState);
     quint32 c = 0xFFFFFFFFu;
-    quint64 check = XXH3_64bits("", 0);
+    XXH128_hash_t check = XXH3_128bits("", 0);
     bool whole = false; // the first read held the whole file
     qint64 offset = 0;
     for (;;) {
@@ -231,24 +265,29 @@ FileCrc readFileCrc(platform::InputFile& file, const QString& path, const ReadCo
         if (whole)
             return result; // it grew while it was read
         c = crc32Update(c, buffer.get(), size_t(got));
+        if (sampler)
+            sampler->feed(offset, buffer.get(), got);
         if (offset == 0 && got < crcBlockLength) {
             // The whole file in one read (most files): no running state.
-            check = XXH3_64bits(buffer.get(), size_t(got));
+            check = XXH3_128bits(buffer.get(), size_t(got));
             whole = true;
         } else {
             if (!state) {
                 state.reset(XXH3_createState());
                 if (!state)
                     return result;
-                XXH3_64bits_reset(state.get());
+                XXH3_128bits_reset(state.get());
             }
-            XXH3_64bits_update(state.get(), buffer.get(), size_t(got));
+            XXH3_128bits_update(state.get(), buffer.get(), size_t(got));
         }
         offset += got;
     }
+    if (state)
+        check = XXH3_128bits_digest(state.get());
     result.status = FileCrc::Done;
     result.crc = c ^ 0xFFFFFFFFu;
-    result.check = state ? XXH3_64bits_digest(state.get()) : check;
+    result.check = check.low64;
+    result.checkhigh = check.high64;
     result.bytes = offset;
     return result;
 }

@@ -10,8 +10,12 @@
 #include <QByteArray>
 #include <QString>
 #include <atomic>
+#include <utility>
+#include <vector>
 
 namespace quillfen {
+
+class ChecksumCache;
 
 // How the comparison reaches files. The default goes straight to the platform
 // layer; tests derive from it to make chosen files fail, which permissions
@@ -42,6 +46,8 @@ struct ReadControl {
     AppState* counters = nullptr;                // kbdone grows here when set
     bool gentle = false;                         // CPU-gentle pauses
     const FileAccess* files = nullptr;           // null: the file system itself
+    // Checksums of files read whole by earlier runs; null: none kept.
+    ChecksumCache* cache = nullptr;
 
     bool stopRequested() const { return stopflag && stopflag->load(std::memory_order_relaxed); }
     void countRead(qint64 bytes) const {
@@ -85,19 +91,41 @@ bool fileavailable(const QString& path, const ReadControl& control = {});
 // file cannot be opened or read; empty when a stop request ended the read.
 QString filecrc(const QString& path, const ReadControl& control = {});
 
+// Gathers the fuzzy samples of a file of the given length from blocks of it
+// read in any order, so that a pass reading the whole file learns them
+// without reading them apart. The samples are laid out as readFuzzySamples
+// gives them.
+class FuzzySampler {
+public:
+    explicit FuzzySampler(qint64 length);
+    void feed(qint64 offset, const char* data, qint64 count);
+    const QByteArray& samples() const { return m_samples; }
+
+private:
+    qint64 m_step = 1;
+    std::vector<std::pair<qint64, qint64>> m_slots; // file offset, length
+    QByteArray m_samples;
+};
+
+// A 64-bit digest of a file's length and fuzzy samples, never 0 (0 stands
+// for "not known" where digests are stored).
+quint64 fuzzyDigest(qint64 length, const QByteArray& samples);
+
 // The CRC-32 of a whole file read in blocks of 32,767 bytes, and from the same
-// read a 64-bit XXH3: CRC-32 alone is easily matched by files that differ, so
+// read a 128-bit XXH3: CRC-32 alone is easily matched by files that differ, so
 // two files count as equal only when both checksums are.
 struct FileCrc {
     enum Status { Done, Failed, Stopped } status = Failed;
     quint32 crc = 0;
-    quint64 check = 0; // XXH3-64 of the same bytes
-    qint64 bytes = 0;  // bytes read
+    quint64 check = 0;     // XXH3-128 of the same bytes, low 64 bits
+    quint64 checkhigh = 0; // and high 64 bits
+    qint64 bytes = 0;      // bytes read
 };
 FileCrc fileCrc32(const QString& path, const ReadControl& control = {});
-// The same for a file already open, read from its start to its end.
-FileCrc readFileCrc(platform::InputFile& file, const QString& path,
-                    const ReadControl& control = {});
+// The same for a file already open, read from its start to its end; sampler,
+// when given, gets the fuzzy samples from the same read.
+FileCrc readFileCrc(platform::InputFile& file, const QString& path, const ReadControl& control = {},
+                    FuzzySampler* sampler = nullptr);
 QString crcText(quint32 crc);
 
 // The fuzzy samples of one open file of the given length, one after another

@@ -42,6 +42,9 @@ struct ResultEntry {
     RowColour colour = RowColour::Black;
     bool subgroupstart = false; // first file of a sub-group found by the last comparison pass
     quint32 mtimensec = 0;      // nanoseconds of mtime
+    // The change time as the scan or the last comparison pass saw it, in
+    // nanoseconds since the epoch; 0: not known. Every write moves it.
+    qint64 ctimens = 0;
     // Which file the row stands for: the one the scan listed or the last
     // comparison pass read, in the folder the scan entered. A row is acted on
     // only while its name still leads to that file in that folder.

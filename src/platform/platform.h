@@ -51,6 +51,11 @@ struct FileInfo {
     bool isRegular() const { return type == FileType::Regular; }
 };
 
+// A time of seconds and nanoseconds as nanoseconds since the epoch (to 2262).
+constexpr qint64 nanoseconds(qint64 seconds, quint32 nanos) {
+    return seconds * 1'000'000'000 + qint64(nanos);
+}
+
 // Facts about a path; symbolic links are reported as such, never followed.
 FileInfo fileInfo(const QString& path);
 

@@ -41,6 +41,7 @@ struct CandidateFile {
     qint64 mtime = 0; // from the same query as the size
     quint64 inode = 0;
     quint64 device = 0;
+    qint64 ctimens = 0;
 };
 
 // Ranges of candpaths recorded from one listing of a folder.
@@ -279,7 +280,8 @@ private:
         }
         m_store.candsizes.push_back(info.size);
         m_store.candpaths.push_back({std::move(name), quint32(folderIndex), info.mtimensec,
-                                     info.mtime, info.id.inode, info.id.device});
+                                     info.mtime, info.id.inode, info.id.device,
+                                     platform::nanoseconds(info.ctime, info.ctimensec)});
         m_state.filesfound.fetch_add(1, std::memory_order_relaxed);
     }
 
@@ -418,6 +420,7 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
         entry.size = sizes[k];
         entry.mtime = file.mtime;
         entry.mtimensec = file.mtimensec;
+        entry.ctimens = file.ctimens;
         entry.id = {file.device, file.inode};
         entry.folderid = store.folderids[file.folder];
         entry.dateform = DateForm::Scan;

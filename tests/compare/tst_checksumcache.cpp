@@ -125,8 +125,8 @@ void ChecksumCacheTest::theLimitDropsTheEntriesUsedLongestAgo() {
         for (quint64 k = 0; k < 100; ++k)
             cache.store(key(k), kSums);
     }
-    QTest::qSleep(1100); // a later run, a later use stamp
-    ChecksumCache cache(path, 100);
+    QTest::qSleep(1100);               // a later run, a later use stamp
+    ChecksumCache cache(path, 100, 0); // every use recorded
     QVERIFY(cache.find(key(7)));
     for (quint64 k = 100; k < 120; ++k)
         cache.store(key(k), kSums);
