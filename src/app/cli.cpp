@@ -12,6 +12,7 @@
 #include "fileops/undo.h"
 #include "platform/filename.h"
 #include "platform/folder.h"
+#include "platform/folders.h"
 #include "platform/limits.h"
 #include "platform/platform.h"
 #include "results/keeprules.h"
@@ -27,16 +28,6 @@ using namespace quillfen;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QString currentFolder() {
-    std::vector<char> buffer(4096);
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE)
-            return u"/"_s;
-        buffer.resize(buffer.size() * 2);
-    }
-    return platform::decodeFileName(buffer.data(), qsizetype(std::strlen(buffer.data())));
-}
 
 void printLine(const QByteArray& line) {
     const QByteArray text = line + '\n';
@@ -235,7 +226,7 @@ int main(int argc, char** argv) {
 
     QString error;
     const std::optional<cli::Options> options =
-        cli::parseArguments(arguments, currentFolder(), error);
+        cli::parseArguments(arguments, platform::currentFolder(), error);
     if (!options) {
         printError(error);
         std::fputs("Try 'quillfen-cli --help'.\n", stderr);

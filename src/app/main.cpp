@@ -1,4 +1,6 @@
-// quillfen: the desktop program. It takes no arguments.
+// quillfen: the desktop program. Its one optional argument is a results
+// file (saved by the window or written by quillfen-cli --json) to open, so
+// that a file manager can open one with it.
 //
 // QUILLFEN_SCREENSHOT_SCAN=<folder> is for the screenshot script only: once
 // the window is up, the folder is added to the paths to scan and the Scan
@@ -7,6 +9,8 @@
 #include "core/appstate.h"
 #include "core/systemfacts.h"
 #include "core/version.h"
+#include "platform/filename.h"
+#include "platform/folders.h"
 #include "platform/limits.h"
 #include "scan/scanoptions.h"
 #include "ui/dialoghost.h"
@@ -15,6 +19,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -27,10 +32,25 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName(u"quillfen"_s);
     QApplication::setWindowIcon(quillfen::ui::applicationIcon());
 
+    // The name as its bytes: a results file in a folder that is not UTF-8 opens too.
+    QString resultsFile;
+    if (argc > 2)
+        std::fputs("quillfen: only one results file can be opened; the first is\n", stderr);
+    if (argc > 1)
+        resultsFile = quillfen::platform::decodeFileName(argv[1], qstrlen(argv[1]));
+
     quillfen::AppState state;
     quillfen::ui::MainWindow window(state);
-    const bool wizard = window.load(quillfen::SystemFacts::current());
+    const bool wizard = window.load(quillfen::SystemFacts::current()) && resultsFile.isEmpty();
     window.show();
+    if (!resultsFile.isEmpty()) {
+        QTimer::singleShot(0, &window, [&window, resultsFile] {
+            // A name relative to where the program was started from.
+            window.openResultsFile(resultsFile.startsWith(u'/')
+                                       ? resultsFile
+                                       : quillfen::platform::currentFolder() + u'/' + resultsFile);
+        });
+    }
     if (wizard) {
         // Shown once the event loop runs, modal over the main window.
         QTimer::singleShot(0, &window, [&window] { window.dialogHost().showWizard(); });

@@ -1,5 +1,6 @@
 #include "compare/comparecontroller.h"
 
+#include "compare/checksumcache.h"
 #include "compare/grouping.h"
 #include "core/busy.h"
 
@@ -79,6 +80,8 @@ bool CompareController::start() {
     input->curstep = m_state.curstep;
     input->totalsteps = m_state.totalsteps;
     input->files = m_files;
+    if (m_state.settings.checksumcache)
+        input->cachepath = ChecksumCache::defaultPath();
     auto result = std::make_shared<CompareJobResult>();
     AppState* state = &m_state;
     m_runner.start([input, result, state] { *result = runComparison(std::move(*input), *state); },
@@ -89,6 +92,7 @@ bool CompareController::start() {
 void CompareController::finish(CompareJobResult& result) {
     m_state.curstep = result.curstep;
     m_state.compareplan = result.compareplan;
+    m_state.plandone = result.stopped ? QString() : result.plandone;
 
     if (result.stopped) {
         m_state.resultlist.clear();

@@ -38,7 +38,8 @@ struct SettingsDialogState {
     int bytewise = 0;
     int gentle = 0;
     int autoselectbox = 1;
-    QString editorprogram; // the editor field; viewerpath follows it only through Browse
+    QString editorprogram;     // the editor field; viewerpath follows it only through Browse
+    bool checksumcache = true; // keep and use checksums of files read whole
     // The pattern editor: the pattern-list row opened by Edit, and the
     // pattern last chosen in its list (-1: none since opening, Remove or Clear).
     int editingrow = -1;
@@ -76,6 +77,7 @@ struct AppState {
     std::atomic<bool> stopflag{true};
     bool scanconfirmed = false;
     QString compareplan;
+    QString plandone; // codes of the passes the last comparison ran ("" after a scan)
     int totalsteps = 1;
     int curstep = 1;
     bool scanstartscompare = false;

@@ -21,6 +21,9 @@ const QString skipExtensionsOpen = u"<skipextensions>"_s;
 const QString skipExtensionsClose = u"</skipextensions>"_s;
 const QString patternsOpen = u"<prepat>"_s;
 const QString patternsClose = u"</prepat>"_s;
+// After the lists, and only when the checksum cache is off: files of
+// earlier versions end with the lists and keep the cache on.
+const QString noChecksumCache = u"<nochecksumcache>"_s;
 
 // The file's lines, each decoded so that file-name bytes survive. Lines end
 // in CR LF; a bare LF is taken as well, so a file edited elsewhere still reads.
@@ -158,9 +161,12 @@ bool applySettings(AppState& state, LineReader& reader) {
         return false;
     settings.editorprogram = line;
 
-    return readCheckedBlock(reader, skipFoldersClose, settings.skipfolderlist) &&
-           readCheckedBlock(reader, skipExtensionsClose, settings.skipextlist) &&
-           readPatternBlock(reader, settings.patternlists);
+    if (!readCheckedBlock(reader, skipFoldersClose, settings.skipfolderlist) ||
+        !readCheckedBlock(reader, skipExtensionsClose, settings.skipextlist) ||
+        !readPatternBlock(reader, settings.patternlists))
+        return false;
+    settings.checksumcache = !(reader.next(line) && line == noChecksumCache);
+    return true;
 }
 
 // The print rule for numbers: a blank or "-", the shortest decimal form with
@@ -215,6 +221,8 @@ QByteArray settingsBytes(const AppState& state) {
             line(entry.name + u'|' + entry.patterns);
     }
     line(patternsClose);
+    if (!settings.checksumcache)
+        line(noChecksumCache);
     return bytes;
 }
 

@@ -19,6 +19,9 @@ FileOpResult makeFolders(const QString& folder, unsigned mode = 0777);
 // XDG_STATE_HOME, say); with a trailing "/".
 QString userFolder(const char* variable, const QString& fallback);
 
+// The process's working folder (without a trailing "/"; "/" when unknown).
+QString currentFolder();
+
 // True when folder exists and the user may create files in it.
 bool isWritableFolder(const QString& folder);
 

@@ -73,6 +73,7 @@ void ScanController::starter() {
     m_frontend.setNoticeVisible(Notice::Preview, false);
     m_state.labeldef1 = u"0"_s;
     m_state.labelposs1 = u"0"_s;
+    m_state.plandone.clear();
     m_state.labelmbselected1 = u"0 MB"_s;
     m_state.mbselected = 0;
     m_state.resultlist = {};

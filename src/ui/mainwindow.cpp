@@ -5,6 +5,7 @@
 #include "core/startup.h"
 #include "core/status.h"
 #include "fileops/operations.h"
+#include "fileops/savedresults.h"
 #include "fileops/undo.h"
 #include "platform/platform.h"
 #include "ui/commandbutton.h"
@@ -140,6 +141,10 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     m_listCommands = new ResultListCommands(m_state, *this, m_view, m_model);
     connect(m_listCommands, &ResultListCommands::pointerMoved, this,
             [this] { highlightcommand(-1); });
+    connect(m_listCommands, &ResultListCommands::saveResultsRequested, this,
+            &MainWindow::saveResults);
+    connect(m_listCommands, &ResultListCommands::openResultsRequested, this,
+            &MainWindow::openResults);
 
     m_working = new WorkingPanel(this);
     m_working->hide();
@@ -404,6 +409,41 @@ void MainWindow::showBusy(bool busy) {
         }
         m_focusBeforeBusy = nullptr;
     }
+}
+
+namespace {
+const QString resultsFilter = u"Quillfen results (*.json);;All files (*)"_s;
+} // namespace
+
+bool MainWindow::saveResults() {
+    if (m_busy)
+        return false;
+    QString path = m_choosers->chooseSaveFile(this, u"Save results"_s, resultsFilter);
+    if (path.isEmpty())
+        return false;
+    // A name typed without an extension gets the one the open dialog looks for.
+    if (!path.mid(path.lastIndexOf(u'/') + 1).contains(u'.'))
+        path += u".json"_s;
+    return saveresults(m_state, *this, path, m_status->labeltime1->text());
+}
+
+bool MainWindow::openResults() {
+    if (m_busy)
+        return false;
+    const QString path = m_choosers->chooseOpenFile(this, u"Open results"_s, resultsFilter);
+    return !path.isEmpty() && openResultsFile(path);
+}
+
+bool MainWindow::openResultsFile(const QString& path) {
+    if (m_busy)
+        return false;
+    const std::optional<QString> timespent = openresults(m_state, *this, path);
+    if (!timespent)
+        return false;
+    m_status->labeltime1->setText(timespent->isEmpty() ? u"00:00:00"_s : *timespent);
+    refreshStatus();
+    refreshUndo();
+    return true;
 }
 
 void MainWindow::setNoticeVisible(Notice notice, bool visible) {

@@ -77,6 +77,12 @@ public:
     void highlightcommand(int command);
     // Opens the help page with the desktop's browser.
     void opensupport();
+    // "Save results..." and "Open results..." of the list's menu: a file
+    // chosen by the user; openResultsFile also opens the file the program
+    // was started with. False when nothing was saved or opened.
+    bool saveResults();
+    bool openResults();
+    bool openResultsFile(const QString& path);
     CommandButton* commandButton(int command) const;
 
     // The layout step that every resize runs.

@@ -44,6 +44,13 @@ ResultListCommands::ResultListCommands(AppState& state, Frontend& frontend, QAbs
     addCommand(u"openfolder"_s, u"Open folder"_s, &ResultListCommands::openfolder);
     addCommand(u"fileproperties"_s, u"File properties"_s, &ResultListCommands::fileproperties);
     addCommand(u"exec"_s, u"Execute.."_s, &ResultListCommands::executefile);
+    m_menu->addSeparator();
+    addCommand(u"saveresults"_s, u"Save results..."_s, &ResultListCommands::saveResultsRequested);
+    addCommand(u"openresults"_s, u"Open results..."_s, &ResultListCommands::openResultsRequested);
+    m_emptyMenu = std::make_unique<QMenu>(u"Invis"_s);
+    m_emptyMenu->setObjectName(u"invisempty"_s);
+    m_emptyMenu->setAccessibleName(u"Invis"_s);
+    m_emptyMenu->addAction(action(u"openresults"_s));
 
     // The list is never re-sorted by a column.
     if (auto* tree = qobject_cast<QTreeView*>(list))
@@ -85,8 +92,10 @@ QAction* ResultListCommands::action(const QString& name) const {
 }
 
 bool ResultListCommands::showMenu(const QPoint& globalPosition) {
-    if (m_state.resultlist.empty())
+    if (m_state.resultlist.empty()) {
+        m_emptyMenu->popup(globalPosition);
         return false;
+    }
     m_menu->popup(globalPosition);
     return true;
 }

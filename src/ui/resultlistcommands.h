@@ -34,10 +34,11 @@ public:
 
     // The menu "Invis" and its entries by their names (seldups, selalldir,
     // selmark, selinv, selall, unseldir, unsel, edit, openfolder,
-    // fileproperties, exec).
+    // fileproperties, exec, saveresults, openresults).
     QMenu* menu() const { return m_menu.get(); }
     QAction* action(const QString& name) const;
-    // Shows the menu at a screen position; false (and no menu) when the list is empty.
+    // Shows the menu at a screen position; over an empty list only a menu
+    // with "Open results..." (returns false then).
     bool showMenu(const QPoint& globalPosition);
 
     // The four file commands on the row at clickeditem.
@@ -49,6 +50,10 @@ public:
 signals:
     // The pointer moved over the list: the command bar drops its highlight.
     void pointerMoved();
+    // "Save results..." and "Open results..." were chosen; the window asks
+    // for the file.
+    void saveResultsRequested();
+    void openResultsRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -71,6 +76,7 @@ private:
     Frontend& m_frontend;
     QPointer<QAbstractItemView> m_list;
     std::unique_ptr<QMenu> m_menu;
+    std::unique_ptr<QMenu> m_emptyMenu; // over an empty list: only "Open results..."
     std::unique_ptr<DesktopLauncher> m_ownLauncher;
     FileLauncher* m_launcher;
 };

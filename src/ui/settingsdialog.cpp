@@ -1,5 +1,6 @@
 #include "ui/settingsdialog.h"
 
+#include "compare/checksumcache.h"
 #include "core/defaultlists.h"
 #include "ui/controls.h"
 
@@ -107,6 +108,21 @@ QWidget* SettingsDialog::buildStandardTab() {
             [this] { m_state.settings.gentle = m_gentle->checkState() == Qt::Checked ? 1 : 0; });
     layout->addSpacing(8);
     layout->addWidget(m_gentle);
+
+    m_checksumCache =
+        makeCheckBox(page, u"&Keep checksums of files read whole"_s, u"checksumcachebox"_s,
+                     u"A later comparison takes the checksums of unchanged files from "
+                     u"~/.cache/quillfen instead of reading them again"_s);
+    connect(m_checksumCache, &QCheckBox::clicked, this, [this] {
+        m_state.settings.checksumcache = m_checksumCache->checkState() == Qt::Checked;
+    });
+    auto* clearCache = makeButton(page, u"C&lear checksums"_s, u"clearchecksumsbutton"_s,
+                                  u"Forget the checksums kept so far"_s);
+    connect(clearCache, &QPushButton::clicked, this, &SettingsDialog::clearChecksums);
+    auto* cacheRow = new QHBoxLayout;
+    cacheRow->addWidget(m_checksumCache, 1);
+    cacheRow->addWidget(clearCache);
+    layout->addLayout(cacheRow);
 
     layout->addSpacing(8);
     layout->addWidget(makeHeading(page, u"Editor"_s, u"editorheading"_s));
@@ -362,6 +378,7 @@ void SettingsDialog::showBoxes() {
     m_crc->setCheckState(checkState(settings.crc));
     m_bytewise->setCheckState(checkState(settings.bytewise));
     m_gentle->setCheckState(checkState(settings.gentle));
+    m_checksumCache->setChecked(settings.checksumcache);
     m_autoselect->setCheckState(checkState(settings.autoselectbox));
     if (m_editorProgram->text() != settings.editorprogram)
         m_editorProgram->setText(settings.editorprogram);
@@ -442,6 +459,15 @@ void SettingsDialog::browseEditor() {
     }
     m_editorProgram->setCursorPosition(int(m_editorProgram->text().size()));
     m_state.viewerpath = m_editorProgram->text();
+}
+
+void SettingsDialog::clearChecksums() {
+    const QString path = ChecksumCache::defaultPath();
+    if (ChecksumCache::clear(path))
+        m_messages.inform(u"The checksums kept so far are forgotten."_s, MessageIcon::Information);
+    else
+        m_messages.inform(u"The checksums could not be removed: "_s + path,
+                          MessageIcon::Exclamation);
 }
 
 void SettingsDialog::addFolder() {

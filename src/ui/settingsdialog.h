@@ -53,6 +53,7 @@ private:
 
     void afterSearchClicked(AfterSearchBox box, bool ticked);
     void browseEditor();
+    void clearChecksums();
     void addFolder();
     void addExtension();
     void addPatternList();
@@ -96,6 +97,7 @@ private:
     QCheckBox* m_crc = nullptr;
     QCheckBox* m_bytewise = nullptr;
     QCheckBox* m_gentle = nullptr;
+    QCheckBox* m_checksumCache = nullptr;
     QCheckBox* m_autoselect = nullptr;
     QLineEdit* m_editorProgram = nullptr;
     QTreeWidget* m_folders = nullptr;

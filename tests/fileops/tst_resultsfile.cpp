@@ -1,4 +1,6 @@
+#include "fakefrontend.h"
 #include "fileops/recheck.h"
+#include "fileops/savedresults.h"
 #include "fixtures.h"
 #include "report/resultsfile.h"
 #include "resultrows.h"
@@ -47,6 +49,7 @@ private slots:
     void openingDropsWhatChanged();
     void damagedOrForeignFilesAreRefused_data();
     void damagedOrForeignFilesAreRefused();
+    void openedResultsReplaceTheReviewOrNothing();
 };
 
 void ResultsFileTest::savedResultsOpenAsTheyWere() {
@@ -147,6 +150,58 @@ void ResultsFileTest::damagedOrForeignFilesAreRefused() {
     QString error;
     QVERIFY(!readresults(document, error));
     QCOMPARE(error, message);
+}
+
+void ResultsFileTest::openedResultsReplaceTheReviewOrNothing() {
+    testing::TempTree tree;
+    AppState saved;
+    saved.resultlist = {rowFor(tree.writeFile(u"a/1"_s, "AAAA"), false),
+                        rowFor(tree.writeFile(u"a/2"_s, "AAAA"), true),
+                        ResultEntry::separator(),
+                        rowFor(tree.writeFile(u"b/1"_s, "BBBBBB"), true),
+                        rowFor(tree.writeFile(u"b/2"_s, "BBBBBB"), false),
+                        rowFor(tree.writeFile(u"b/3"_s, "BBBBBB"), false)};
+    saved.plandone = u"24"_s;
+    saved.filesfound = 9;
+    saved.labeldef1 = u"5"_s;
+    testing::FakeFrontend window;
+    const QString file = tree.path(u"review.json"_s);
+    QVERIFY(saveresults(saved, window, file, u"00:01:02"_s));
+
+    auto checksOf = [](const ResultList& list) {
+        QList<bool> checks;
+        for (const ResultEntry& row : list)
+            checks << row.checked;
+        return checks;
+    };
+    AppState state;
+    testing::FakeFrontend reopened;
+    QCOMPARE(openresults(state, reopened, file), std::optional<QString>(u"00:01:02"_s));
+    QCOMPARE(pathsOf(state.resultlist), pathsOf(saved.resultlist));
+    QCOMPARE(checksOf(state.resultlist), checksOf(saved.resultlist));
+    QCOMPARE(state.labeldef1, u"5"_s);
+    QCOMPARE(state.filesfound.load(), 9);
+    QVERIFY(reopened.notices[int(Notice::Completion)]);
+    QVERIFY(reopened.boxes.shown.isEmpty());
+
+    // What vanished or changed since goes, and the message counts it.
+    QVERIFY(QFile::remove(tree.path(u"a/1"_s)));
+    QVERIFY(tree.setModified(u"b/2"_s, 1000000000));
+    QVERIFY(openresults(state, reopened, file));
+    QCOMPARE(pathsOf(state.resultlist), (QStringList{tree.path(u"b/1"_s), tree.path(u"b/3"_s)}));
+    QCOMPARE(state.labeldef1, u"2"_s);
+    QCOMPARE(reopened.boxes.shown.size(), 1);
+    QCOMPARE(reopened.boxes.shown.back().text, droppedRowsMessage(1, 1));
+
+    // A damaged file leaves the review as it is.
+    QFile damaged(file);
+    QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    damaged.write("{\"format\": \"quillfen-results\", \"version\": 1, \"groups\": [");
+    damaged.close();
+    QVERIFY(!openresults(state, reopened, file));
+    QCOMPARE(pathsOf(state.resultlist), (QStringList{tree.path(u"b/1"_s), tree.path(u"b/3"_s)}));
+    QCOMPARE(reopened.boxes.shown.size(), 2);
+    QCOMPARE(reopened.boxes.shown.back().icon, MessageIcon::Critical);
 }
 
 QTEST_GUILESS_MAIN(ResultsFileTest)

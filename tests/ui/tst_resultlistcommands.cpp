@@ -81,7 +81,7 @@ void clickCheckBox(QTreeView* view, int row) {
 class ResultListCommandsTest : public QObject {
     Q_OBJECT
 private slots:
-    void menuHasElevenEntriesAndTwoSeparators();
+    void menuHasTheListEntriesThenTheResultsFileOnes();
     void rightClickShowsTheMenuOnlyOverRows();
     void clickRecordsTheClickedRow();
     void checkBoxesFollowTheSeparatorRuleAndRecount();
@@ -93,7 +93,7 @@ private slots:
     void desktopLauncherKeepsEveryByte();
 };
 
-void ResultListCommandsTest::menuHasElevenEntriesAndTwoSeparators() {
+void ResultListCommandsTest::menuHasTheListEntriesThenTheResultsFileOnes() {
     AppState state;
     testing::HostWindow window(state);
     QMenu* menu = window.commands->menu();
@@ -109,11 +109,12 @@ void ResultListCommandsTest::menuHasElevenEntriesAndTwoSeparators() {
              QStringList({u"Select duplicates"_s, u"Select all files in this directory"_s,
                           u"Select marked entries"_s, u"Select inverse"_s, u"Select all"_s, u"-"_s,
                           u"Unselect all files in this directory"_s, u"Unselect all"_s, u"-"_s,
-                          u"Edit file"_s, u"Open folder"_s, u"File properties"_s, u"Execute.."_s}));
+                          u"Edit file"_s, u"Open folder"_s, u"File properties"_s, u"Execute.."_s,
+                          u"-"_s, u"Save results..."_s, u"Open results..."_s}));
     QCOMPARE(names.filter(u"sel"_s).size() + names.filter(u"unsel"_s).size(), 7 + 2);
-    for (const QString& name :
-         {u"seldups"_s, u"selalldir"_s, u"selmark"_s, u"selinv"_s, u"selall"_s, u"unseldir"_s,
-          u"unsel"_s, u"edit"_s, u"openfolder"_s, u"fileproperties"_s, u"exec"_s})
+    for (const QString& name : {u"seldups"_s, u"selalldir"_s, u"selmark"_s, u"selinv"_s,
+                                u"selall"_s, u"unseldir"_s, u"unsel"_s, u"edit"_s, u"openfolder"_s,
+                                u"fileproperties"_s, u"exec"_s, u"saveresults"_s, u"openresults"_s})
         QVERIFY2(window.commands->action(name), qPrintable(name));
 }
 

@@ -7,8 +7,10 @@
 #include "platform/platform.h"
 
 #include <cerrno>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quillfen::platform {
 
@@ -45,6 +47,16 @@ bool isWritableFolder(const QString& folder) {
     const QByteArray path = encodeFileName(folder);
     return posix::isSystemPath(path) && isFolder(path) &&
            ::access(path.constData(), W_OK | X_OK) == 0;
+}
+
+QString currentFolder() {
+    std::vector<char> buffer(4096);
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE)
+            return QStringLiteral("/");
+        buffer.resize(buffer.size() * 2);
+    }
+    return decodeFileName(buffer.data(), qsizetype(std::strlen(buffer.data())));
 }
 
 QString userFolder(const char* variable, const QString& fallback) {

@@ -1,0 +1,126 @@
+#include "fileops/savedresults.h"
+
+#include "compare/comparecontroller.h"
+#include "compare/grouping.h"
+#include "fileops/recheck.h"
+#include "platform/fileops.h"
+#include "report/resultsfile.h"
+#include "results/selection.h"
+
+namespace quillfen {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The codes of the passes named in a results file ("fuzzy,crc" gives "23").
+QString plancodes(const QString& names) {
+    QString codes;
+    const std::pair<QString, QChar> known[] = {
+        {u"fuzzy"_s, u'2'}, {u"crc"_s, u'3'}, {u"bytewise"_s, u'4'}};
+    for (const QString& name : names.split(u',', Qt::SkipEmptyParts)) {
+        for (const auto& [word, code] : known) {
+            if (name.trimmed() == word && !codes.contains(code))
+                codes += code;
+        }
+    }
+    return codes;
+}
+
+std::optional<QByteArray> readWhole(const QString& path, QString& error) {
+    platform::InputFile file;
+    if (!file.open(path)) {
+        error = platform::errorText(file.error());
+        return std::nullopt;
+    }
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const qint64 count = file.read(buffer, sizeof buffer);
+        if (count < 0) {
+            error = platform::errorText(file.error());
+            return std::nullopt;
+        }
+        if (count == 0)
+            return bytes;
+        bytes.append(buffer, count);
+    }
+}
+
+} // namespace
+
+bool saveresults(const AppState& state, Frontend& frontend, const QString& path,
+                 const QString& timespent) {
+    QByteArray document;
+    writeresults(state.resultlist, runsummary(state, state.plandone, timespent), document);
+    const platform::FileOpResult saved = platform::saveFile(path, document);
+    if (saved.ok())
+        return true;
+    frontend.messages().inform(u"The results could not be saved to "_s + path + u"\r\n\r\n"_s +
+                                   saved.description,
+                               MessageIcon::Critical);
+    return false;
+}
+
+QString droppedRowsMessage(qint64 vanished, qint64 changed) {
+    if (vanished == 0 && changed == 0)
+        return QString();
+    return u"Since these results were saved, %1 files have vanished and %2 files have changed. "
+           "They are no longer in the list."_s.arg(vanished)
+               .arg(changed);
+}
+
+std::optional<QString> openresults(AppState& state, Frontend& frontend, const QString& path) {
+    QString error;
+    std::optional<OpenedResults> opened;
+    if (const auto bytes = readWhole(path, error))
+        opened = readresults(*bytes, error);
+    if (!opened) {
+        frontend.messages().inform(u"The results could not be opened from "_s + path +
+                                       u"\r\n\r\n"_s + error,
+                                   MessageIcon::Critical);
+        return std::nullopt;
+    }
+    RecheckedList rechecked = recheckresults(opened->list);
+    const RunSummary& run = opened->run;
+    QString plandone = plancodes(run.plan);
+    // A file written without the plan still says what its rows are.
+    if (run.definite && !plandone.contains(u'3') && !plandone.contains(u'4'))
+        plandone += u'4';
+    else if (!run.definite && plandone.isEmpty() && run.possibleduplicates > 0 &&
+             run.filescompared > 0)
+        plandone = u"2"_s;
+
+    state.resultlist = std::move(rechecked.list);
+    state.plandone = plandone;
+    state.compareplan = plandone.isEmpty() ? u"1"_s : plandone.right(1);
+    state.filesfound = run.filesfound;
+    state.filesskipped = run.filesskipped;
+    state.filesunreadable = run.filesunreadable;
+    state.kbdone = run.kbdone * 10000;
+    state.filescompared = run.filescompared;
+    state.labeldef1 = u"0"_s;
+    state.labelposs1 = u"0"_s;
+    state.clickeditem = 0;
+
+    frontend.setNoticeVisible(Notice::Completion, false);
+    frontend.setNoticeVisible(Notice::Warning, false);
+    coloritems(state, frontend);
+    if (state.resultlist.empty())
+        frontend.resultListReset(); // coloritems leaves an empty list alone
+    const qsizetype named = countnamedrows(state.resultlist);
+    if (setDuplicateCounters(state, plandone, named)) {
+        const bool definite = verdictOf(plandone) == RunVerdict::Definite;
+        frontend.setNoticeVisible(definite ? Notice::Completion : Notice::Warning, true);
+    } else {
+        state.labelposs1 = QString::number(named); // a scan's list, not compared
+    }
+    recountselected(state, frontend);
+    frontend.statusChanged();
+    const QString dropped = droppedRowsMessage(rechecked.vanished, rechecked.changed);
+    if (!dropped.isEmpty())
+        frontend.messages().inform(dropped, MessageIcon::Information);
+    return run.timespent;
+}
+
+} // namespace quillfen
