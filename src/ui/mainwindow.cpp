@@ -362,7 +362,14 @@ void MainWindow::highlightcommand(int command) {
 }
 
 void MainWindow::opensupport() {
-    openAddress(helpPageUrl());
+    const QUrl page = helpPageUrl();
+    QPointer<MainWindow> self(this);
+    openAddress(page, [self, page] {
+        if (self)
+            self->messages().inform(crlfJoin({u"No program could open the help page:"_s, QString(),
+                                              page.toDisplayString(QUrl::PreferLocalFile)}),
+                                    MessageIcon::Exclamation);
+    });
 }
 
 void MainWindow::showBusy(bool busy) {
