@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
     state.exportsettings.allentries = true;
     ReportJobResult written;
     timed("HTML report of every entry, written", [&] {
-        written = writereportfile(report, state.resultlist, state.exportsettings, helppageurl());
+        written =
+            writereportfile(report, state.resultlist, state.exportsettings, reportwebaddress());
     });
     std::printf("report: %lld entries, %lld bytes, %s\n", static_cast<long long>(written.count),
                 static_cast<long long>(QFileInfo(report).size()),

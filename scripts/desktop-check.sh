@@ -6,7 +6,9 @@
 #   - checks geometry with xwininfo: the window fits the screen, an edge drag
 #     ends with the release (moving the pointer afterwards leaves the window
 #     where it is), each dialog lies inside the screen and opens centred on
-#     the main window, Select files keeps its height after show/hide advanced;
+#     the main window, Select files keeps its height after show/hide advanced,
+#     the warning notice after a scan ends above the window's bottom edge,
+#     Support says so when no program can open the help page;
 #   - saves a picture of every dialog in docs/screenshots/<name>-<scale>x.png.
 # Exits non-zero when a check fails. Not part of ./test.sh: it needs an X
 # server and a window manager and takes a few minutes.
@@ -215,6 +217,19 @@ run_scale() {
     check_dialog "About this program.." about && close_dialog "About this program.."
     command_key 12
     check_dialog "Version history" history && close_dialog "Version history"
+    # Support: with no browser on this desktop xdg-open finds no program for
+    # the help page, and the program says so instead of staying silent.
+    if ! command -v x-www-browser www-browser firefox chromium lynx w3m >/dev/null; then
+        command_key 9
+        box=$(window_named Quillfen)
+        if [ -n "$box" ]; then
+            pass "Support says that no program could open the help page"
+            press_key "$box" Return
+            gone Quillfen || fail "the message of Support did not close"
+        else
+            fail "Support gave no word when no program could open the help page"
+        fi
+    fi
     kill "${pids[-1]}"
     wait "${pids[-1]}" 2>/dev/null || true
 
@@ -241,6 +256,16 @@ run_scale() {
     sleep 1
     xdotool mousemove "$((sw - 5))" "$((sh - 5))"
     shot "$main" groups
+    # The warning notice beside the counters is whole: no line of it runs
+    # into the window's bottom edge (text there gives the last rows many
+    # colours; the edge alone has a few).
+    colours=$(import -window "$main" png:- |
+        convert - -gravity South -crop "100000x$((6 * scale))+0+0" +repage -format %k info:)
+    if [ "$colours" -le 8 ]; then
+        pass "the warning notice ends above the window's bottom edge ($colours colours there)"
+    else
+        fail "the warning notice runs into the window's bottom edge ($colours colours there)"
+    fi
 
     command_key 4
     check_dialog "Compare files" compare && close_dialog "Compare files"

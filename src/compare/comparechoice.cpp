@@ -82,6 +82,7 @@ bool startcomparison(AppState& state, Frontend& frontend, CompareOption option,
     state.totalsteps = 0;
     state.curstep = 0;
     state.filescompared = 0;
+    state.bytescompared = 0;
     state.kbdone = 0;
     const struct {
         bool ticked;

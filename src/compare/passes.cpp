@@ -921,8 +921,10 @@ cachedGroups(const std::vector<RunFile>& files, const ReadControl& control, Pass
     return groups;
 }
 
-QString runText(qint64 files, qint64 size) {
-    const double megabytes = roundHalfEven(double(size) * double(files) / 1000000.0, 2);
+// The info line of the comparison: the files and bytes of every run reached
+// so far, so that it agrees with the "Files compared" counter.
+QString runText(qint64 files, qint64 bytes) {
+    const double megabytes = roundHalfEven(double(bytes) / 1000000.0, 2);
     return QString::number(files) + u" files compared. "_s + generalNumberText(megabytes) +
            u" MB total."_s;
 }
@@ -1045,7 +1047,8 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
         if (!force && now - lastText < textInterval)
             return;
         lastText = now;
-        status->curfolder.set(runText(runFiles, size));
+        status->curfolder.set(runText(status->filescompared.load() + runFiles,
+                                      status->bytescompared.load() + size * runFiles));
         if (last > 0 && kind != PassKind::None) {
             const double share = roundHalfEven(double(pos) / double(last), 2) * 100.0;
             status->label5.set(u"Step %1/%2 [%3%] - %4"_s.arg(progress.curstep)
@@ -1086,8 +1089,10 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
                 return false;
             keepMatches(files, classes, seen, pos, kept, status, carry, carryLeft);
         }
-        if (status)
+        if (status) {
             status->filescompared.fetch_add(runFiles, std::memory_order_relaxed);
+            status->bytescompared.fetch_add(size * runFiles, std::memory_order_relaxed);
+        }
         pos = end;
     }
     if (control.stopRequested())

@@ -111,6 +111,7 @@ struct AppState {
     std::atomic<qint64> filesunreadable{0};
     std::atomic<qint64> kbdone{0}; // kilobytes scaled by 10,000 (four decimals)
     std::atomic<qint64> filescompared{0};
+    std::atomic<qint64> bytescompared{0}; // the bytes of the files counted in filescompared
     LockedText curfolder;
     LockedText comparefile1;
     LockedText comparefile2;

@@ -1,7 +1,10 @@
 #include "core/format.h"
 
+#include "platform/platform.h"
+
 #include <QDateTime>
 #include <QLocale>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -143,6 +146,19 @@ double leadingNumber(QStringView text) {
         }
     }
     return digits ? number.toDouble() : 0.0;
+}
+
+bool canreadfile(const QString& path) {
+    const platform::FileInfo info = platform::fileInfo(path);
+    if (info.isRegular())
+        return info.size >= 0;
+    if (info.type != platform::FileType::Symlink)
+        return false;
+    platform::InputFile file;
+    if (file.open(path))
+        return file.openedInfo().isRegular() && file.openedInfo().size >= 0;
+    // A linked file that may not be read still has a length.
+    return file.error() == EACCES;
 }
 
 } // namespace quillfen

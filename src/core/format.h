@@ -15,6 +15,11 @@ double roundHalfEven(double value, int decimals);
 
 // Megabytes (10^6 bytes) rounded to two decimals, 0 shown as 0.01.
 double sizetomb(double bytes);
+
+// True when the length of the file at path can be read: a regular file, also
+// through a symbolic link. False for a missing path, a folder, a FIFO or a
+// device, whose "length" is no file's.
+bool canreadfile(const QString& path);
 // sizetomb as the shortest decimal text with the user's decimal separator.
 QString sizeMbText(qint64 bytes);
 

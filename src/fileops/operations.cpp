@@ -471,7 +471,7 @@ void movefiles(AppState& state, Frontend& frontend, const MoveOptions& options) 
 }
 
 bool startfileoperation(AppState& state, Frontend& frontend, JobRunner& runner,
-                        FileOperation operation, const MoveOptions& move) {
+                        FileOperation operation, const MoveOptions& move, FileJob job) {
     if (runner.isRunning() || !confirmfileoperation(state, frontend, operation))
         return false;
     auto input = std::make_shared<FileJobInput>(planfileoperation(state, operation, move));
@@ -481,7 +481,7 @@ bool startfileoperation(AppState& state, Frontend& frontend, JobRunner& runner,
     input->stop = &state.stopflag;
     input->progress = &state.progressdone;
     beginbusy(state, frontend);
-    return runner.start([input, result] { *result = runfilejob(*input); },
+    return runner.start([input, result, job = std::move(job)] { *result = job(*input); },
                         [&state, &frontend, operation, result] {
                             endbusy(state, frontend);
                             finishfileoperation(state, frontend, operation, *result);
@@ -532,12 +532,12 @@ bool startundo(AppState& state, Frontend& frontend, JobRunner& runner) {
         });
 }
 
-void movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& options,
+bool movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& options,
                       JobRunner* runner) {
     if (options.destination.isEmpty()) {
         frontend.messages().inform(u"You must first select a path to move the files too!"_s,
                                    MessageIcon::Exclamation);
-        return;
+        return false;
     }
     // A destination typed without its "/" that names an existing folder
     // means that folder; otherwise the text stays a prefix of the new names.
@@ -546,9 +546,9 @@ void movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& op
         platform::fileInfo(chosen.destination).type == platform::FileType::Folder)
         chosen.destination += u'/';
     if (runner)
-        startfileoperation(state, frontend, *runner, FileOperation::Move, chosen);
-    else
-        movefiles(state, frontend, chosen);
+        return startfileoperation(state, frontend, *runner, FileOperation::Move, chosen);
+    movefiles(state, frontend, chosen);
+    return false;
 }
 
 std::vector<DeleteDialogRow> deletedialogrows(const ResultList& list) {

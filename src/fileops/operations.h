@@ -17,6 +17,7 @@
 
 #include <QHash>
 #include <atomic>
+#include <functional>
 #include <vector>
 
 namespace quillfen {
@@ -150,12 +151,16 @@ void movefiles(AppState& state, Frontend& frontend, const MoveOptions& options);
 // The whole operation with the file work on the runner's worker thread;
 // the program is busy meanwhile (Stop ends it after the file in hand).
 // False when nothing was started (empty list, Cancel, a job running).
+// job does the per-file work (runfilejob unless another is given).
+using FileJob = std::function<FileJobResult(const FileJobInput&)>;
 bool startfileoperation(AppState& state, Frontend& frontend, JobRunner& runner,
-                        FileOperation operation, const MoveOptions& move = {});
+                        FileOperation operation, const MoveOptions& move = {},
+                        FileJob job = runfilejob);
 
 // "&Move files" of the Move files dialog: an empty path is refused with its
 // message; otherwise the move runs (synchronously, or on runner when given).
-void movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& options,
+// True when a move was handed to runner.
+bool movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& options,
                       JobRunner* runner = nullptr);
 
 // The rows the Delete files dialog lists: every checked entry's full path

@@ -1,11 +1,11 @@
 #include "report/report.h"
 
 #include "core/busy.h"
+#include "core/format.h"
 #include "platform/filename.h"
 #include "platform/fileops.h"
 #include "platform/platform.h"
 
-#include <QUrl>
 #include <algorithm>
 #include <memory>
 
@@ -56,8 +56,8 @@ void appendCell(QByteArray& out, const char* width, const QString& value) {
 
 } // namespace
 
-QString helppageurl() {
-    return QUrl::fromLocalFile(QStringLiteral(QUILLFEN_HELP_PAGE)).toString(QUrl::FullyEncoded);
+QString reportwebaddress() {
+    return {};
 }
 
 QString htmlescaped(const QString& value) {
@@ -112,8 +112,10 @@ QString reportheader(bool onlypath) {
 
 QString reportfooter(const QString& linkurl) {
     const QString url = htmlescaped(linkurl);
+    const QString name =
+        url.isEmpty() ? u"Quillfen"_s : u"<a href=\""_s + url + u"\">Quillfen</a>"_s;
     return lines({u"</table>"_s, u"<p><br>"_s, u"<font face=\"Tahoma\" size=\"2\">"_s,
-                  u"<a href=\""_s + url + u"\">Quillfen</a></font><br>"_s,
+                  name + u"</font><br>"_s,
                   u"<font face=\"Tahoma\" size=\"2\">"_s + url + u"</font></p>"_s, u"</body>"_s,
                   u"</html>"_s});
 }
@@ -242,7 +244,7 @@ bool exportChecks(const AppState& state, Frontend& frontend, ExportOutcome& outc
         outcome = ExportOutcome::NoPath;
         return false;
     }
-    if (platform::fileInfo(path).exists() &&
+    if (canreadfile(path) &&
         !boxes.askYesNo(u"This file allready exists, would you like to overwrite it?"_s,
                         MessageIcon::Information, MessageAnswer::No)) {
         outcome = ExportOutcome::NotOverwritten;

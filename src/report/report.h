@@ -15,12 +15,13 @@
 
 namespace quillfen {
 
-// The program's help page, installed with it; the HTML footer links to it.
-QString helppageurl();
+// The program's web address for the HTML footer. It has none yet: the text
+// is empty, and the footer names the program without a link.
+QString reportwebaddress();
 
 // The fixed HTML blocks, every line ending in CR LF: the header of the
 // five-column table (20 lines), of the one-column table (12 lines), and the
-// footer (7 lines) with its link to linkurl.
+// footer (7 lines) with its link to linkurl (no link when it is empty).
 QString reportheader(bool onlypath);
 QString reportfooter(const QString& linkurl);
 
@@ -73,11 +74,11 @@ ReportJobResult writereportfile(const QString& path, const ResultList& list,
 // a failure is shown with the file and the reason and the dialog stays
 // open, a success closes the dialog and shows the count.
 ExportOutcome exportreport(AppState& state, Frontend& frontend,
-                           const QString& linkurl = helppageurl());
+                           const QString& linkurl = reportwebaddress());
 // The same with the writing on the runner's worker thread (the program is
 // busy meanwhile; Stop abandons the report). Returns Started, or the outcome
 // of a check that ended it at once.
 ExportOutcome startexportreport(AppState& state, Frontend& frontend, JobRunner& runner,
-                                const QString& linkurl = helppageurl());
+                                const QString& linkurl = reportwebaddress());
 
 } // namespace quillfen

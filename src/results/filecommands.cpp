@@ -44,10 +44,11 @@ std::optional<FileProperties> filepropertiesof(const AppState& state) {
     const std::optional<QString> path = clickedfile(state);
     if (!path)
         return std::nullopt;
-    return filepropertiesofpath(*path);
+    // The dates as the list shows the row's, so the two agree.
+    return filepropertiesofpath(*path, state.resultlist[size_t(state.clickeditem - 1)].dateform);
 }
 
-FileProperties filepropertiesofpath(const QString& path) {
+FileProperties filepropertiesofpath(const QString& path, DateForm dates) {
     FileProperties properties;
     properties.name = nameOf(path);
     properties.folder = folderOf(path);
@@ -70,9 +71,10 @@ FileProperties filepropertiesofpath(const QString& path) {
         break;
     }
     properties.size = info.size;
-    properties.modified = scanDateText(info.mtime);
+    const auto dateText = dates == DateForm::General ? generalDateText : scanDateText;
+    properties.modified = dateText(info.mtime);
     properties.readonly = info.attributes & platform::attribute::ReadOnly;
-    properties.accessed = scanDateText(info.atime);
+    properties.accessed = dateText(info.atime);
     properties.owner = platform::userName(info.owner);
     properties.permissions = permissionstext(info.mode);
     return properties;

@@ -38,15 +38,16 @@ struct FileProperties {
     bool exists = false;
     QString type;     // "File", "Folder", "Symbolic link", "Other"
     qint64 size = -1; // bytes
-    QString modified; // "dd/mm/yyyy hh:mm:ss"
+    QString modified; // in the form of the row's "File Date"
     bool readonly = false;
-    QString accessed;    // "dd/mm/yyyy hh:mm:ss"
+    QString accessed;    // in the same form
     QString owner;       // login name, or the user id
     QString permissions; // "rw-r--r--" and the octal form, e.g. "rw-r--r-- (644)"
 };
 std::optional<FileProperties> filepropertiesof(const AppState& state);
-// The same for any path.
-FileProperties filepropertiesofpath(const QString& path);
+// The same for any path, its dates in the given form (the scan's unless
+// it is the comparison's).
+FileProperties filepropertiesofpath(const QString& path, DateForm dates = DateForm::Scan);
 // Permission bits as "rwxr-x--- (750)"; set-id and sticky bits as ls shows them.
 QString permissionstext(quint32 mode);
 

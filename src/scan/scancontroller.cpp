@@ -65,6 +65,7 @@ void ScanController::starter() {
     m_state.filesunreadable = 0;
     m_state.kbdone = 0;
     m_state.filescompared = 0;
+    m_state.bytescompared = 0;
     m_state.comparefile1.set(QString());
     m_state.comparefile2.set(QString());
 

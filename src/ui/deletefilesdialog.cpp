@@ -106,16 +106,21 @@ DeleteFilesDialog::~DeleteFilesDialog() {
 
 void DeleteFilesDialog::run(FileOperation operation) {
     if (m_runner) {
-        // The files go on the worker thread; the dialog closes at once so
+        // The files go on the worker thread; the dialog hides at once so
         // that Stop on the main window can be reached meanwhile.
-        if (startfileoperation(m_state, m_frontend, *m_runner, operation))
-            accept();
+        if (startfileoperation(m_state, m_frontend, *m_runner, operation, {}, m_job)) {
+            m_running = true;
+            hide();
+        }
         return;
     }
     if (!confirmfileoperation(m_state, m_frontend, operation))
         return;
-    const FileJobResult result = runfilejob(planfileoperation(m_state, operation));
-    accept();
+    const FileJobResult result = m_job(planfileoperation(m_state, operation));
+    // A failure that ended the operation leaves the dialog open, its
+    // message over it.
+    if (result.failure.isEmpty())
+        accept();
     finishfileoperation(m_state, m_frontend, operation, result);
 }
 

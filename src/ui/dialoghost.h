@@ -83,6 +83,7 @@ private:
     std::shared_ptr<Frontend> m_opsFrontend;
     QPointer<QWidget> m_deleteFiles;
     bool m_exportClosed = false;
+    bool m_deleteClosed = false;
 };
 
 } // namespace quillfen

@@ -1,26 +1,29 @@
 #include "ui/filelauncher.h"
 
 #include "platform/platform.h"
+#include "ui/helppage.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDesktopServices>
 
 namespace quillfen::ui {
 
 using namespace Qt::StringLiterals;
 
-void DesktopLauncher::startEditor(const LaunchRequest& request) {
-    platform::startProgram(request.program, request.arguments);
+void DesktopLauncher::startEditor(const LaunchRequest& request, std::function<void()> failed) {
+    if (!platform::startProgram(request.program, request.arguments) && failed)
+        failed();
 }
 
-void DesktopLauncher::openFile(const QString& path) {
-    QDesktopServices::openUrl(fileUrl(path));
+void DesktopLauncher::openFile(const QString& path, std::function<void()> failed) {
+    openAddress(fileUrl(path), std::move(failed));
 }
 
-void DesktopLauncher::showInFolder(const QString& file, const QString& folder) {
-    callFileManager(u"ShowItems"_s, file, [folder] { QDesktopServices::openUrl(fileUrl(folder)); });
+void DesktopLauncher::showInFolder(const QString& file, const QString& folder,
+                                   std::function<void()> failed) {
+    callFileManager(u"ShowItems"_s, file,
+                    [folder, failed = std::move(failed)] { openAddress(fileUrl(folder), failed); });
 }
 
 void DesktopLauncher::showProperties(const QString& file, std::function<void()> ownBox) {

@@ -12,32 +12,35 @@
 
 namespace quillfen::ui {
 
+// failed runs, at once or later on this thread, when no program could take
+// the request.
 class FileLauncher {
 public:
     virtual ~FileLauncher() = default;
     // "Edit file": the program with its arguments, no shell.
-    virtual void startEditor(const LaunchRequest& request) = 0;
+    virtual void startEditor(const LaunchRequest& request, std::function<void()> failed = {}) = 0;
     // "Execute..": the file opened by the desktop's handler for its type.
-    virtual void openFile(const QString& path) = 0;
+    virtual void openFile(const QString& path, std::function<void()> failed = {}) = 0;
     // "Open folder": the file shown selected in the file manager; where the
     // desktop offers no such service, folder is opened instead.
-    virtual void showInFolder(const QString& file, const QString& folder) = 0;
+    virtual void showInFolder(const QString& file, const QString& folder,
+                              std::function<void()> failed = {}) = 0;
     // "File properties": the file manager's properties window; where the
     // desktop offers none, ownBox is called to show the program's own.
     virtual void showProperties(const QString& file, std::function<void()> ownBox) = 0;
 };
 
-// The real desktop: platform::startProgram, QDesktopServices::openUrl with
-// byte-exact file URLs, and org.freedesktop.FileManager1 on the session bus.
-// A failure shows nothing.
+// The real desktop: platform::startProgram, openAddress with byte-exact
+// file URLs, and org.freedesktop.FileManager1 on the session bus.
 class DesktopLauncher : public QObject, public FileLauncher {
     Q_OBJECT
 public:
     explicit DesktopLauncher(QObject* parent = nullptr) : QObject(parent) {}
 
-    void startEditor(const LaunchRequest& request) override;
-    void openFile(const QString& path) override;
-    void showInFolder(const QString& file, const QString& folder) override;
+    void startEditor(const LaunchRequest& request, std::function<void()> failed = {}) override;
+    void openFile(const QString& path, std::function<void()> failed = {}) override;
+    void showInFolder(const QString& file, const QString& folder,
+                      std::function<void()> failed = {}) override;
     void showProperties(const QString& file, std::function<void()> ownBox) override;
 
 private:

@@ -4,6 +4,9 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
 
 namespace quillfen::ui {
 
@@ -41,8 +44,43 @@ QUrl helpPageUrl() {
     return QUrl::fromLocalFile(found.isEmpty() ? QStringLiteral(QUILLFEN_HELP_PAGE) : found);
 }
 
-bool openAddress(const QUrl& address) {
-    return QDesktopServices::openUrl(address);
+void openAddress(const QUrl& address, std::function<void()> failed) {
+    const auto fail = [failed = std::move(failed)] {
+        if (failed)
+            failed();
+    };
+    // On an X11 or Wayland desktop xdg-open is asked itself: its exit status
+    // says whether a program took the address, where Qt's services only say
+    // that xdg-open could be started.
+    const QString platformName = QGuiApplication::platformName();
+    const bool desktop = platformName == u"xcb"_s || platformName.startsWith(u"wayland"_s);
+    const QString opener = desktop ? QStandardPaths::findExecutable(u"xdg-open"_s) : QString();
+    if (opener.isEmpty()) {
+        if (!QDesktopServices::openUrl(address))
+            fail();
+        return;
+    }
+    // No parent: a program that xdg-open runs in the foreground must not be
+    // ended with the window.
+    auto* process = new QProcess;
+    process->setProgram(opener);
+    process->setArguments({QString::fromLatin1(address.toEncoded())});
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, fail](int code, QProcess::ExitStatus status) {
+                         if (status != QProcess::NormalExit || code != 0)
+                             fail();
+                         process->deleteLater();
+                     });
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process, fail](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         fail();
+                         process->deleteLater();
+                     });
+    process->start();
 }
 
 } // namespace quillfen::ui

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUrl>
+#include <functional>
 
 namespace quillfen::ui {
 
@@ -24,8 +25,8 @@ QString findHelpPage(const QStringList& candidates);
 // browser then says so).
 QUrl helpPageUrl();
 
-// Opens an address with the desktop's default program; false when nothing
-// could open it.
-bool openAddress(const QUrl& address);
+// Opens an address with the desktop's default program. failed runs, at
+// once or later on this thread, when no program could open it.
+void openAddress(const QUrl& address, std::function<void()> failed = {});
 
 } // namespace quillfen::ui

@@ -47,6 +47,7 @@ constexpr double kListLeft = 60;
 constexpr double kListTop = 1750;
 constexpr double kMinimumWidth = 14000;
 constexpr double kMinimumHeight = 8000;
+constexpr int kFilenameWidth = 260; // the Filename column at the usual window sizes
 
 struct CommandInfo {
     const char16_t* caption;
@@ -134,7 +135,7 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->header()->setSectionsMovable(false);
     m_view->header()->setStretchLastSection(true);
-    m_view->setColumnWidth(ResultModel::Filename, 260);
+    m_view->setColumnWidth(ResultModel::Filename, kFilenameWidth);
     m_view->setColumnWidth(ResultModel::SizeMb, 90);
     m_view->setColumnWidth(ResultModel::SizeByte, 110);
     m_view->setColumnWidth(ResultModel::FileDate, 150);
@@ -366,7 +367,14 @@ void MainWindow::highlightcommand(int command) {
 }
 
 void MainWindow::opensupport() {
-    openAddress(helpPageUrl());
+    const QUrl page = helpPageUrl();
+    QPointer<MainWindow> self(this);
+    openAddress(page, [self, page] {
+        if (self)
+            self->messages().inform(crlfJoin({u"No program could open the help page:"_s, QString(),
+                                              page.toDisplayString(QUrl::PreferLocalFile)}),
+                                    MessageIcon::Exclamation);
+    });
 }
 
 void MainWindow::showBusy(bool busy) {
@@ -448,6 +456,8 @@ bool MainWindow::openResultsFile(const QString& path) {
 
 void MainWindow::setNoticeVisible(Notice notice, bool visible) {
     m_status->setNoticeVisible(notice, visible);
+    // A notice's wrapped lines may need a taller status panel.
+    layoutwindow();
 }
 
 void MainWindow::resultListReset() {
@@ -583,7 +593,8 @@ void MainWindow::layoutwindow() {
     int statusTop = listTop + listHeight + px(10);
     int statusHeight = height - statusTop - px(45);
     // Large fonts need a taller status panel; the list gives way.
-    const int statusNeeded = m_status->minimumSizeHint().height();
+    const int statusWidth = px(W - 140);
+    const int statusNeeded = m_status->neededHeight(statusWidth);
     if (statusHeight < statusNeeded) {
         const int shrink = std::min(statusNeeded - statusHeight, std::max(0, listHeight - 60));
         listHeight -= shrink;
@@ -592,9 +603,19 @@ void MainWindow::layoutwindow() {
     }
     const int listWidth = px(W - 130);
     m_view->setGeometry(px(kListLeft), listTop, listWidth, listHeight);
+    if (listWidth != m_laidOutListWidth) {
+        // A wide list gives the file names a share of its extra width
+        // instead of leaving it all to the paths.
+        m_laidOutListWidth = listWidth;
+        const int others = m_view->columnWidth(ResultModel::SizeMb) +
+                           m_view->columnWidth(ResultModel::SizeByte) +
+                           m_view->columnWidth(ResultModel::FileDate);
+        m_view->setColumnWidth(ResultModel::Filename,
+                               std::max(kFilenameWidth, (listWidth - others) * 2 / 5));
+    }
     m_working->setGeometry(px(kListLeft), listTop, listWidth, listHeight + px(100));
     m_working->placeParts(W);
-    m_status->setGeometry(px(kListLeft), statusTop, px(W - 140), statusHeight);
+    m_status->setGeometry(px(kListLeft), statusTop, statusWidth, statusHeight);
 
     // After a run the bars stay full; while a run goes on their fill is
     // recomputed from its counts at every update.

@@ -195,6 +195,7 @@ private:
     bool m_moving = false;      // a press on the body has handed the window to the window manager
     bool m_bodyPressed = false; // a left press on the body, not yet released nor turned into a move
     bool m_screenWatched = false;
+    int m_laidOutListWidth = -1; // the list width the columns were last fitted to
 };
 
 } // namespace quillfen::ui

@@ -59,11 +59,9 @@ void MoveFilesDialog::browse() {
 
 void MoveFilesDialog::move() {
     const MoveOptions options{m_path->text(), m_rename->isChecked()};
-    if (!m_runner || options.destination.isEmpty()) {
-        movefilesclicked(m_state, m_frontend, options);
-        return;
-    }
-    if (startfileoperation(m_state, m_frontend, *m_runner, FileOperation::Move, options)) {
+    // The same checks as on the window thread: the empty path, and a folder
+    // typed without its "/".
+    if (movefilesclicked(m_state, m_frontend, options, m_runner)) {
         m_moveRunning = true;
         hide();
     }

@@ -65,6 +65,7 @@ void DialogHost::waitForRunner() {
 void DialogHost::closeDialog(Dialog dialog) {
     switch (dialog) {
     case Dialog::DeleteFiles:
+        m_deleteClosed = true;
         if (m_deleteFiles)
             m_deleteFiles->close();
         break;
@@ -95,7 +96,18 @@ void DialogHost::showSelectionAssistant() {
 void DialogHost::showDeleteFiles() {
     DeleteFilesDialog dialog(m_context.state, opsFrontend(), m_context.runner, m_context.owner);
     m_deleteFiles = &dialog;
-    dialog.exec();
+    // An operation on the worker thread hides the dialog meanwhile; it comes
+    // back unless the operation's end closed it.
+    for (;;) {
+        m_deleteClosed = false;
+        dialog.exec();
+        if (!dialog.operationRunning())
+            break;
+        waitForRunner();
+        dialog.operationEnded();
+        if (m_deleteClosed)
+            break;
+    }
 }
 
 void DialogHost::showMoveFiles() {

@@ -50,13 +50,14 @@ PreviewDialog::PreviewDialog(AppState& state, Frontend& frontend, QWidget* paren
     auto makeSide = [this, layout](const QString& title, const QString& titleName,
                                    const QString& maximizeName, const QString& listName,
                                    const QString& listTip, RowTableModel*& model, QTreeView*& list,
-                                   QWidget*& headingRow, bool saved) {
-        headingRow = new QWidget(body());
+                                   QWidget*& heading, bool saved) {
+        auto* headingRow = new QWidget(body());
         headingRow->setObjectName(titleName + u"row"_s);
         headingRow->setAccessibleName(title);
         auto* row = new QHBoxLayout(headingRow);
         row->setContentsMargins(0, 0, 0, 0);
-        row->addWidget(makeHeading(headingRow, title, titleName));
+        heading = makeHeading(headingRow, title, titleName);
+        row->addWidget(heading);
         row->addStretch(1);
         TextLink* maximizeLink = makeLink(headingRow, u"Maximize"_s, maximizeName,
                                           u"Show only this list, as large as it goes"_s);
@@ -133,6 +134,8 @@ void PreviewDialog::rebuild(DiscardPreview preview) {
                               });
 }
 
+// Only the other list, its heading and its button go: both Maximize links
+// stay, so the user can switch straight to the other list.
 void PreviewDialog::maximize(bool saved) {
     m_savedList->setVisible(saved);
     m_savedHeading->setVisible(saved);

@@ -196,16 +196,28 @@ std::optional<QString> ResultListCommands::existingClickedFile() const {
     return file;
 }
 
+std::function<void()> ResultListCommands::tellNotOpened(const QString& what,
+                                                        const QString& target) {
+    QPointer<ResultListCommands> self(this);
+    return [self, text = crlfJoin({what, QString(), target})] {
+        if (self)
+            self->m_frontend.messages().inform(text, MessageIcon::Exclamation);
+    };
+}
+
 void ResultListCommands::editfile() {
     if (!existingClickedFile())
         return;
-    if (const std::optional<LaunchRequest> request = editfilecommand(m_state))
-        m_launcher->startEditor(*request);
+    if (const std::optional<LaunchRequest> request = editfilecommand(m_state)) {
+        m_launcher->startEditor(
+            *request, tellNotOpened(u"The program to edit files with could not be started:"_s,
+                                    request->program));
+    }
 }
 
 void ResultListCommands::executefile() {
     if (const std::optional<QString> file = existingClickedFile())
-        m_launcher->openFile(*file);
+        m_launcher->openFile(*file, tellNotOpened(u"No program could open the file:"_s, *file));
 }
 
 void ResultListCommands::openfolder() {
@@ -213,7 +225,8 @@ void ResultListCommands::openfolder() {
     const std::optional<QString> folder = openfoldertarget(m_state);
     if (!file || !folder || !platform::fileInfo(*folder).exists())
         return;
-    m_launcher->showInFolder(*file, *folder);
+    m_launcher->showInFolder(*file, *folder,
+                             tellNotOpened(u"No program could show the folder:"_s, *folder));
 }
 
 void ResultListCommands::fileproperties() {
@@ -222,14 +235,16 @@ void ResultListCommands::fileproperties() {
         return;
     QPointer<ResultListCommands> self(this);
     const QString path = *file;
-    m_launcher->showProperties(path, [self, path] {
+    // The dates in the form the clicked row shows them.
+    const DateForm dates = m_state.resultlist[size_t(m_state.clickeditem - 1)].dateform;
+    m_launcher->showProperties(path, [self, path, dates] {
         if (self)
-            self->showOwnProperties(path);
+            self->showOwnProperties(path, dates);
     });
 }
 
-void ResultListCommands::showOwnProperties(const QString& file) {
-    const FileProperties properties = filepropertiesofpath(file);
+void ResultListCommands::showOwnProperties(const QString& file, DateForm dates) {
+    const FileProperties properties = filepropertiesofpath(file, dates);
     if (!properties.exists)
         return;
     FilePropertiesDialog box(properties, m_list ? m_list->window() : nullptr);

@@ -12,6 +12,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -70,7 +71,10 @@ private:
     qsizetype focusedRow() const;
     // The clicked row's file when it still exists (nothing happens otherwise).
     std::optional<QString> existingClickedFile() const;
-    void showOwnProperties(const QString& file);
+    void showOwnProperties(const QString& file, DateForm dates);
+    // Tells the user, when a request to the desktop failed, what could not
+    // be opened.
+    std::function<void()> tellNotOpened(const QString& what, const QString& target);
 
     AppState& m_state;
     Frontend& m_frontend;

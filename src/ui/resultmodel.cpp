@@ -1,6 +1,11 @@
 #include "ui/resultmodel.h"
 
+#include <QFile>
 #include <QFont>
+#include <QImage>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
 
 namespace quillfen::ui {
 
@@ -142,18 +147,40 @@ QIcon ResultModel::groupIcon(quint8 icon) const {
         return {};
     QIcon& cached = m_icons[icon];
     if (cached.isNull()) {
+        QString picture;
         switch (icon) {
         case groupicon::First:
-            cached = QIcon(u":/images/group-first.svg"_s);
+            picture = u":/images/group-first.svg"_s;
             break;
         case groupicon::Middle:
-            cached = QIcon(u":/images/group-middle.svg"_s);
+            picture = u":/images/group-middle.svg"_s;
             break;
         case groupicon::Last:
-            cached = QIcon(u":/images/group-last.svg"_s);
+            picture = u":/images/group-last.svg"_s;
             break;
         default:
-            break;
+            return {};
+        }
+        // A highlighted row has the group colour as its background: there
+        // the bracket is drawn in white, or it would vanish.
+        QFile file(picture);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        const QByteArray drawing = file.readAll();
+        QByteArray white = drawing;
+        white.replace(QByteArray("#455CA3"), QByteArray("#FFFFFF"));
+        const std::pair<const QByteArray*, QIcon::Mode> looks[] = {{&drawing, QIcon::Normal},
+                                                                   {&white, QIcon::Selected}};
+        for (const auto& [svg, mode] : looks) {
+            QSvgRenderer renderer(*svg);
+            for (const int side : {16, 24, 32, 48, 64}) {
+                QImage drawn(side, side, QImage::Format_ARGB32_Premultiplied);
+                drawn.fill(Qt::transparent);
+                QPainter painter(&drawn);
+                renderer.render(&painter);
+                painter.end();
+                cached.addPixmap(QPixmap::fromImage(drawn), mode);
+            }
         }
     }
     return cached;

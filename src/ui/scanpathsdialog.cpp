@@ -45,9 +45,13 @@ ScanPathsDialog::ScanPathsDialog(AppState& state, MessageBoxes& messages, FileCh
     connect(m_pathList, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
         showEntrySettings(m_pathList->indexOfTopLevelItem(item));
     });
-    connect(m_pathList, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
-        if (!m_filling && item)
-            showEntrySettings(m_pathList->indexOfTopLevelItem(item));
+    // The settings follow the highlighted row (keys move it too); a row
+    // that is only current, as the view makes its first one on focus, shows
+    // nothing.
+    connect(m_pathList, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> selected = m_pathList->selectedItems();
+        if (!m_filling && !selected.isEmpty())
+            showEntrySettings(m_pathList->indexOfTopLevelItem(selected.front()));
     });
 
     auto* right = new QVBoxLayout;
@@ -248,6 +252,20 @@ void ScanPathsDialog::becomeActive() {
     m_filling = false;
     showPatternSelector();
     showDriveList();
+    // A table replaced while the dialog was hidden (the wizard's choice for
+    // new users) leaves no settings of an entry that may have gone.
+    QStringList listed;
+    for (int row = 0; row < m_pathList->topLevelItemCount(); ++row)
+        listed << m_pathList->topLevelItem(row)->text(0);
+    QStringList tabled;
+    for (const PathEntry& entry : m_state.scanpaths.pathtable)
+        tabled << entry.text;
+    if (listed != tabled) {
+        m_filling = true;
+        m_pathList->clear();
+        m_filling = false;
+        m_settingsView->clear();
+    }
     showPathList();
     showBoxes();
 }
@@ -331,6 +349,15 @@ void ScanPathsDialog::showEntrySettings(int row) {
     m_settingsView->clear();
     for (const QString& line : showpathsettings(table[size_t(row)]))
         m_settingsView->addTopLevelItem(new QTreeWidgetItem(QStringList{line}));
+    // The row whose settings are shown is the highlighted one, also after
+    // an add (and so the one Remove takes).
+    if (QTreeWidgetItem* item = m_pathList->topLevelItem(row);
+        item && (m_pathList->currentItem() != item || !item->isSelected())) {
+        const bool filling = m_filling;
+        m_filling = true;
+        m_pathList->setCurrentItem(item);
+        m_filling = filling;
+    }
 }
 
 void ScanPathsDialog::addFolder() {

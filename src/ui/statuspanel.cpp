@@ -202,11 +202,37 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
     right->addWidget(completion);
     right->addStretch(1);
 
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(6, 8, 6, 2);
-    layout->setSpacing(24);
-    layout->addLayout(left);
-    layout->addLayout(right, 1);
+    m_layout = new QHBoxLayout(this);
+    m_layout->setContentsMargins(6, 8, 6, 2);
+    m_layout->setSpacing(24);
+    m_layout->addLayout(left);
+    m_layout->addLayout(right, 1);
+    m_counters = left;
+}
+
+void StatusPanel::arrangeFor(int width) {
+    // A notice narrower than this wraps into a column of a few words a line.
+    const int noticeRoom = fontMetrics().averageCharWidth() * 32;
+    const QMargins margins = m_layout->contentsMargins();
+    const int besideWidth = margins.left() + m_counters->minimumSize().width() +
+                            m_layout->spacing() + noticeRoom + margins.right();
+    const auto direction = width >= besideWidth ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+    if (m_layout->direction() != direction) {
+        m_layout->setDirection(direction);
+        m_layout->setSpacing(direction == QBoxLayout::LeftToRight ? 24 : 4);
+    }
+}
+
+int StatusPanel::neededHeight(int width) {
+    arrangeFor(width);
+    m_layout->activate();
+    const int wrapped = m_layout->hasHeightForWidth() ? m_layout->totalHeightForWidth(width) : 0;
+    return std::max(m_layout->totalMinimumSize().height(), wrapped);
+}
+
+void StatusPanel::resizeEvent(QResizeEvent* event) {
+    arrangeFor(width());
+    QWidget::resizeEvent(event);
 }
 
 void StatusPanel::showUndo(bool available, qint64 freedBytes) {

@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QWidget>
 
+class QBoxLayout;
+
 namespace quillfen::ui {
 
 class TextLink;
@@ -31,6 +33,10 @@ public:
     void showUndo(bool available, qint64 freedBytes);
     TextLink* undoLink() const { return m_undoLink; }
     bool isNoticeVisible(Notice notice) const;
+    // The height the panel needs at width: the notices stand beside the
+    // counters while there is room for them, under them otherwise, and
+    // their wrapped lines are counted.
+    int neededHeight(int width);
 
     QLabel* labelfound1 = nullptr;
     QLabel* labelskipped1 = nullptr;
@@ -52,8 +58,15 @@ signals:
     void previewLinkActivated();
     void undoLinkActivated();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
+    void arrangeFor(int width);
+
     QWidget* m_notices[3] = {nullptr, nullptr, nullptr};
+    QBoxLayout* m_layout = nullptr;
+    QBoxLayout* m_counters = nullptr;
     TextLink* m_undoLink = nullptr;
     QLabel* m_freed = nullptr;
 };

@@ -1,7 +1,10 @@
 #include "core/format.h"
 #include "core/resultlist.h"
+#include "temptree.h"
 
 #include <QtTest>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quillfen;
 using namespace Qt::StringLiterals;
@@ -16,6 +19,7 @@ private slots:
     void leadingNumbers();
     void columnTextsOfAnEntry();
     void countsOnlyNamedRows();
+    void canreadfileOnlyForFiles();
 };
 
 void FormatTest::roundingGoesToEven() {
@@ -102,6 +106,26 @@ void FormatTest::countsOnlyNamedRows() {
     QCOMPARE(countnamedrows(list), 2);
     list[1].filename = u"c"_s;
     QCOMPARE(countnamedrows(list), qsizetype(list.size()));
+}
+
+void FormatTest::canreadfileOnlyForFiles() {
+    testing::TempTree tree;
+    tree.writeFile(u"file"_s, "12345");
+    tree.writeFile(u"empty"_s, QByteArray());
+    tree.makeFolder(u"folder"_s);
+    const auto bytes = [&](const QString& name) { return QFile::encodeName(tree.path(name)); };
+    QCOMPARE(::mkfifo(bytes(u"fifo"_s).constData(), 0600), 0);
+    QCOMPARE(::symlink(bytes(u"file"_s).constData(), bytes(u"link"_s).constData()), 0);
+    QCOMPARE(::symlink(bytes(u"missing"_s).constData(), bytes(u"dangling"_s).constData()), 0);
+    const struct {
+        const char16_t* name;
+        bool readable;
+    } cases[] = {{u"file", true},    {u"empty", true}, {u"link", true},     {u"missing", false},
+                 {u"folder", false}, {u"fifo", false}, {u"dangling", false}};
+    for (const auto& entry : cases) {
+        const QString name = QString::fromUtf16(entry.name);
+        QVERIFY2(canreadfile(tree.path(name)) == entry.readable, qPrintable(name));
+    }
 }
 
 QTEST_GUILESS_MAIN(FormatTest)

@@ -155,8 +155,12 @@ void ReportTest::htmlReportLineForLine() {
     QCOMPARE(reportheader(false).count(u"\r\n"_s), 20);
     QCOMPARE(reportheader(true).count(u"\r\n"_s), 12);
     QCOMPARE(reportfooter(QString::fromLatin1(kLink)).count(u"\r\n"_s), 7);
-    QVERIFY(helppageurl().startsWith(u"file:///"_s));
-    QVERIFY(helppageurl().endsWith(u"/help.html"_s));
+    // Without a web address of its own the footer names the program and
+    // links nothing: a report sent on must not point into the sender's disk.
+    const QString plain = reportfooter(reportwebaddress());
+    QCOMPARE(plain.count(u"\r\n"_s), 7);
+    QVERIFY(!plain.contains(u"<a "_s) && !plain.contains(u"file:"_s));
+    QVERIFY(plain.contains(u"Quillfen</font><br>"_s));
 }
 
 void ReportTest::textReports() {
@@ -238,6 +242,14 @@ void ReportTest::exportAsksBeforeOverwriting() {
     QCOMPARE(exportreport(state, frontend, QString::fromLatin1(kLink)), ExportOutcome::NoPath);
     QCOMPARE(frontend.boxes.shown.last().text, u"You must select a file to export to!"_s);
     QCOMPARE(frontend.boxes.shown.last().icon, MessageIcon::Exclamation);
+
+    // A folder of that name is no file to overwrite: nothing is asked, and
+    // the report cannot be written there.
+    state.exportsettings.path = tree.makeFolder(u"folder.html"_s);
+    const qsizetype shownBefore = frontend.boxes.shown.size();
+    QCOMPARE(exportreport(state, frontend, QString::fromLatin1(kLink)), ExportOutcome::Failed);
+    QCOMPARE(frontend.boxes.shown.size(), shownBefore + 1);
+    QVERIFY(frontend.boxes.shown.last().text.contains(state.exportsettings.path));
 
     state.exportsettings.path = tree.writeFile(u"report.html"_s, "keep me");
     QCOMPARE(exportreport(state, frontend, QString::fromLatin1(kLink)),

@@ -216,6 +216,10 @@ void SelectionTest::fileCommandsNameTheClickedRow() {
     QCOMPARE(properties->size, 5);
     QCOMPARE(properties->modified, scanDateText(1234567890));
     QVERIFY(properties->readonly);
+    // The dates take the form the list shows: the comparison's after a comparison.
+    state.resultlist[0].dateform = DateForm::General;
+    QCOMPARE(filepropertiesof(state)->modified, generalDateText(1234567890));
+    state.resultlist[0].dateform = DateForm::Scan;
     state.clickeditem = 2;
     QVERIFY(!filepropertiesof(state)->exists);
     state.clickeditem = 3;

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     ExportSettings settings;
     settings.html = argc < 4 || QByteArray(argv[3]) != "text";
     settings.allentries = true;
-    const ReportJobResult written = writereportfile(report, list, settings, helppageurl());
+    const ReportJobResult written = writereportfile(report, list, settings, reportwebaddress());
     if (!written.saved.ok()) {
         std::fprintf(stderr, "%s\n", qPrintable(written.saved.description));
         return 1;

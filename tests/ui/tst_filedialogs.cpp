@@ -48,7 +48,10 @@ private slots:
     void cancelledConfirmationKeepsEverything();
     void permanentDeleteOnTheWorkerThread();
     void failuresGoToTheErrorLogDialog();
+    void operationEndedByAFailureLeavesTheDialogOpen_data();
+    void operationEndedByAFailureLeavesTheDialogOpen();
     void moveDialogAsksForAPathAndBrowses();
+    void moveDialogStaysOpenAfterAMove_data();
     void moveDialogStaysOpenAfterAMove();
 
 private:
@@ -197,6 +200,48 @@ void FileDialogsTest::permanentDeleteOnTheWorkerThread() {
     QCOMPARE(window.model->rowCount(), 2);
 }
 
+void FileDialogsTest::operationEndedByAFailureLeavesTheDialogOpen_data() {
+    QTest::addColumn<bool>("worker");
+    QTest::newRow("window thread") << false;
+    QTest::newRow("worker thread") << true;
+}
+
+void FileDialogsTest::operationEndedByAFailureLeavesTheDialogOpen() {
+    QFETCH(bool, worker);
+    testing::TempTree tree;
+    AppState state;
+    tree.writeFile(u"g1"_s, "x");
+    tree.writeFile(u"g2"_s, "x");
+    state.resultlist = {entryFor(tree.path(u"g1"_s), true), entryFor(tree.path(u"g2"_s), false)};
+    testing::HostWindow window(state, worker);
+    window.show();
+    window.boxes.answer(MessageAnswer::Ok); // the confirmation
+    bool openAfterwards = false;
+    testing::whenShown<DeleteFilesDialog>([&](DeleteFilesDialog* dialog) {
+        dialog->setJob([](const FileJobInput&) {
+            FileJobResult result;
+            result.failure = u"Out of memory"_s;
+            return result;
+        });
+        QTest::mouseClick(button(dialog, u"Command2"_s), Qt::LeftButton);
+        // The message is over the dialog; the user may try again or cancel.
+        testing::whenShown<DeleteFilesDialog>(
+            [&](DeleteFilesDialog* again) {
+                openAfterwards = true;
+                QTest::mouseClick(button(again, u"Command3"_s), Qt::LeftButton);
+            },
+            5000);
+    });
+    window.host.showDeleteFiles();
+    QVERIFY(openAfterwards);
+    QCOMPARE(shownTexts(window.boxes).mid(1),
+             QStringList({u"An error occured!\r\n\r\nOut of memory"_s}));
+    QCOMPARE(window.boxes.shown[1].icon, MessageIcon::Critical);
+    QVERIFY(exists(tree.path(u"g1"_s)));
+    QCOMPARE(state.resultlist.size(), size_t(2));
+    QVERIFY(state.resultlist[0].checked);
+}
+
 void FileDialogsTest::failuresGoToTheErrorLogDialog() {
     testing::TempTree tree;
     AppState state;
@@ -272,9 +317,18 @@ void FileDialogsTest::moveDialogAsksForAPathAndBrowses() {
     QCOMPARE(dialog.pathBox()->text(), u"/"_s);
 }
 
+void FileDialogsTest::moveDialogStaysOpenAfterAMove_data() {
+    QTest::addColumn<bool>("slash");
+    QTest::newRow("folder with its slash") << true;
+    // An existing folder typed without its "/" still means that folder.
+    QTest::newRow("folder without its slash") << false;
+}
+
 void FileDialogsTest::moveDialogStaysOpenAfterAMove() {
+    QFETCH(bool, slash);
     testing::TempTree tree;
     testing::TempTree target;
+    const QString typed = slash ? target.root() : target.root().chopped(1);
     target.writeFile(u"f1"_s, "old");
     AppState state;
     tree.writeFile(u"f1"_s, "new");
@@ -291,7 +345,7 @@ void FileDialogsTest::moveDialogStaysOpenAfterAMove() {
     std::function<void(MoveFilesDialog*)> act = [&](MoveFilesDialog* dialog) {
         ++openings;
         if (openings == 1) {
-            dialog->pathBox()->setText(target.root());
+            dialog->pathBox()->setText(typed);
             QTest::mouseClick(button(dialog, u"Command1"_s), Qt::LeftButton);
             hiddenDuringMove = !dialog->isVisible();
             testing::whenShown<MoveFilesDialog>(act);
@@ -304,7 +358,7 @@ void FileDialogsTest::moveDialogStaysOpenAfterAMove() {
     window.host.showMoveFiles();
     QCOMPARE(openings, 2);
     QVERIFY(hiddenDuringMove);
-    QCOMPARE(pathAfter, target.root());
+    QCOMPARE(pathAfter, typed);
     QCOMPARE(shownTexts(window.boxes).mid(1), QStringList{u"1 files have been moved."_s});
     // The taken name got a free one; the old file is untouched.
     QCOMPARE(fixtures::readAll(target.path(u"f1"_s)), QByteArray("old"));

@@ -147,6 +147,8 @@ void PreviewDialogTest::maximizeAndNormalize() {
     QVERIFY(dialog.savedList()->isVisible() && toDiscarded->isVisible());
     QVERIFY(!dialog.discardedList()->isVisible() && !toSaved->isVisible());
     QVERIFY(!dialog.findChild<QLabel*>(u"Label5"_s)->isVisible());
+    // The other list's Maximize link is not among what goes.
+    QVERIFY(dialog.findChild<TextLink*>(u"Label20"_s)->isVisible());
     QTRY_VERIFY(dialog.savedList()->height() > normalHeight);
 
     QTest::mouseClick(dialog.findChild<TextLink*>(u"Label2"_s), Qt::LeftButton);
@@ -157,6 +159,7 @@ void PreviewDialogTest::maximizeAndNormalize() {
     QTest::mouseClick(dialog.findChild<TextLink*>(u"Label20"_s), Qt::LeftButton);
     QVERIFY(!dialog.savedList()->isVisible() && !toDiscarded->isVisible());
     QVERIFY(!dialog.findChild<QLabel*>(u"Label4"_s)->isVisible());
+    QVERIFY(dialog.findChild<TextLink*>(u"Label3"_s)->isVisible());
     QVERIFY(dialog.discardedList()->isVisible() && toSaved->isVisible());
 }
 

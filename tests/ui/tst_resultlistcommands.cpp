@@ -1,3 +1,4 @@
+#include "core/format.h"
 #include "opsharness.h"
 #include "platform/filename.h"
 #include "platform/platform.h"
@@ -36,13 +37,22 @@ ResultList twoGroups() {
 // Records what the file commands ask of the desktop.
 class RecordingLauncher : public FileLauncher {
 public:
-    void startEditor(const LaunchRequest& request) override {
+    void startEditor(const LaunchRequest& request, std::function<void()> failed) override {
         calls << u"edit"_s;
         edits.append(request);
+        if (noProgram)
+            failed();
     }
-    void openFile(const QString& path) override { calls << u"open "_s + path; }
-    void showInFolder(const QString& file, const QString& folder) override {
+    void openFile(const QString& path, std::function<void()> failed) override {
+        calls << u"open "_s + path;
+        if (noProgram)
+            failed();
+    }
+    void showInFolder(const QString& file, const QString& folder,
+                      std::function<void()> failed) override {
         calls << u"show "_s + file + u" in "_s + folder;
+        if (noProgram)
+            failed();
     }
     void showProperties(const QString& file, std::function<void()> ownBox) override {
         calls << u"properties "_s + file;
@@ -52,6 +62,7 @@ public:
     QStringList calls;
     QList<LaunchRequest> edits;
     bool noFileManager = false;
+    bool noProgram = false; // no program of the desktop takes the request
 };
 
 // Catches what QDesktopServices::openUrl is asked to open.
@@ -295,6 +306,25 @@ void ResultListCommandsTest::fileCommandsActOnTheClickedRow() {
     QCOMPARE(launcher.edits[0].program, u"/usr/bin/editor"_s);
     QCOMPARE(launcher.edits[0].arguments, QStringList{full});
 
+    QVERIFY(window.boxes.shown.isEmpty());
+
+    // When no program takes a request, the user is told which target it was.
+    launcher.noProgram = true;
+    const struct {
+        const char16_t* command;
+        QString target;
+    } unopened[] = {{u"edit", u"/usr/bin/editor"_s}, {u"exec", full}, {u"openfolder", folder}};
+    for (const auto& command : unopened) {
+        window.boxes.shown.clear();
+        commands->action(QString::fromUtf16(command.command))->trigger();
+        QCOMPARE(window.boxes.shown.size(), 1);
+        QCOMPARE(window.boxes.shown[0].icon, MessageIcon::Exclamation);
+        QVERIFY2(window.boxes.shown[0].text.endsWith(u"\r\n"_s + command.target),
+                 qPrintable(window.boxes.shown[0].text));
+    }
+    launcher.noProgram = false;
+    window.boxes.shown.clear();
+
     // A file that vanished since the scan, or a row past the end: nothing.
     launcher.calls.clear();
     for (int clicked : {2, 3}) {
@@ -312,6 +342,8 @@ void ResultListCommandsTest::ownPropertiesBoxWithoutAFileManager() {
     ::chmod(platform::encodeFileName(path).constData(), 0640);
     AppState state;
     state.resultlist = {file(tree.root(), u"notes.txt"_s, 10)};
+    // After a comparison the list shows the comparison's date form; so does the box.
+    state.resultlist[0].dateform = DateForm::General;
     state.clickeditem = 1;
     testing::HostWindow window(state);
     RecordingLauncher launcher;
@@ -329,7 +361,7 @@ void ResultListCommandsTest::ownPropertiesBoxWithoutAFileManager() {
     QCOMPARE(shown[u"Size"_s], u"10 bytes"_s);
     QCOMPARE(shown[u"Permissions"_s], u"rw-r----- (640)"_s);
     QCOMPARE(shown[u"Owner"_s], platform::userName(platform::userId()));
-    QVERIFY(!shown[u"Modified"_s].isEmpty());
+    QCOMPARE(shown[u"Modified"_s], generalDateText(platform::fileInfo(path).mtime));
     QVERIFY(!shown[u"Accessed"_s].isEmpty());
 }
 

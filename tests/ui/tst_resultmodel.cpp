@@ -92,6 +92,28 @@ void ResultModelTest::groupLooksFollowTheEntry() {
     QVERIFY(!model.index(0, 0).data(Qt::DecorationRole).value<QIcon>().isNull());
     QVERIFY(!model.index(1, 0).data(Qt::DecorationRole).isValid());
     QVERIFY(!model.index(0, 1).data(Qt::DecorationRole).isValid());
+
+    // On a highlighted row (highlighted in the group colour) every bracket
+    // piece stays visible.
+    const QColor highlight(0x45, 0x5C, 0xA3);
+    for (const quint8 piece : {groupicon::First, groupicon::Middle, groupicon::Last}) {
+        state.resultlist[0].icon = piece;
+        const auto icon = model.index(0, 0).data(Qt::DecorationRole).value<QIcon>();
+        const QImage drawn = icon.pixmap(16, QIcon::Selected).toImage();
+        int opaque = 0;
+        int contrasting = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                const QColor pixel = drawn.pixelColor(x, y);
+                if (pixel.alpha() < 200)
+                    continue;
+                ++opaque;
+                if (std::abs(pixel.lightness() - highlight.lightness()) > 80)
+                    ++contrasting;
+            }
+        }
+        QVERIFY2(opaque > 0 && contrasting * 2 > opaque, qPrintable(QString::number(piece)));
+    }
 }
 
 void ResultModelTest::checkingARowMarksTheEntry() {

@@ -1,5 +1,6 @@
 #include "core/appstate.h"
 #include "dialogchecks.h"
+#include "scan/quickstart.h"
 #include "scan/scancontroller.h"
 #include "scan/scanengine.h"
 #include "scan/scanpaths.h"
@@ -83,6 +84,7 @@ private slots:
     void limitBoxesAreCorrectedWhenAPathIsAdded();
     void tickedDrivesAreAddedByTheirRoots();
     void removeAndClearKeepListAndTableAligned();
+    void quickStartForNewUsersEmptiesTheSettingsView();
     void doneRemindsAndHides();
     void advancedToggleGrowsTheDialog();
 
@@ -279,6 +281,8 @@ void ScanPathsDialogTest::removeAndClearKeepListAndTableAligned() {
     f.state.scanpaths.pathtable[0].options[PathEntry::Subdirs] = u"False"_s;
     auto* paths = f.find<QTreeWidget>(u"ListView1"_s);
     auto* view = f.find<QTreeWidget>(u"ListView4"_s);
+    // The row whose settings are shown is the highlighted one.
+    QCOMPARE(paths->selectedItems(), QList<QTreeWidgetItem*>{paths->topLevelItem(2)});
 
     // Nothing selected: nothing removed.
     paths->clearSelection();
@@ -322,6 +326,27 @@ void ScanPathsDialogTest::removeAndClearKeepListAndTableAligned() {
     f.click(u"removebutton"_s);
     QVERIFY(f.table().empty());
     QCOMPARE(view->topLevelItemCount(), 0);
+}
+
+void ScanPathsDialogTest::quickStartForNewUsersEmptiesTheSettingsView() {
+    Fixture f;
+    f.choosers.answers = {u"/a"_s, u"/b"_s};
+    f.click(u"addfolderbutton"_s);
+    f.click(u"addfolderbutton"_s);
+    auto* paths = f.find<QTreeWidget>(u"ListView1"_s);
+    auto* view = f.find<QTreeWidget>(u"ListView4"_s);
+    clickRow(paths, 0);
+    QVERIFY(view->topLevelItemCount() > 0);
+    f.dialog.hide();
+
+    // "I'm new" in the wizard replaces the table while the dialog is hidden:
+    // shown again, it shows no settings of an entry that has gone.
+    f.state.scanpaths.drivelist[0].drive.fixed = true;
+    quickstartpaths(f.state);
+    testing::showActive(&f.dialog);
+    QCOMPARE(rowsOf(paths), QStringList{u"/*.*"_s});
+    QCOMPARE(view->topLevelItemCount(), 0);
+    QVERIFY(paths->selectedItems().isEmpty());
 }
 
 void ScanPathsDialogTest::doneRemindsAndHides() {

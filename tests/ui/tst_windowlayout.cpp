@@ -9,6 +9,7 @@
 
 #include <QProgressBar>
 #include <QScreen>
+#include <QTreeView>
 #include <QtTest>
 
 using namespace quillfen;
@@ -48,6 +49,8 @@ private slots:
     void savedGeometryFitsTheScreen();
     void pointerShapesNearTheEdges();
     void maximiseAndRestore();
+    void noticesFitTheStatusPanel();
+    void aWideWindowWidensTheFilenameColumn();
 };
 
 void WindowLayoutTest::framelessWithItsOwnTitleBar() {
@@ -351,6 +354,52 @@ void WindowLayoutTest::maximiseAndRestore() {
     // Minimise from the title bar.
     QTest::mouseClick(w.child(u"minimise"_s), Qt::LeftButton);
     QVERIFY(w.window.isMinimized());
+}
+
+void WindowLayoutTest::noticesFitTheStatusPanel() {
+    Window w;
+    // A large scale factor on a small screen leaves the window narrower
+    // than its usual minimum.
+    w.window.setMinimumSize(0, 0);
+    auto* status = w.child(u"statuspanel"_s);
+    const struct {
+        Notice notice;
+        const char16_t* box;
+        const char16_t* text;
+    } notices[] = {{Notice::Warning, u"warningnotice", u"warninglink"},
+                   {Notice::Completion, u"completionnotice", u"completiontext"}};
+    for (const QSize size : {QSize(800, 500), QSize(1200, 800)}) {
+        w.window.resize(size);
+        for (const auto& shown : notices) {
+            w.window.setNoticeVisible(shown.notice, true);
+            auto* box = w.child(QString::fromUtf16(shown.box));
+            auto* text = w.child<QLabel>(QString::fromUtf16(shown.text));
+            QTRY_VERIFY(box->isVisible());
+            QCoreApplication::processEvents();
+            const QString where = u"%1 at %2x%3"_s.arg(QString::fromUtf16(shown.box))
+                                      .arg(size.width())
+                                      .arg(size.height());
+            QVERIFY2(status->rect().contains(box->geometry()), qPrintable(where));
+            QVERIFY2(text->height() >= text->heightForWidth(text->width()), qPrintable(where));
+            QVERIFY2(status->geometry().bottom() < w.window.height(), qPrintable(where));
+            w.window.setNoticeVisible(shown.notice, false);
+        }
+    }
+}
+
+void WindowLayoutTest::aWideWindowWidensTheFilenameColumn() {
+    Window w;
+    auto* list = w.child<QTreeView>(u"ListView1"_s);
+    w.window.resize(1000, 700);
+    const int narrow = list->columnWidth(0);
+    // A maximised window on a wide screen: names are not elided while the
+    // paths take all the room.
+    w.window.resize(1900, 1000);
+    const int wide = list->columnWidth(0);
+    QVERIFY2(wide - narrow >= 900 / 3, qPrintable(u"%1 -> %2"_s.arg(narrow).arg(wide)));
+    QVERIFY(list->columnWidth(4) >= wide);
+    w.window.resize(1000, 700);
+    QCOMPARE(list->columnWidth(0), narrow);
 }
 
 QTEST_MAIN(WindowLayoutTest)
