@@ -224,8 +224,9 @@ int undoLast(const cli::Options& options) {
 
 int main(int argc, char** argv) {
     platform::raiseOpenFileLimit(); // long runs are read side by side
+    // Dates of a long list are cheaper; set before QCoreApplication may start threads.
+    platform::cacheLocalTimeZone();
     QCoreApplication app(argc, argv);
-    platform::cacheLocalTimeZone(); // dates of a long list are cheaper
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << platform::decodeFileName(argv[i], qsizetype(std::strlen(argv[i])));
