@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
     state.stopflag = false;
     CompareJobInput job;
     job.list = std::move(state.resultlist);
-    job.plan = plan;
+    job.plan = ComparePlan::fromCodes(plan);
     const qsizetype candidates = qsizetype(job.list.size());
     CompareJobResult result = runComparison(std::move(job), state);
     state.resultlist = std::move(result.list);

@@ -50,13 +50,13 @@ void printError(const QString& message) {
 
 // Compares the scanned list with the planned passes and groups what is left,
 // as the window does at the end of a comparison run.
-// The codes of the passes that ran go to plandone.
-void compareList(AppState& state, const QString& plan, QString& plandone) {
+// The passes that ran go to plandone.
+void compareList(AppState& state, const ComparePlan& plan, ComparePlan& plandone) {
     CompareJobInput job;
     job.list = std::move(state.resultlist);
     job.plan = plan;
     job.curstep = 1;
-    job.totalsteps = 1 + int(plan.size());
+    job.totalsteps = 1 + plan.size();
     state.stopflag = false;
     CompareJobResult result = runComparison(std::move(job), state);
     state.stopflag = true;
@@ -286,7 +286,7 @@ int main(int argc, char** argv) {
     state.stopflag = true;
     state.resultlist = std::move(result.list);
     state.labelposs1 = QString::number(state.resultlist.size());
-    QString plandone;
+    ComparePlan plandone;
     if (!options->compareplan.isEmpty() && !state.resultlist.empty())
         compareList(state, options->compareplan, plandone);
     else

@@ -9,15 +9,15 @@ namespace quillfen {
 
 using namespace Qt::StringLiterals;
 
-RunVerdict verdictOf(const QString& plandone) {
-    if (plandone.contains(u'3') || plandone.contains(u'4'))
+RunVerdict verdictOf(const ComparePlan& plandone) {
+    if (plandone.readsWholeFiles())
         return RunVerdict::Definite;
-    if (plandone.contains(u'2'))
+    if (plandone.contains(ComparePass::Fuzzy))
         return RunVerdict::Possible;
     return RunVerdict::None;
 }
 
-bool setDuplicateCounters(AppState& state, const QString& plandone, qsizetype namedRows) {
+bool setDuplicateCounters(AppState& state, const ComparePlan& plandone, qsizetype namedRows) {
     switch (verdictOf(plandone)) {
     case RunVerdict::Possible:
         state.labeldef1 = u"0"_s;
@@ -33,7 +33,7 @@ bool setDuplicateCounters(AppState& state, const QString& plandone, qsizetype na
     return false;
 }
 
-QString comparisonMessage(const QString& plandone, qsizetype namedRows) {
+QString comparisonMessage(const ComparePlan& plandone, qsizetype namedRows) {
     QString kind;
     switch (verdictOf(plandone)) {
     case RunVerdict::Possible:

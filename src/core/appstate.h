@@ -9,6 +9,7 @@
 // LockedText fields, which a running job writes while the window reads them.
 
 #include "core/assistantsettings.h"
+#include "core/compareplan.h"
 #include "core/exportsettings.h"
 #include "core/lockedtext.h"
 #include "core/pathentry.h"
@@ -75,7 +76,7 @@ struct AppState {
     // Run control
     std::atomic<bool> stopflag{true};
     bool scanconfirmed = false;
-    QString compareplan;
+    ComparePlan compareplan;
     int totalsteps = 1;
     int curstep = 1;
     bool scanstartscompare = false;

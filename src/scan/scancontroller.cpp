@@ -1,5 +1,6 @@
 #include "scan/scancontroller.h"
 
+#include "compare/compareoptions.h"
 #include "core/busy.h"
 #include "platform/platform.h"
 #include "scan/scanoptions.h"
@@ -59,6 +60,7 @@ void ScanController::starter() {
     if (!m_state.scanconfirmed)
         return;
     readscanoptions(m_state);
+    readcompareoptions(m_state);
 
     m_state.filesfound = 0;
     m_state.filesskipped = 0;
@@ -147,7 +149,7 @@ void ScanController::scanEnd(ScanResult result) {
     m_state.labelposs1 = QString::number(m_state.resultlist.size());
     m_state.curfolder.set(QString());
 
-    if (m_state.compareplan == u"1"_s) {
+    if (m_state.compareplan == ComparePlan{ComparePass::NoComparison}) {
         if (m_coloritems) {
             m_coloritems();
             m_coloritems();
@@ -171,14 +173,14 @@ void ScanController::scanEnd(ScanResult result) {
     }
     m_frontend.resultListReset();
     m_frontend.statusChanged();
-    startcompare(1);
+    startcompare(ComparePass::NoComparison);
     emit scanEnded();
 }
 
-void ScanController::startcompare(int mode) {
+void ScanController::startcompare(ComparePass mode) {
     if (!m_state.resultlist.empty()) {
         if (!m_state.scanstartscompare)
-            m_state.compareplan = QString::number(mode);
+            m_state.compareplan = ComparePlan{mode};
         m_frontend.enableComparisonTimer();
         return;
     }

@@ -6,6 +6,7 @@
 // the hand-over to the comparison. Reaches the window only through Frontend.
 
 #include "core/appstate.h"
+#include "core/compareplan.h"
 #include "core/frontend.h"
 #include "core/jobrunner.h"
 #include "scan/scanengine.h"
@@ -31,7 +32,7 @@ public:
     // Hands a finished scan (or the Compare files dialog's choice) over to
     // the comparison: arms the comparison timer, or ends the run with a
     // message when the list is empty.
-    void startcompare(int mode);
+    void startcompare(ComparePass mode);
 
     bool isScanning() const { return m_runner.isRunning(); }
     // Blocks until a running scan job has ended and its end steps have run.
