@@ -766,17 +766,6 @@ void dropRepeatedPaths(const PassSource& source, std::vector<KeptRow>& kept) {
     kept.resize(out);
 }
 
-class TableSource : public PassSource {
-public:
-    explicit TableSource(const std::vector<TableEntry>& table) : m_table(table) {}
-    qint64 count() const override { return qint64(m_table.size()); }
-    qint64 size(qint64 k) const override { return m_table[std::size_t(k)].size; }
-    QString path(qint64 k) const override { return m_table[std::size_t(k)].path; }
-
-private:
-    const std::vector<TableEntry>& m_table;
-};
-
 QString runText(qint64 files, qint64 size) {
     const double megabytes = roundHalfEven(double(size) * double(files) / 1000000.0, 2);
     return QString::number(files) + u" files compared. "_s + generalNumberText(megabytes) +
@@ -945,16 +934,6 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
     if (control.stopRequested())
         return false;
     dropRepeatedPaths(source, kept);
-    return true;
-}
-
-bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<PassItem>& kept,
-             const ReadControl& control, const PassProgress& progress) {
-    std::vector<KeptRow> rows;
-    if (!runPass(kind, TableSource(table), rows, control, progress))
-        return false;
-    for (const KeptRow& row : rows)
-        kept.push_back({table[std::size_t(row.index)].path, row.subgroupstart});
     return true;
 }
 

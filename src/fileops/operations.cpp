@@ -248,12 +248,6 @@ QString linkstep(const FileJobItem& item, const FileJobItem* kept, bool clone,
     }
 }
 
-void Recycle(AppState& state, const QString& filename) {
-    const platform::FileOpResult result = platform::moveToTrash(filename);
-    if (!result.ok())
-        state.errorlog.append(recycleLine(filename, result.description));
-}
-
 QString freename(const QString& path, FreeNameHints* hints) {
     const auto exists = [](const QString& candidate) {
         return platform::fileInfo(candidate).exists();
@@ -458,18 +452,6 @@ void runNow(AppState& state, Frontend& frontend, FileOperation operation, const 
 
 } // namespace
 
-void recyclefiles(AppState& state, Frontend& frontend) {
-    runNow(state, frontend, FileOperation::Recycle, {});
-}
-
-void deletefiles(AppState& state, Frontend& frontend) {
-    runNow(state, frontend, FileOperation::Delete, {});
-}
-
-void movefiles(AppState& state, Frontend& frontend, const MoveOptions& options) {
-    runNow(state, frontend, FileOperation::Move, options);
-}
-
 bool startfileoperation(AppState& state, Frontend& frontend, JobRunner& runner,
                         FileOperation operation, const MoveOptions& move) {
     if (runner.isRunning() || !confirmfileoperation(state, frontend, operation))
@@ -548,7 +530,7 @@ void movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& op
     if (runner)
         startfileoperation(state, frontend, *runner, FileOperation::Move, chosen);
     else
-        movefiles(state, frontend, chosen);
+        runNow(state, frontend, FileOperation::Move, chosen);
 }
 
 std::vector<DeleteDialogRow> deletedialogrows(const ResultList& list) {

@@ -5,6 +5,7 @@
 #include "core/format.h"
 #include "failingaccess.h"
 #include "fakefrontend.h"
+#include "pairwise.h"
 #include "temptree.h"
 
 #include <QElapsedTimer>
@@ -16,6 +17,7 @@
 #include <random>
 
 using namespace quillfen;
+using namespace quillfen::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
