@@ -56,8 +56,7 @@ int main(int argc, char** argv) {
     CompareJobResult result = runComparison(std::move(job), state);
     state.resultlist = std::move(result.list);
     HeadlessFrontend window;
-    coloritems(state, window);
-    coloritems(state, window);
+    groupFreshList(state, window);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const qsizetype groups = state.resultlist.empty() ? 0

@@ -63,8 +63,7 @@ void compareList(AppState& state, const ComparePlan& plan, ComparePlan& plandone
     state.resultlist = std::move(result.list);
     plandone = result.plandone;
     HeadlessFrontend window;
-    coloritems(state, window);
-    coloritems(state, window);
+    groupFreshList(state, window);
     state.resultlist = duplicategroups(std::move(state.resultlist));
     setDuplicateCounters(state, result.plandone, countnamedrows(state.resultlist));
 }

@@ -108,9 +108,7 @@ void CompareController::finish(CompareJobResult& result) {
     m_state.resultlist = std::move(result.list);
     if (m_state.resultlist.empty())
         m_frontend.resultListReset();
-    // The first call inserts the separator rows, the second settles the icons.
-    coloritems(m_state, m_frontend);
-    coloritems(m_state, m_frontend);
+    groupFreshList(m_state, m_frontend);
 
     const qsizetype named = countnamedrows(m_state.resultlist);
     if (setDuplicateCounters(m_state, result.plandone, named)) {

@@ -107,6 +107,8 @@ OperationTexts textsOf(FileOperation operation) {
 }
 
 void regroup(AppState& state, Frontend& frontend) {
+    // The tidied list keeps the separators of its groups, so one grouping
+    // step settles it: there is nothing to insert.
     coloritems(state, frontend);
     if (state.resultlist.empty()) {
         // The grouping step leaves an empty list alone; the view and the

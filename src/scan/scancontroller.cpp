@@ -150,9 +150,8 @@ void ScanController::scanEnd(ScanResult result) {
     m_state.curfolder.set(QString());
 
     if (m_state.compareplan == ComparePlan{ComparePass::NoComparison}) {
-        if (m_coloritems) {
-            m_coloritems();
-            m_coloritems();
+        if (m_grouping) {
+            m_grouping();
         } else {
             m_frontend.resultListReset();
         }

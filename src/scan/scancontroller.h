@@ -22,10 +22,10 @@ public:
     ScanController(AppState& state, Frontend& frontend, QObject* parent = nullptr);
     ~ScanController() override;
 
-    // The grouping step (coloritems) run on the list after a scan whose plan
-    // is "Do nothing"; it tells the window about the changed list itself.
-    // Without one the list stays ungrouped.
-    void setGrouping(std::function<void()> coloritems) { m_coloritems = std::move(coloritems); }
+    // The grouping of the fresh list after a scan whose plan is "Do nothing";
+    // it tells the window about the changed list itself. Without one the
+    // list stays ungrouped.
+    void setGrouping(std::function<void()> grouping) { m_grouping = std::move(grouping); }
 
     // The Scan command.
     void starter();
@@ -50,7 +50,7 @@ private:
     AppState& m_state;
     Frontend& m_frontend;
     JobRunner m_runner;
-    std::function<void()> m_coloritems;
+    std::function<void()> m_grouping;
 };
 
 // The messages of a scan's end.

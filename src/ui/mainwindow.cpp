@@ -110,7 +110,7 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
 
     m_scan = std::make_unique<ScanController>(m_state, *this);
     // The grouping step after a scan whose plan is "Do nothing".
-    m_scan->setGrouping([this] { coloritems(m_state, *this); });
+    m_scan->setGrouping([this] { groupFreshList(m_state, *this); });
     m_compare = std::make_unique<CompareController>(m_state, *this);
     m_model = new ResultModel(m_state, this);
 

@@ -104,7 +104,7 @@ void ScanControllerTest::scanOnlyPlanFillsGroupsAndOffersTheComparison() {
     run.frontend.boxes.answer(MessageAnswer::Yes);
     run.scan();
     QCOMPARE(ended.size(), 1);
-    QCOMPARE(groupings, 2);
+    QCOMPARE(groupings, 1);
     QVERIFY(run.state.stopflag);
     QVERIFY(!run.frontend.busy);
     QCOMPARE(run.state.resultlist.size(), 4u);

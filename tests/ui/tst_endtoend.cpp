@@ -73,7 +73,7 @@ void EndToEndTest::wizardScanCompareSelectAndTrash() {
 
     testing::HostWindow window(state, true);
     ScanController scan(state, window);
-    scan.setGrouping([&] { coloritems(state, window); });
+    scan.setGrouping([&] { groupFreshList(state, window); });
     CompareController compare(state, window);
     window.onStart = [&] { scan.starter(); };
     window.onComparison = [&] { compare.start(); };
