@@ -123,8 +123,8 @@ void ScanController::scanfilesStart() {
     m_frontend.statusChanged();
 
     auto result = std::make_shared<ScanResult>();
-    AppState* state = &m_state;
-    m_runner.start([input, result, state] { *result = scanfiles(*input, *state); },
+    RunProgress* progress = &m_state;
+    m_runner.start([input, result, progress] { *result = scanfiles(*input, *progress); },
                    [this, result] { scanEnd(std::move(*result)); });
 }
 
