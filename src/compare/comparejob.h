@@ -1,8 +1,8 @@
 #pragma once
 
-// The comparison run as a job for the worker thread: one pass per planned
-// code, always fuzzy, CRC, bytewise in that order, each pass rebuilding the
-// list from the files that matched. Progress goes to AppState's atomics and
+// The comparison run as a job for the worker thread: the planned passes,
+// always fuzzy, CRC, bytewise in that order, each rebuilding the list from
+// the files that matched. Progress goes to AppState's atomics and
 // texts; the result list of AppState is never touched.
 
 #include "compare/passes.h"
