@@ -51,13 +51,12 @@ int main(int argc, char** argv) {
     state.stopflag = false;
     CompareJobInput job;
     job.list = std::move(state.resultlist);
-    job.plan = plan;
+    job.plan = ComparePlan::fromCodes(plan);
     const qsizetype candidates = qsizetype(job.list.size());
     CompareJobResult result = runComparison(std::move(job), state);
     state.resultlist = std::move(result.list);
     HeadlessFrontend window;
-    coloritems(state, window);
-    coloritems(state, window);
+    groupFreshList(state, window);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const qsizetype groups = state.resultlist.empty() ? 0

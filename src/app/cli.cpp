@@ -42,23 +42,22 @@ void printError(const QString& message) {
 
 // Compares the scanned list with the planned passes and groups what is left,
 // as the window does at the end of a comparison run.
-// The codes of the passes that ran go to plandone.
-void compareList(AppState& state, const QString& plan, bool cached, QString& plandone) {
+// The passes that ran go to plandone.
+void compareList(AppState& state, const ComparePlan& plan, bool cached, ComparePlan& plandone) {
     CompareJobInput job;
     job.list = std::move(state.resultlist);
     job.plan = plan;
     if (cached)
         job.cachepath = ChecksumCache::defaultPath();
     job.curstep = 1;
-    job.totalsteps = 1 + int(plan.size());
+    job.totalsteps = 1 + plan.size();
     state.stopflag = false;
     CompareJobResult result = runComparison(std::move(job), state);
     state.stopflag = true;
     state.resultlist = std::move(result.list);
     plandone = result.plandone;
     HeadlessFrontend window;
-    coloritems(state, window);
-    coloritems(state, window);
+    groupFreshList(state, window);
     state.resultlist = duplicategroups(std::move(state.resultlist));
     setDuplicateCounters(state, result.plandone, countnamedrows(state.resultlist));
 }
@@ -218,8 +217,9 @@ int undoLast(const cli::Options& options) {
 
 int main(int argc, char** argv) {
     platform::raiseOpenFileLimit(); // long runs are read side by side
+    // Dates of a long list are cheaper; set before QCoreApplication may start threads.
+    platform::cacheLocalTimeZone();
     QCoreApplication app(argc, argv);
-    platform::cacheLocalTimeZone(); // dates of a long list are cheaper
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << platform::decodeFileName(argv[i], qsizetype(std::strlen(argv[i])));
@@ -279,7 +279,7 @@ int main(int argc, char** argv) {
     state.stopflag = true;
     state.resultlist = std::move(result.list);
     state.labelposs1 = QString::number(state.resultlist.size());
-    QString plandone;
+    ComparePlan plandone;
     if (!options->compareplan.isEmpty() && !state.resultlist.empty())
         compareList(state, options->compareplan, !options->nocache, plandone);
     else

@@ -140,20 +140,20 @@ std::optional<QString> attributeColumn(const QString& value, QString& error) {
 }
 
 // The plan codes of a comma list of pass names, in run order.
-std::optional<QString> comparePlan(const QString& value, QString& error) {
+std::optional<ComparePlan> comparePlan(const QString& value, QString& error) {
     const QStringList names = value.split(u',');
-    QString plan;
+    ComparePlan plan;
     bool none = false;
     for (const QString& raw : names) {
         const QString name = raw.trimmed().toLower();
         if (name == u"none"_s)
             none = true;
         else if (name == u"fuzzy"_s)
-            plan += u'2';
+            plan.add(ComparePass::Fuzzy);
         else if (name == u"crc"_s)
-            plan += u'3';
+            plan.add(ComparePass::Crc);
         else if (name == u"bytewise"_s)
-            plan += u'4';
+            plan.add(ComparePass::Bytewise);
         else {
             error =
                 u"--compare takes a comma list of fuzzy, crc, bytewise, or none, not \"%1\""_s.arg(
@@ -165,12 +165,7 @@ std::optional<QString> comparePlan(const QString& value, QString& error) {
         error = u"--compare none cannot be combined with passes"_s;
         return std::nullopt;
     }
-    QString ordered;
-    for (QChar code : {u'2', u'3', u'4'}) {
-        if (plan.contains(code))
-            ordered += code;
-    }
-    return ordered;
+    return plan;
 }
 
 // The rules of --keep in priority order.
@@ -270,7 +265,7 @@ bool actionOptions(const QCommandLineParser& parser, Options& options, const QSt
     }
     // Equal sizes or equal samples are no proof that two files are equal.
     if (options.action != Options::Action::None && options.action != Options::Action::UndoLast &&
-        !options.compareplan.contains(u'3') && !options.compareplan.contains(u'4')) {
+        !options.compareplan.readsWholeFiles()) {
         error = u"an action needs a comparison that reads the whole files: --compare with crc "
                 "or bytewise"_s;
         return false;

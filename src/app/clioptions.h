@@ -3,6 +3,7 @@
 // Command-line options of quillfen-cli: what to scan, how to print it and
 // what to do with the copies.
 
+#include "core/compareplan.h"
 #include "core/pathentry.h"
 #include "results/keeprules.h"
 
@@ -17,9 +18,8 @@ struct Options {
     std::vector<PathEntry> pathtable; // one entry per FOLDER, in order
     QStringList skipfolders;          // absolute, ending in "/"
     QStringList skipexts;             // lower case, without the dot
-    // Comparison passes as plan codes ("2" fuzzy, "3" CRC, "4" bytewise, run
-    // in that order); empty: list the files of equal size without comparing.
-    QString compareplan = QStringLiteral("24");
+    // Comparison passes; empty: list the files of equal size without comparing.
+    ComparePlan compareplan{ComparePass::Fuzzy, ComparePass::Bytewise};
     bool json = false;
     bool null = false; // -0: NUL-terminated paths, an empty entry between groups
     bool help = false;

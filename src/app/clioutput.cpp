@@ -124,7 +124,7 @@ void writeNull(const ResultList& list, QByteArray& out, const FlushOutput& flush
     });
 }
 
-void writeJson(const ResultList& list, const AppState& state, const QString& plandone,
+void writeJson(const ResultList& list, const AppState& state, const ComparePlan& plandone,
                qint64 elapsedMs, QByteArray& out, const FlushOutput& flush) {
     const QString timespent = secondstoclock(qint64(roundHalfEven(double(elapsedMs) / 1000.0)));
     writeresults(list, runsummary(state, plandone, timespent), out, flush);

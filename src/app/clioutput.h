@@ -36,8 +36,8 @@ void writeText(const ResultList& list, QByteArray& out, const FlushOutput& flush
 void writeNull(const ResultList& list, QByteArray& out, const FlushOutput& flush = {});
 
 // The results file (report/resultsfile.h) of the list, with the status
-// panel's counters; plandone holds the codes of the passes that ran.
-void writeJson(const ResultList& list, const AppState& state, const QString& plandone,
+// panel's counters and the passes that ran.
+void writeJson(const ResultList& list, const AppState& state, const ComparePlan& plandone,
                qint64 elapsedMs, QByteArray& out, const FlushOutput& flush = {});
 
 } // namespace quillfen::cli

@@ -12,6 +12,7 @@
 #include "platform/filename.h"
 #include "platform/folders.h"
 #include "platform/limits.h"
+#include "platform/platform.h"
 #include "scan/scanoptions.h"
 #include "ui/dialoghost.h"
 #include "ui/mainwindow.h"
@@ -25,6 +26,9 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
     quillfen::platform::raiseOpenFileLimit(); // long runs are read side by side
+    // setenv is not safe once other threads may read the environment, and
+    // QApplication starts some (the platform plugin, D-Bus).
+    quillfen::platform::cacheLocalTimeZone();
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"Quillfen"_s);
     QApplication::setApplicationVersion(quillfen::programversion());

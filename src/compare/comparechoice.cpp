@@ -1,7 +1,7 @@
 #include "compare/comparechoice.h"
 
+#include "compare/compareoptions.h"
 #include "core/messages.h"
-#include "scan/scanoptions.h"
 
 namespace quillfen {
 
@@ -75,10 +75,10 @@ bool startcomparison(AppState& state, Frontend& frontend, CompareOption option,
     settings.bytewise = combination.bytewise ? 1 : 0;
     settings.donothing = 0;
 
-    readscanoptions(state);
+    readcompareoptions(state);
 
     state.scanstartscompare = false;
-    state.compareplan.clear();
+    state.compareplan = {};
     state.totalsteps = 0;
     state.curstep = 0;
     state.filescompared = 0;
@@ -86,11 +86,13 @@ bool startcomparison(AppState& state, Frontend& frontend, CompareOption option,
     state.kbdone = 0;
     const struct {
         bool ticked;
-        QChar step;
-    } passes[] = {{boxes.fuzzy, u'2'}, {boxes.crc, u'3'}, {boxes.bytewise, u'4'}};
-    for (const auto& pass : passes) {
-        if (pass.ticked) {
-            state.compareplan += pass.step;
+        ComparePass pass;
+    } passes[] = {{boxes.fuzzy, ComparePass::Fuzzy},
+                  {boxes.crc, ComparePass::Crc},
+                  {boxes.bytewise, ComparePass::Bytewise}};
+    for (const auto& [ticked, pass] : passes) {
+        if (ticked) {
+            state.compareplan.add(pass);
             ++state.totalsteps;
         }
     }

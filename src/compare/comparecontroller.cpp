@@ -10,15 +10,15 @@ namespace quillfen {
 
 using namespace Qt::StringLiterals;
 
-RunVerdict verdictOf(const QString& plandone) {
-    if (plandone.contains(u'3') || plandone.contains(u'4'))
+RunVerdict verdictOf(const ComparePlan& plandone) {
+    if (plandone.readsWholeFiles())
         return RunVerdict::Definite;
-    if (plandone.contains(u'2'))
+    if (plandone.contains(ComparePass::Fuzzy))
         return RunVerdict::Possible;
     return RunVerdict::None;
 }
 
-bool setDuplicateCounters(AppState& state, const QString& plandone, qsizetype namedRows) {
+bool setDuplicateCounters(AppState& state, const ComparePlan& plandone, qsizetype namedRows) {
     switch (verdictOf(plandone)) {
     case RunVerdict::Possible:
         state.labeldef1 = u"0"_s;
@@ -34,7 +34,7 @@ bool setDuplicateCounters(AppState& state, const QString& plandone, qsizetype na
     return false;
 }
 
-QString comparisonMessage(const QString& plandone, qsizetype namedRows) {
+QString comparisonMessage(const ComparePlan& plandone, qsizetype namedRows) {
     QString kind;
     switch (verdictOf(plandone)) {
     case RunVerdict::Possible:
@@ -92,7 +92,7 @@ bool CompareController::start() {
 void CompareController::finish(CompareJobResult& result) {
     m_state.curstep = result.curstep;
     m_state.compareplan = result.compareplan;
-    m_state.plandone = result.stopped ? QString() : result.plandone;
+    m_state.plandone = result.stopped ? ComparePlan() : result.plandone;
 
     if (result.stopped) {
         m_state.resultlist.clear();
@@ -112,9 +112,7 @@ void CompareController::finish(CompareJobResult& result) {
     m_state.resultlist = std::move(result.list);
     if (m_state.resultlist.empty())
         m_frontend.resultListReset();
-    // The first call inserts the separator rows, the second settles the icons.
-    coloritems(m_state, m_frontend);
-    coloritems(m_state, m_frontend);
+    groupFreshList(m_state, m_frontend);
 
     const qsizetype named = countnamedrows(m_state.resultlist);
     if (setDuplicateCounters(m_state, result.plandone, named)) {

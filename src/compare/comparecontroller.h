@@ -43,17 +43,17 @@ private:
     const FileAccess* m_files = nullptr;
 };
 
-// What the codes that ran make of the rows left: possible duplicates (fuzzy
+// What the passes that ran make of the rows left: possible duplicates (fuzzy
 // alone), definite duplicates (CRC or bytewise ran), or nothing to report.
 enum class RunVerdict { None, Possible, Definite };
-RunVerdict verdictOf(const QString& plandone);
+RunVerdict verdictOf(const ComparePlan& plandone);
 
 // Sets labelposs1 and labeldef1 for a finished run; false when the run
 // reports nothing (they are then left as they are).
-bool setDuplicateCounters(AppState& state, const QString& plandone, qsizetype namedRows);
+bool setDuplicateCounters(AppState& state, const ComparePlan& plandone, qsizetype namedRows);
 
-// The end-of-run message for the codes that ran and the number of rows with
+// The end-of-run message for the passes that ran and the number of rows with
 // a name, or empty when none is shown.
-QString comparisonMessage(const QString& plandone, qsizetype namedRows);
+QString comparisonMessage(const ComparePlan& plandone, qsizetype namedRows);
 
 } // namespace quillfen

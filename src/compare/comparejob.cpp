@@ -103,13 +103,12 @@ CompareJobResult runComparison(CompareJobInput input, AppState& status) {
     // Checksums kept from the file system cannot stand for a file access of
     // its own, which reads differently.
     std::optional<ChecksumCache> cache;
-    const bool reads =
-        input.plan.contains(u'2') || input.plan.contains(u'3') || input.plan.contains(u'4');
+    const bool reads = input.plan.contains(ComparePass::Fuzzy) || input.plan.readsWholeFiles();
     if (!input.cachepath.isEmpty() && !input.files && reads)
         cache.emplace(input.cachepath);
     if (cache && cache->isOpen())
         control.cache = &*cache;
-    QString planleft = input.plan;
+    ComparePlan planleft = input.plan;
     ResultList list = std::move(input.list);
     // Small files the fuzzy pass read whole, for a bytewise pass right after it.
     std::vector<std::optional<QByteArray>> carried;
@@ -117,32 +116,31 @@ CompareJobResult runComparison(CompareJobInput input, AppState& status) {
     for (;;) {
         ++result.curstep;
         PassKind kind = PassKind::None;
-        auto take = [&](QChar code) {
-            if (!planleft.contains(code))
-                return false;
-            result.compareplan = QString(code);
-            result.plandone += code;
-            planleft.remove(code);
-            return true;
-        };
-        if (take(u'1')) {
-            result.list = std::move(list);
-            return result;
+        if (const std::optional<ComparePass> pass = planleft.first()) {
+            result.compareplan = ComparePlan{*pass};
+            result.plandone.add(*pass);
+            planleft.remove(*pass);
+            switch (*pass) {
+            case ComparePass::NoComparison:
+                result.list = std::move(list);
+                return result;
+            case ComparePass::Fuzzy:
+                kind = PassKind::Fuzzy;
+                break;
+            case ComparePass::Crc:
+                kind = PassKind::Crc;
+                break;
+            case ComparePass::Bytewise:
+                kind = PassKind::Bytewise;
+                break;
+            }
         }
-        if (take(u'2'))
-            kind = PassKind::Fuzzy;
-        else if (take(u'3'))
-            kind = PassKind::Crc;
-        else if (take(u'4'))
-            kind = PassKind::Bytewise;
-        else
-            planleft.clear(); // codes we do not know must not repeat the pass for ever
 
         ++result.passes;
         std::vector<KeptRow> kept;
         const PassProgress progress{&status, result.curstep, input.totalsteps};
-        const bool carry = kind == PassKind::Fuzzy && !planleft.contains(u'3') &&
-                           planleft.contains(u'4') && !planleft.contains(u'1');
+        const bool carry = kind == PassKind::Fuzzy && !planleft.contains(ComparePass::Crc) &&
+                           planleft.contains(ComparePass::Bytewise);
         if (!runPass(kind, ResultListSource(list, &carried), kept, control, progress,
                      carry ? carryBudget : 0)) {
             result.stopped = true;

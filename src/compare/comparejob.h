@@ -1,12 +1,13 @@
 #pragma once
 
-// The comparison run as a job for the worker thread: one pass per planned
-// code, always fuzzy, CRC, bytewise in that order, each pass rebuilding the
-// list from the files that matched. Progress goes to AppState's atomics and
+// The comparison run as a job for the worker thread: the planned passes,
+// always fuzzy, CRC, bytewise in that order, each rebuilding the list from
+// the files that matched. Progress goes to AppState's atomics and
 // texts; the result list of AppState is never touched.
 
 #include "compare/passes.h"
 #include "core/appstate.h"
+#include "core/compareplan.h"
 #include "core/resultlist.h"
 
 #include <QString>
@@ -14,8 +15,8 @@
 namespace quillfen {
 
 struct CompareJobInput {
-    ResultList list; // a copy of the result list
-    QString plan;    // compareplan: "1" no comparison, "2" fuzzy, "3" CRC, "4" bytewise
+    ResultList list;  // a copy of the result list
+    ComparePlan plan; // compareplan
     bool gentle = false;
     int curstep = 0; // advanced by one for every pass
     int totalsteps = 0;
@@ -24,9 +25,9 @@ struct CompareJobInput {
 };
 
 struct CompareJobResult {
-    ResultList list;     // the rebuilt list (unchanged for a plan with "1")
-    QString plandone;    // the codes run, in run order
-    QString compareplan; // the code of the last pass (compareplan afterwards)
+    ResultList list;         // the rebuilt list (unchanged for a plan of no comparison)
+    ComparePlan plandone;    // the passes that ran
+    ComparePlan compareplan; // the last pass that ran (compareplan afterwards)
     int curstep = 0;
     bool stopped = false; // stopflag ended the run: the list must be emptied
     qint64 passes = 0;    // passes that compared (or would have compared) files

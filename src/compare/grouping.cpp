@@ -201,6 +201,11 @@ void coloritems(AppState& state, Frontend& frontend) {
     frontend.statusChanged();
 }
 
+void groupFreshList(AppState& state, Frontend& frontend) {
+    coloritems(state, frontend);
+    coloritems(state, frontend);
+}
+
 void sortgroupsbypath(ResultList& list) {
     const std::size_t n = list.size();
     // Rows counted from 1; start 0 is "no group yet": a first row that is a

@@ -19,6 +19,11 @@ namespace quillfen {
 // apart from the sort within each group.
 void coloritems(AppState& state, Frontend& frontend);
 
+// The grouping of a list fresh from a scan or a comparison: coloritems
+// twice. A list that has its separators already (one tidied after a file
+// operation) is settled by one call.
+void groupFreshList(AppState& state, Frontend& frontend);
+
 // Orders the rows of every group by folder (character codes, capitals
 // first). Only the file's own values (name, folder, size, date) move; the
 // check box, colour, bold and icon stay with the position. Rows with equal

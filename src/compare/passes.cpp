@@ -883,17 +883,6 @@ void dropRepeatedPaths(const PassSource& source, std::vector<KeptRow>& kept) {
     kept.resize(out);
 }
 
-class TableSource : public PassSource {
-public:
-    explicit TableSource(const std::vector<TableEntry>& table) : m_table(table) {}
-    qint64 count() const override { return qint64(m_table.size()); }
-    qint64 size(qint64 k) const override { return m_table[std::size_t(k)].size; }
-    QString path(qint64 k) const override { return m_table[std::size_t(k)].path; }
-
-private:
-    const std::vector<TableEntry>& m_table;
-};
-
 // The files of a run parted by the checksums an earlier run kept, when it
 // kept them for every file: files with different checksums differ, so only
 // files of one part need their bytes compared (the bytes still decide).
@@ -1098,16 +1087,6 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
     if (control.stopRequested())
         return false;
     dropRepeatedPaths(source, kept);
-    return true;
-}
-
-bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<PassItem>& kept,
-             const ReadControl& control, const PassProgress& progress) {
-    std::vector<KeptRow> rows;
-    if (!runPass(kind, TableSource(table), rows, control, progress))
-        return false;
-    for (const KeptRow& row : rows)
-        kept.push_back({table[std::size_t(row.index)].path, row.subgroupstart});
     return true;
 }
 

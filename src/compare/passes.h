@@ -20,21 +20,6 @@ namespace quillfen {
 
 enum class PassKind { None, Fuzzy, Crc, Bytewise };
 
-// A record of the entry table: the full path of a result row and its size.
-// A separator row is recorded with an empty path and size 0.
-struct TableEntry {
-    QString path;
-    qint64 size = 0;
-};
-
-// A file kept by a pass; subgroupstart marks the first file of a set of
-// equal files.
-struct PassItem {
-    QString path;
-    bool subgroupstart = false;
-    friend bool operator==(const PassItem&, const PassItem&) = default;
-};
-
 struct PassProgress {
     AppState* status = nullptr; // progress atomics and texts; null: none
     int curstep = 0;
@@ -119,10 +104,6 @@ struct KeptRow {
 // and hand on in kept, so that a bytewise pass after it need not open them.
 bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
              const ReadControl& control, const PassProgress& progress = {}, qint64 carryBytes = 0);
-
-// The same over a table of paths and sizes, giving the kept paths.
-bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<PassItem>& kept,
-             const ReadControl& control, const PassProgress& progress = {});
 
 // The name of a pass in the progress caption.
 QString passName(PassKind kind);

@@ -1,8 +1,7 @@
 #pragma once
 
-// The file-content routines of the comparison: fuzzy samples, bytewise,
-// CRC-32, and the reachability check. Each routine opens the files it needs,
-// only reads them and closes them on every way out.
+// How the comparison reaches and reads files: the file access, the read
+// control of a run, the fuzzy samples and the CRC-32 of an open file.
 
 #include "core/appstate.h"
 #include "platform/platform.h"
@@ -26,8 +25,8 @@ public:
     // Length of a regular file, -1 when it cannot be read.
     virtual qint64 length(const QString& path) const;
     virtual bool open(platform::InputFile& file, const QString& path) const;
-    // Opens the file when fileavailable would accept the path (a regular file
-    // of its own, not reached through a symbolic link): one query for both.
+    // Opens the file when its length can be read (a regular file of its own,
+    // not reached through a symbolic link): one query for both.
     virtual bool openAvailable(platform::InputFile& file, const QString& path) const;
     // Opens the entry name (as the system spells it) of the open folder
     // folderFd, never through a symbolic link; path is the folder and the name.
@@ -77,20 +76,6 @@ qint64 fuzzyStep(qint64 length);
 // How many samples a file of the given length is compared on (1 or 10).
 int fuzzySamplesFor(qint64 length);
 
-// True when the files count as equal: same length and equal samples.
-bool fuzzycompare(const QString& a, const QString& b, const ReadControl& control = {});
-// True when the files are equal byte for byte. A stop request ends it with False.
-bool bytecompare(const QString& a, const QString& b, const ReadControl& control = {});
-// True when the lengths and the checksums of the two files are equal. A file that
-// cannot be measured, opened or read is equal to nothing.
-bool crccompare(const QString& a, const QString& b, const ReadControl& control = {});
-// True when the file length of the path can be read.
-bool fileavailable(const QString& path, const ReadControl& control = {});
-
-// The CRC text of a file: eight uppercase hexadecimal digits; "?" when the
-// file cannot be opened or read; empty when a stop request ended the read.
-QString filecrc(const QString& path, const ReadControl& control = {});
-
 // Gathers the fuzzy samples of a file of the given length from blocks of it
 // read in any order, so that a pass reading the whole file learns them
 // without reading them apart. The samples are laid out as readFuzzySamples
@@ -121,12 +106,10 @@ struct FileCrc {
     quint64 checkhigh = 0; // and high 64 bits
     qint64 bytes = 0;      // bytes read
 };
-FileCrc fileCrc32(const QString& path, const ReadControl& control = {});
-// The same for a file already open, read from its start to its end; sampler,
-// when given, gets the fuzzy samples from the same read.
+// The file is open; it is read from its start to its end. sampler, when
+// given, gets the fuzzy samples from the same read.
 FileCrc readFileCrc(platform::InputFile& file, const QString& path, const ReadControl& control = {},
                     FuzzySampler* sampler = nullptr);
-QString crcText(quint32 crc);
 
 // The fuzzy samples of one open file of the given length, one after another
 // (each cut at the end of the file). False when a read fails.

@@ -9,10 +9,12 @@
 // LockedText fields, which a running job writes while the window reads them.
 
 #include "core/assistantsettings.h"
+#include "core/compareplan.h"
 #include "core/exportsettings.h"
 #include "core/lockedtext.h"
 #include "core/pathentry.h"
 #include "core/resultlist.h"
+#include "core/runprogress.h"
 #include "core/version.h"
 #include "core/windowgeometry.h"
 #include "platform/platform.h"
@@ -72,12 +74,13 @@ struct ScanPathsState {
     QString specificpatterns = QStringLiteral("*.*");
 };
 
-struct AppState {
+// The run's progress (stopflag and the status panel's counters and texts)
+// is the part a job gets; the rest belongs to the window thread.
+struct AppState : RunProgress {
     // Run control
-    std::atomic<bool> stopflag{true};
     bool scanconfirmed = false;
-    QString compareplan;
-    QString plandone; // codes of the passes the last comparison ran ("" after a scan)
+    ComparePlan compareplan;
+    ComparePlan plandone; // the passes the last comparison ran (none after a scan)
     int totalsteps = 1;
     int curstep = 1;
     bool scanstartscompare = false;
@@ -105,23 +108,6 @@ struct AppState {
     QStringList skipexts;
     bool skipextson = false;
 
-    // Counters and texts of the status panel, written by the running job
-    std::atomic<qint64> filesfound{0};
-    std::atomic<qint64> filesskipped{0};
-    std::atomic<qint64> filesunreadable{0};
-    std::atomic<qint64> kbdone{0}; // kilobytes scaled by 10,000 (four decimals)
-    std::atomic<qint64> filescompared{0};
-    std::atomic<qint64> bytescompared{0}; // the bytes of the files counted in filescompared
-    LockedText curfolder;
-    LockedText comparefile1;
-    LockedText comparefile2;
-    LockedText label5; // caption of the working panel's progress bar
-    std::atomic<qint64> progressmax{0};
-    std::atomic<qint64> progressdone{0};
-    std::atomic<qint64> groupmax{0};
-    std::atomic<qint64> groupdone{0};
-    std::atomic<bool> progressvisible{false};
-
     // Texts of the status panel set when a run hands over its result
     QString labelposs1 = QStringLiteral("0");
     QString labeldef1 = QStringLiteral("0");
@@ -148,11 +134,6 @@ struct AppState {
     ScanPathsState scanpaths;
     AssistantSettings assistant;   // the selection assistant's controls
     ExportSettings exportsettings; // the report export dialog's controls
-
-    // kbdone is a fixed-point count of kilobytes with four decimals; reading
-    // n bytes adds n / 1000 kB.
-    void addkbdone(qint64 bytes) { kbdone.fetch_add(bytes * 10, std::memory_order_relaxed); }
-    double kbdoneValue() const { return double(kbdone.load(std::memory_order_relaxed)) / 10000.0; }
 };
 
 } // namespace quillfen

@@ -2,7 +2,8 @@
 
 // What the engine's run control needs from the window, so that the flows of
 // a scan and a comparison can run (and be tested) without widgets. The main
-// window implements it; tests use a recording fake.
+// window implements it; tests use a recording fake. Every method is pure, so
+// that a front end which forwards to another cannot miss a new one.
 
 #include "core/messages.h"
 
@@ -37,7 +38,7 @@ public:
     virtual void statusChanged() = 0;
     // Only check boxes of the result list changed (rows, order and texts did
     // not); a view may repaint instead of resetting.
-    virtual void resultChecksChanged() { resultListReset(); }
+    virtual void resultChecksChanged() = 0;
 
     // Dialogs, each modal and owned by the main window.
     // The Settings preview; returns when it is closed (it sets scanconfirmed).
@@ -46,8 +47,8 @@ public:
     virtual void showCompareDialog() = 0;
     virtual void showSelectionAssistant() = 0;
     // The Errorlog dialog; it takes the messages out of AppState::errorlog.
-    virtual void showErrorLog() {}
-    virtual void closeDialog(Dialog) {}
+    virtual void showErrorLog() = 0;
+    virtual void closeDialog(Dialog dialog) = 0;
 
     // Arms the one-shot comparison timer; its tick starts the comparison run.
     virtual void enableComparisonTimer() = 0;

@@ -30,10 +30,13 @@ public:
     void setNoticeVisible(Notice, bool) override {}
     void resultListReset() override {}
     void statusChanged() override {}
+    void resultChecksChanged() override {}
     void showSettingsPreview() override {}
     void showScanPaths() override {}
     void showCompareDialog() override {}
     void showSelectionAssistant() override {}
+    void showErrorLog() override {}
+    void closeDialog(Dialog) override {}
     void enableComparisonTimer() override {}
 
 private:

@@ -30,7 +30,6 @@ QString defaultviewerpath(const SystemFacts& system) {
 }
 
 bool startup(AppState& state, const SystemFacts& system) {
-    platform::cacheLocalTimeZone();
     state.crctable = buildcrctable();
     state.stopflag = true;
 

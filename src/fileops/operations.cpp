@@ -107,6 +107,8 @@ OperationTexts textsOf(FileOperation operation) {
 }
 
 void regroup(AppState& state, Frontend& frontend) {
+    // The tidied list keeps the separators of its groups, so one grouping
+    // step settles it: there is nothing to insert.
     coloritems(state, frontend);
     if (state.resultlist.empty()) {
         // The grouping step leaves an empty list alone; the view and the
@@ -246,12 +248,6 @@ QString linkstep(const FileJobItem& item, const FileJobItem* kept, bool clone,
         return u"Error: '"_s + result.description +
                u"' occured while trying to replace the file: "_s + path;
     }
-}
-
-void Recycle(AppState& state, const QString& filename) {
-    const platform::FileOpResult result = platform::moveToTrash(filename);
-    if (!result.ok())
-        state.errorlog.append(recycleLine(filename, result.description));
 }
 
 QString freename(const QString& path, FreeNameHints* hints) {
@@ -458,18 +454,6 @@ void runNow(AppState& state, Frontend& frontend, FileOperation operation, const 
 
 } // namespace
 
-void recyclefiles(AppState& state, Frontend& frontend) {
-    runNow(state, frontend, FileOperation::Recycle, {});
-}
-
-void deletefiles(AppState& state, Frontend& frontend) {
-    runNow(state, frontend, FileOperation::Delete, {});
-}
-
-void movefiles(AppState& state, Frontend& frontend, const MoveOptions& options) {
-    runNow(state, frontend, FileOperation::Move, options);
-}
-
 bool startfileoperation(AppState& state, Frontend& frontend, JobRunner& runner,
                         FileOperation operation, const MoveOptions& move, FileJob job) {
     if (runner.isRunning() || !confirmfileoperation(state, frontend, operation))
@@ -547,7 +531,7 @@ bool movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& op
         chosen.destination += u'/';
     if (runner)
         return startfileoperation(state, frontend, *runner, FileOperation::Move, chosen);
-    movefiles(state, frontend, chosen);
+    runNow(state, frontend, FileOperation::Move, chosen);
     return false;
 }
 

@@ -7,8 +7,7 @@
 // window thread: confirmfileoperation (window thread, messages),
 // runfilejob (any thread: a plain input in, a plain result out, no program
 // state touched) and finishfileoperation (window thread: the tidy-up and the
-// messages). startfileoperation runs them with a JobRunner; recyclefiles,
-// deletefiles and movefiles run them in a row.
+// messages). startfileoperation runs them with a JobRunner.
 
 #include "core/appstate.h"
 #include "core/frontend.h"
@@ -117,9 +116,6 @@ QString movestep(const FileJobItem& item, const MoveOptions& options,
                  const std::atomic<bool>* stop = nullptr, FreeNameHints* hints = nullptr,
                  JournalWriter* journal = nullptr);
 
-// Sends one file to the trash; a failure goes into the error log.
-void Recycle(AppState& state, const QString& filename);
-
 // The first of path, base(0).ext, base(1).ext, ... (path(0), path(1), ...
 // without an extension) at which nothing exists. With hints, the numbered
 // candidates start at the one kept for path, and the one found is kept.
@@ -142,11 +138,6 @@ FileJobInput planfileoperation(const AppState& state, FileOperation operation,
 // the error-log question, and the emptied error log.
 void finishfileoperation(AppState& state, Frontend& frontend, FileOperation operation,
                          const FileJobResult& result);
-
-// The whole operation on the window thread.
-void recyclefiles(AppState& state, Frontend& frontend);
-void deletefiles(AppState& state, Frontend& frontend);
-void movefiles(AppState& state, Frontend& frontend, const MoveOptions& options);
 
 // The whole operation with the file work on the runner's worker thread;
 // the program is busy meanwhile (Stop ends it after the file in hand).

@@ -13,18 +13,28 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The codes of the passes named in a results file ("fuzzy,crc" gives "23").
-QString plancodes(const QString& names) {
-    QString codes;
-    const std::pair<QString, QChar> known[] = {
-        {u"fuzzy"_s, u'2'}, {u"crc"_s, u'3'}, {u"bytewise"_s, u'4'}};
+// The passes named in a results file ("fuzzy,crc").
+ComparePlan planOf(const QString& names) {
+    ComparePlan plan;
+    const std::pair<QString, ComparePass> known[] = {{u"fuzzy"_s, ComparePass::Fuzzy},
+                                                     {u"crc"_s, ComparePass::Crc},
+                                                     {u"bytewise"_s, ComparePass::Bytewise}};
     for (const QString& name : names.split(u',', Qt::SkipEmptyParts)) {
-        for (const auto& [word, code] : known) {
-            if (name.trimmed() == word && !codes.contains(code))
-                codes += code;
+        for (const auto& [word, pass] : known) {
+            if (name.trimmed() == word)
+                plan.add(pass);
         }
     }
-    return codes;
+    return plan;
+}
+
+// The last pass of a plan, as compareplan holds it after a run.
+ComparePlan lastPassOf(const ComparePlan& plan) {
+    for (ComparePass pass : {ComparePass::Bytewise, ComparePass::Crc, ComparePass::Fuzzy}) {
+        if (plan.contains(pass))
+            return {pass};
+    }
+    return {ComparePass::NoComparison};
 }
 
 std::optional<QByteArray> readWhole(const QString& path, QString& error) {
@@ -83,17 +93,17 @@ std::optional<QString> openresults(AppState& state, Frontend& frontend, const QS
     }
     RecheckedList rechecked = recheckresults(opened->list);
     const RunSummary& run = opened->run;
-    QString plandone = plancodes(run.plan);
+    ComparePlan plandone = planOf(run.plan);
     // A file written without the plan still says what its rows are.
-    if (run.definite && !plandone.contains(u'3') && !plandone.contains(u'4'))
-        plandone += u'4';
+    if (run.definite && !plandone.readsWholeFiles())
+        plandone.add(ComparePass::Bytewise);
     else if (!run.definite && plandone.isEmpty() && run.possibleduplicates > 0 &&
              run.filescompared > 0)
-        plandone = u"2"_s;
+        plandone.add(ComparePass::Fuzzy);
 
     state.resultlist = std::move(rechecked.list);
     state.plandone = plandone;
-    state.compareplan = plandone.isEmpty() ? u"1"_s : plandone.right(1);
+    state.compareplan = lastPassOf(plandone);
     state.filesfound = run.filesfound;
     state.filesskipped = run.filesskipped;
     state.filesunreadable = run.filesunreadable;

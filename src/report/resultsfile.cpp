@@ -101,14 +101,16 @@ bool readStats(const QJsonObject& stats, RunSummary& run) {
 
 } // namespace
 
-RunSummary runsummary(const AppState& state, const QString& plandone, const QString& timespent) {
+RunSummary runsummary(const AppState& state, const ComparePlan& plandone,
+                      const QString& timespent) {
     RunSummary run;
-    run.definite = plandone.contains(u'3') || plandone.contains(u'4');
+    run.definite = plandone.readsWholeFiles();
     QStringList passes;
-    const std::pair<QChar, QString> names[] = {
-        {u'2', u"fuzzy"_s}, {u'3', u"crc"_s}, {u'4', u"bytewise"_s}};
-    for (const auto& [code, name] : names) {
-        if (plandone.contains(code))
+    const std::pair<ComparePass, QString> names[] = {{ComparePass::Fuzzy, u"fuzzy"_s},
+                                                     {ComparePass::Crc, u"crc"_s},
+                                                     {ComparePass::Bytewise, u"bytewise"_s}};
+    for (const auto& [pass, name] : names) {
+        if (plandone.contains(pass))
             passes << name;
     }
     run.plan = passes.join(u',');

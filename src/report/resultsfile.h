@@ -43,9 +43,8 @@ struct RunSummary {
 };
 
 // The summary of the run behind the result list: the status panel's counters
-// of state; plandone holds the codes of the passes that ran ("2" fuzzy, "3"
-// CRC, "4" bytewise): definite when CRC or bytewise ran.
-RunSummary runsummary(const AppState& state, const QString& plandone, const QString& timespent);
+// of state and the passes that ran: definite when CRC or bytewise ran.
+RunSummary runsummary(const AppState& state, const ComparePlan& plandone, const QString& timespent);
 
 // Hands on what was written so far and empties it; called between files once
 // a piece is full, so that a million rows never sit in memory as one text.

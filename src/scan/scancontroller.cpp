@@ -1,5 +1,6 @@
 #include "scan/scancontroller.h"
 
+#include "compare/compareoptions.h"
 #include "core/busy.h"
 #include "platform/platform.h"
 #include "scan/scanoptions.h"
@@ -59,6 +60,7 @@ void ScanController::starter() {
     if (!m_state.scanconfirmed)
         return;
     readscanoptions(m_state);
+    readcompareoptions(m_state);
 
     m_state.filesfound = 0;
     m_state.filesskipped = 0;
@@ -74,7 +76,7 @@ void ScanController::starter() {
     m_frontend.setNoticeVisible(Notice::Preview, false);
     m_state.labeldef1 = u"0"_s;
     m_state.labelposs1 = u"0"_s;
-    m_state.plandone.clear();
+    m_state.plandone = ComparePlan();
     m_state.labelmbselected1 = u"0 MB"_s;
     m_state.mbselected = 0;
     m_state.resultlist = {};
@@ -123,8 +125,8 @@ void ScanController::scanfilesStart() {
     m_frontend.statusChanged();
 
     auto result = std::make_shared<ScanResult>();
-    AppState* state = &m_state;
-    m_runner.start([input, result, state] { *result = scanfiles(*input, *state); },
+    RunProgress* progress = &m_state;
+    m_runner.start([input, result, progress] { *result = scanfiles(*input, *progress); },
                    [this, result] { scanEnd(std::move(*result)); });
 }
 
@@ -149,10 +151,9 @@ void ScanController::scanEnd(ScanResult result) {
     m_state.labelposs1 = QString::number(m_state.resultlist.size());
     m_state.curfolder.set(QString());
 
-    if (m_state.compareplan == u"1"_s) {
-        if (m_coloritems) {
-            m_coloritems();
-            m_coloritems();
+    if (m_state.compareplan == ComparePlan{ComparePass::NoComparison}) {
+        if (m_grouping) {
+            m_grouping();
         } else {
             m_frontend.resultListReset();
         }
@@ -173,14 +174,14 @@ void ScanController::scanEnd(ScanResult result) {
     }
     m_frontend.resultListReset();
     m_frontend.statusChanged();
-    startcompare(1);
+    startcompare(ComparePass::NoComparison);
     emit scanEnded();
 }
 
-void ScanController::startcompare(int mode) {
+void ScanController::startcompare(ComparePass mode) {
     if (!m_state.resultlist.empty()) {
         if (!m_state.scanstartscompare)
-            m_state.compareplan = QString::number(mode);
+            m_state.compareplan = ComparePlan{mode};
         m_frontend.enableComparisonTimer();
         return;
     }

@@ -6,6 +6,7 @@
 // the hand-over to the comparison. Reaches the window only through Frontend.
 
 #include "core/appstate.h"
+#include "core/compareplan.h"
 #include "core/frontend.h"
 #include "core/jobrunner.h"
 #include "scan/scanengine.h"
@@ -21,17 +22,17 @@ public:
     ScanController(AppState& state, Frontend& frontend, QObject* parent = nullptr);
     ~ScanController() override;
 
-    // The grouping step (coloritems) run on the list after a scan whose plan
-    // is "Do nothing"; it tells the window about the changed list itself.
-    // Without one the list stays ungrouped.
-    void setGrouping(std::function<void()> coloritems) { m_coloritems = std::move(coloritems); }
+    // The grouping of the fresh list after a scan whose plan is "Do nothing";
+    // it tells the window about the changed list itself. Without one the
+    // list stays ungrouped.
+    void setGrouping(std::function<void()> grouping) { m_grouping = std::move(grouping); }
 
     // The Scan command.
     void starter();
     // Hands a finished scan (or the Compare files dialog's choice) over to
     // the comparison: arms the comparison timer, or ends the run with a
     // message when the list is empty.
-    void startcompare(int mode);
+    void startcompare(ComparePass mode);
 
     bool isScanning() const { return m_runner.isRunning(); }
     // Blocks until a running scan job has ended and its end steps have run.
@@ -49,7 +50,7 @@ private:
     AppState& m_state;
     Frontend& m_frontend;
     JobRunner m_runner;
-    std::function<void()> m_coloritems;
+    std::function<void()> m_grouping;
 };
 
 // The messages of a scan's end.

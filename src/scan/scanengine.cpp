@@ -68,10 +68,10 @@ struct CandidateStore {
 
 class Walk {
 public:
-    Walk(AppState& state, const ScanInput& input, CandidateStore& store)
-        : m_state(state), m_input(input), m_store(store) {}
+    Walk(RunProgress& progress, const ScanInput& input, CandidateStore& store)
+        : m_progress(progress), m_input(input), m_store(store) {}
 
-    bool stopped() const { return m_state.stopflag.load(std::memory_order_relaxed); }
+    bool stopped() const { return m_progress.stopflag.load(std::memory_order_relaxed); }
 
     // One walk of a path entry's tree with one pattern.
     // skips: the skip folders in force for this entry.
@@ -84,7 +84,7 @@ public:
         enter(root);
         platform::Folder folder(root);
         if (!folder.isOpen()) {
-            m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+            m_progress.filesunreadable.fetch_add(1, std::memory_order_relaxed);
             return;
         }
         walktree(root, std::move(folder));
@@ -106,7 +106,7 @@ private:
     void countEvent(const QString& folder) {
         if (++m_refresh >= 20) {
             m_refresh = 0;
-            m_state.curfolder.set(folder);
+            m_progress.curfolder.set(folder);
         }
     }
 
@@ -148,7 +148,7 @@ private:
             if (!subfolder.isOpen()) {
                 // Replaced by a link or a file since the listing: not a folder to walk.
                 if (subfolder.error() != ELOOP && subfolder.error() != ENOTDIR)
-                    m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                    m_progress.filesunreadable.fetch_add(1, std::memory_order_relaxed);
                 continue;
             }
             Level child{std::move(path), std::move(subfolder), {}, 0};
@@ -165,7 +165,7 @@ private:
         std::vector<QByteArray>& subfolders = level.subfolders;
         platform::DirectoryListing listing(level.handle);
         if (!listing.isOpen()) {
-            m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+            m_progress.filesunreadable.fetch_add(1, std::memory_order_relaxed);
             return;
         }
         const bool descend = mayDescendFrom(folder);
@@ -194,7 +194,7 @@ private:
                 info = listing.info();
                 type = info.type;
                 if (!info.exists()) {
-                    m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                    m_progress.filesunreadable.fetch_add(1, std::memory_order_relaxed);
                     continue;
                 }
             }
@@ -214,7 +214,7 @@ private:
             filterfile(folder, folderIndex, std::move(name), listing, info);
         }
         if (listing.error() != 0)
-            m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+            m_progress.filesunreadable.fetch_add(1, std::memory_order_relaxed);
         if (m_folderKnown && m_store.candpaths.size() > firstRecorded)
             m_store.listedfolders[self.id].emplace_back(firstRecorded, m_store.candpaths.size());
     }
@@ -242,8 +242,8 @@ private:
                 // Counted as found (or skipped under a lower limit) like any
                 // file, and as unreadable; never a candidate, since files of
                 // no known size would all stand as copies of each other.
-                m_state.filesunreadable.fetch_add(1, std::memory_order_relaxed);
-                (options.minsizeon ? m_state.filesskipped : m_state.filesfound)
+                m_progress.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+                (options.minsizeon ? m_progress.filesskipped : m_progress.filesfound)
                     .fetch_add(1, std::memory_order_relaxed);
                 return;
             }
@@ -270,7 +270,7 @@ private:
             }
         }
         if (skip) {
-            m_state.filesskipped.fetch_add(1, std::memory_order_relaxed);
+            m_progress.filesskipped.fetch_add(1, std::memory_order_relaxed);
             return;
         }
         if (folderIndex < 0) {
@@ -282,10 +282,10 @@ private:
         m_store.candpaths.push_back({std::move(name), quint32(folderIndex), info.mtimensec,
                                      info.mtime, info.id.inode, info.id.device,
                                      platform::nanoseconds(info.ctime, info.ctimensec)});
-        m_state.filesfound.fetch_add(1, std::memory_order_relaxed);
+        m_progress.filesfound.fetch_add(1, std::memory_order_relaxed);
     }
 
-    AppState& m_state;
+    RunProgress& m_progress;
     const ScanInput& m_input;
     CandidateStore& m_store;
     platform::PatternMatcher m_matcher{QString()};
@@ -300,8 +300,8 @@ private:
 };
 
 // The walking phase over the whole path table; false when stopped.
-bool walkPathTable(const ScanInput& input, AppState& state, CandidateStore& store) {
-    Walk walk(state, input, store);
+bool walkPathTable(const ScanInput& input, RunProgress& progress, CandidateStore& store) {
+    Walk walk(progress, input, store);
     for (const PathEntry& entry : input.pathtable) {
         const QString folder = entry.folder();
         const EntryOptions options = EntryOptions::fromPathEntry(entry);
@@ -368,10 +368,10 @@ qint64 markRows(const std::vector<qint64>& sizes, const std::vector<CandidateFil
 
 } // namespace
 
-ScanResult scanfiles(const ScanInput& input, AppState& state) {
+ScanResult scanfiles(const ScanInput& input, RunProgress& progress) {
     ScanResult result;
     CandidateStore store;
-    if (!walkPathTable(input, state, store)) {
+    if (!walkPathTable(input, progress, store)) {
         result.stopped = true;
         return result;
     }
@@ -381,7 +381,7 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
     std::vector<qint64>& sizes = store.candsizes;
     std::vector<CandidateFile>& files = store.candpaths;
     quicksortsizes(sizes, files);
-    if (state.stopflag.load(std::memory_order_relaxed)) {
+    if (progress.stopflag.load(std::memory_order_relaxed)) {
         result.stopped = true;
         return result;
     }
@@ -391,21 +391,21 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
     std::vector<bool> row;
     std::size_t kept = 0;
     const qint64 secondnames = markRows(sizes, files, row, kept);
-    state.filesfound.fetch_sub(secondnames);
-    state.filesskipped.fetch_add(secondnames);
+    progress.filesfound.fetch_sub(secondnames);
+    progress.filesskipped.fetch_add(secondnames);
     result.candcount = qint64(n) - secondnames;
 
     // Fill largest first. The names move into the entries, the folder texts
     // are shared, and the date comes from the walk's query.
     ResultList& list = result.list;
     list.reserve(kept);
-    state.progressmax.store(n > 0 ? qint64(n) - 1 : 0);
-    state.progressdone.store(0);
+    progress.progressmax.store(n > 0 ? qint64(n) - 1 : 0);
+    progress.progressdone.store(0);
     std::size_t visited = 0;
     for (std::size_t k = n; k-- > 0;) {
         if ((++visited & 0x1FF) == 0) {
-            state.progressdone.store(qint64(visited), std::memory_order_relaxed);
-            if (state.stopflag.load(std::memory_order_relaxed)) {
+            progress.progressdone.store(qint64(visited), std::memory_order_relaxed);
+            if (progress.stopflag.load(std::memory_order_relaxed)) {
                 result.list = {};
                 result.stopped = true;
                 return result;
@@ -426,7 +426,7 @@ ScanResult scanfiles(const ScanInput& input, AppState& state) {
         entry.dateform = DateForm::Scan;
         list.push_back(std::move(entry));
     }
-    state.progressdone.store(state.progressmax.load());
+    progress.progressdone.store(progress.progressmax.load());
     return result;
 }
 

@@ -4,9 +4,9 @@
 // records the candidates and turns the sizes that occur more than once into
 // result entries, largest first. Runs as a job on the worker thread.
 
-#include "core/appstate.h"
 #include "core/pathentry.h"
 #include "core/resultlist.h"
+#include "core/runprogress.h"
 
 #include <QString>
 #include <QStringList>
@@ -39,7 +39,7 @@ struct ScanResult {
     qint64 candcount = 0; // files recorded by the walk
 };
 
-// The scan job. Reads state.stopflag and writes only the counters the
+// The scan job. Reads progress.stopflag and writes only the counters the
 // status panel shows (filesfound, filesskipped, filesunreadable, curfolder,
 // progressmax, progressdone), so it may run on the worker thread while the
 // window reads them.
@@ -47,6 +47,6 @@ struct ScanResult {
 // filesunreadable counts the folders that could not be listed and the files
 // whose size could not be read; such a file also counts as found (as skipped
 // under a lower size limit) but never becomes a candidate.
-ScanResult scanfiles(const ScanInput& input, AppState& state);
+ScanResult scanfiles(const ScanInput& input, RunProgress& progress);
 
 } // namespace quillfen

@@ -33,27 +33,6 @@ void readscanoptions(AppState& state) {
     state.maxsize = clampLimit(boxes.maxsizetext);
     state.subdirs = boxes.subdirsbox;
     state.ignorezero = boxes.ignorezerobox;
-
-    const SettingsDialogState& settings = state.settings;
-    state.compareplan.clear();
-    state.totalsteps = 1;
-    state.curstep = 1;
-    if (settings.donothing == 1)
-        state.compareplan += u'1';
-    if (settings.fuzzy == 1) {
-        state.compareplan += u'2';
-        ++state.totalsteps;
-    }
-    if (settings.crc == 1) {
-        state.compareplan += u'3';
-        ++state.totalsteps;
-    }
-    if (settings.bytewise == 1) {
-        state.compareplan += u'4';
-        ++state.totalsteps;
-    }
-    state.gentlecompare = settings.gentle == 1;
-    state.autoselect = settings.autoselectbox == 1;
 }
 
 PathEntry newpathentry(AppState& state, const QString& folder, const QString& patterntext) {

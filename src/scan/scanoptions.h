@@ -1,8 +1,7 @@
 #pragma once
 
 // The options a scan runs with: the filter boxes of the Scan paths dialog and
-// the after-search boxes of the Settings dialog turned into the run's plan,
-// and the seven option columns of a path entry.
+// the seven option columns of a path entry.
 
 #include "core/appstate.h"
 #include "core/pathentry.h"
@@ -12,10 +11,8 @@
 
 namespace quillfen {
 
-// Copies the Scan paths dialog's filter boxes (clamping the two limit texts
-// to 1 ... 1000000000 kB) and the Settings dialog's run options into the
-// state: the size options, compareplan, totalsteps, curstep, gentlecompare
-// and autoselect.
+// Copies the Scan paths dialog's filter boxes into the state's size options,
+// clamping the two limit texts to 1 ... 1000000000 kB.
 void readscanoptions(AppState& state);
 
 // A path entry for folder (given a trailing "/" when it lacks one) and a

@@ -112,7 +112,7 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
 
     m_scan = std::make_unique<ScanController>(m_state, *this);
     // The grouping step after a scan whose plan is "Do nothing".
-    m_scan->setGrouping([this] { coloritems(m_state, *this); });
+    m_scan->setGrouping([this] { groupFreshList(m_state, *this); });
     m_compare = std::make_unique<CompareController>(m_state, *this);
     m_model = new ResultModel(m_state, this);
 
@@ -718,11 +718,11 @@ void MainWindow::edgemousedown(QPoint position, Qt::MouseButton button) {
     const double W = tw(width());
     const double H = tw(height());
     if (X >= W - 110 && Y >= H - 110)
-        sizecorner = 1;
+        sizecorner = true;
     else if (X >= W - 200)
-        sizeright = 1;
+        sizeright = true;
     else if (Y >= H - 200)
-        sizebottom = 1;
+        sizebottom = true;
     if (button != Qt::LeftButton)
         return;
     if (!sizecorner && !sizeright && !sizebottom) {
@@ -752,15 +752,15 @@ void MainWindow::edgemousemove(QPoint position, Qt::MouseButtons buttons) {
     showPointer(position);
     const double X = tw(position.x());
     const double Y = tw(position.y());
-    if (sizeright == 1 && X >= 300) {
+    if (sizeright && X >= 300) {
         resize(px(X + 50), height());
         return;
     }
-    if (sizebottom == 1 && Y >= 300) {
+    if (sizebottom && Y >= 300) {
         resize(width(), px(Y + 50));
         return;
     }
-    if (sizecorner == 1) {
+    if (sizecorner) {
         if (X >= 300 && Y >= 300)
             resize(px(X + 50), px(Y + 50));
         return;
@@ -775,9 +775,9 @@ void MainWindow::edgemousemove(QPoint position, Qt::MouseButtons buttons) {
 }
 
 void MainWindow::edgemouseup() {
-    sizeright = 0;
-    sizebottom = 0;
-    sizecorner = 0;
+    sizeright = false;
+    sizebottom = false;
+    sizecorner = false;
     m_moving = false;
     m_bodyPressed = false;
 }

@@ -183,15 +183,14 @@ private:
 
     QTimer m_statusTimer;
     QTimer m_comparisonTimer;
-    bool m_clockRunning = false; // a scan or comparison run is busy
-    bool m_busy = false;
-    QPointer<QWidget> m_focusBeforeBusy; // where the focus was when the work began         // any
-                                         // work is busy: the bars follow its counts
+    bool m_clockRunning = false;         // a scan or comparison run is busy
+    bool m_busy = false;                 // any work is busy: the bars follow its counts
+    QPointer<QWidget> m_focusBeforeBusy; // where the focus was when the work began
 
     // Edge-drag flags: set by a press near an edge, cleared on release.
-    float sizeright = 0;
-    float sizebottom = 0;
-    float sizecorner = 0;
+    bool sizeright = false;
+    bool sizebottom = false;
+    bool sizecorner = false;
     bool m_moving = false;      // a press on the body has handed the window to the window manager
     bool m_bodyPressed = false; // a left press on the body, not yet released nor turned into a move
     bool m_screenWatched = false;

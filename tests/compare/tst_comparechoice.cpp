@@ -1,4 +1,5 @@
 #include "compare/comparechoice.h"
+#include "compare/compareoptions.h"
 #include "core/appstate.h"
 #include "fakefrontend.h"
 
@@ -27,6 +28,7 @@ class CompareChoiceTest : public QObject {
 private slots:
     void preselectionFollowsTheSettings_data();
     void preselectionFollowsTheSettings();
+    void readcompareoptionsBuildsThePlan();
     void startWithoutAnAlgorithmKeepsEverything();
     void startRunsTheTickedAlgorithmsAndWritesTheOptionBack();
     void everyOptionWritesItsCombination();
@@ -68,11 +70,31 @@ void CompareChoiceTest::preselectionFollowsTheSettings() {
     QCOMPARE(u"%1%2%3"_s.arg(int(set.fuzzy)).arg(int(set.crc)).arg(int(set.bytewise)), ticked);
 }
 
+void CompareChoiceTest::readcompareoptionsBuildsThePlan() {
+    AppState state;
+    readcompareoptions(state);
+    // The Settings dialog's start values: fuzzy and CRC.
+    QCOMPARE(state.compareplan.codes(), u"23"_s);
+    QCOMPARE(state.totalsteps, 3);
+    QCOMPARE(state.curstep, 1);
+    QVERIFY(state.autoselect);
+
+    state.settings.donothing = 1;
+    state.settings.fuzzy = 0;
+    state.settings.crc = 2; // greyed counts as not ticked
+    state.settings.bytewise = 1;
+    state.settings.gentle = 1;
+    readcompareoptions(state);
+    QCOMPARE(state.compareplan.codes(), u"14"_s);
+    QCOMPARE(state.totalsteps, 2);
+    QVERIFY(state.gentlecompare);
+}
+
 void CompareChoiceTest::startWithoutAnAlgorithmKeepsEverything() {
     AppState state;
     testing::FakeFrontend frontend;
     setBoxes(state.settings, 1, 0, 0, 0);
-    state.compareplan = u"1"_s;
+    state.compareplan = ComparePlan::fromCodes(u"1");
     state.totalsteps = 1;
     state.filescompared = 7;
     QVERIFY(!startcomparison(state, frontend, CompareOption::FuzzyCrc, CompareBoxes{}));
@@ -84,7 +106,7 @@ void CompareChoiceTest::startWithoutAnAlgorithmKeepsEverything() {
     QCOMPARE(frontend.boxes.shown[0].buttons, MessageButtons::Ok);
     QVERIFY(!frontend.comparisonTimerEnabled);
     QCOMPARE(settingsBoxes(state.settings), u"1000"_s);
-    QCOMPARE(state.compareplan, u"1"_s);
+    QCOMPARE(state.compareplan.codes(), u"1"_s);
     QCOMPARE(state.totalsteps, 1);
     QCOMPARE(state.filescompared.load(), 7);
 }
@@ -105,7 +127,7 @@ void CompareChoiceTest::startRunsTheTickedAlgorithmsAndWritesTheOptionBack() {
     QVERIFY(frontend.comparisonTimerEnabled);
     QVERIFY(frontend.boxes.shown.isEmpty());
     // The run uses the dialog's boxes ...
-    QCOMPARE(state.compareplan, u"4"_s);
+    QCOMPARE(state.compareplan.codes(), u"4"_s);
     QCOMPARE(state.totalsteps, 1);
     QCOMPARE(state.curstep, 0);
     QVERIFY(!state.scanstartscompare);
@@ -117,7 +139,7 @@ void CompareChoiceTest::startRunsTheTickedAlgorithmsAndWritesTheOptionBack() {
 
     setBoxes(state.settings, 0, 0, 1, 0);
     QVERIFY(startcomparison(state, frontend, CompareOption::Crc, {true, true, true}));
-    QCOMPARE(state.compareplan, u"234"_s);
+    QCOMPARE(state.compareplan.codes(), u"234"_s);
     QCOMPARE(state.totalsteps, 3);
     QCOMPARE(settingsBoxes(state.settings), u"0010"_s);
 }
@@ -145,7 +167,7 @@ void CompareChoiceTest::everyOptionWritesItsCombination() {
             plan += u'3';
         if (c.settings[3] == u'1')
             plan += u'4';
-        QCOMPARE(state.compareplan, plan);
+        QCOMPARE(state.compareplan.codes(), plan);
         QCOMPARE(state.totalsteps, int(plan.size()));
     }
 }

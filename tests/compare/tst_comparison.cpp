@@ -5,6 +5,7 @@
 #include "core/format.h"
 #include "failingaccess.h"
 #include "fakefrontend.h"
+#include "pairwise.h"
 #include "temptree.h"
 
 #include <QElapsedTimer>
@@ -18,6 +19,7 @@
 #include <sys/stat.h>
 
 using namespace quillfen;
+using namespace quillfen::testing;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -186,13 +188,13 @@ void ComparisonTest::passesRunInFixedOrder() {
         state.stopflag = false;
         CompareJobInput input;
         input.list = scannedList();
-        input.plan = plan;
+        input.plan = ComparePlan::fromCodes(plan);
         input.curstep = 1;
         input.totalsteps = 3;
         const CompareJobResult result = runComparison(std::move(input), state);
         QVERIFY(!result.stopped);
-        QCOMPARE(result.plandone, u"23"_s);
-        QCOMPARE(result.compareplan, u"3"_s);
+        QCOMPARE(result.plandone.codes(), u"23"_s);
+        QCOMPARE(result.compareplan.codes(), u"3"_s);
         QCOMPARE(result.curstep, 3);
         // CRC drops the near copy that the fuzzy samples let through.
         QCOMPARE(names(result.list), (QStringList{u"^A"_s, u"C"_s, u"^B"_s, u"D"_s}));
@@ -206,7 +208,7 @@ void ComparisonTest::onlyTheLastPassMarksSubGroups() {
     state.stopflag = false;
     CompareJobInput input;
     input.list = scannedList();
-    input.plan = u"2"_s;
+    input.plan = ComparePlan::fromCodes(u"2");
     CompareJobResult fuzzy = runComparison(input, state);
     // The near copy N equals A in the samples: it joins A's set.
     QCOMPARE(names(fuzzy.list), (QStringList{u"^A"_s, u"C"_s, u"N"_s, u"^B"_s, u"D"_s}));
@@ -217,9 +219,9 @@ void ComparisonTest::onlyTheLastPassMarksSubGroups() {
     QCOMPARE(names(rebuildList(scanned, kept, false)), (QStringList{u"A"_s, u"C"_s}));
     QCOMPARE(names(rebuildList(scanned, kept, true)), (QStringList{u"^A"_s, u"C"_s}));
 
-    input.plan = u"24"_s;
+    input.plan = ComparePlan::fromCodes(u"24");
     const CompareJobResult both = runComparison(input, state);
-    QCOMPARE(both.plandone, u"24"_s);
+    QCOMPARE(both.plandone.codes(), u"24"_s);
     QCOMPARE(names(both.list), (QStringList{u"^A"_s, u"C"_s, u"^B"_s, u"D"_s}));
 }
 
@@ -230,11 +232,11 @@ void ComparisonTest::planWithOneEndsAtOnce() {
         testing::FailingAccess access;
         CompareJobInput input;
         input.list = scannedList();
-        input.plan = plan;
+        input.plan = ComparePlan::fromCodes(plan);
         input.files = &access;
         const CompareJobResult result = runComparison(std::move(input), state);
-        QCOMPARE(result.plandone, u"1"_s);
-        QCOMPARE(result.compareplan, u"1"_s);
+        QCOMPARE(result.plandone.codes(), u"1"_s);
+        QCOMPARE(result.compareplan.codes(), u"1"_s);
         QCOMPARE(result.curstep, 1);
         QCOMPARE(names(result.list), names(scannedList()));
         QCOMPARE(result.list[0].dateform, DateForm::Scan);
@@ -249,12 +251,12 @@ void ComparisonTest::emptyAndUnknownPlansCompareNothing() {
         testing::FailingAccess access;
         CompareJobInput input;
         input.list = scannedList();
-        input.plan = plan;
+        input.plan = ComparePlan::fromCodes(plan);
         input.files = &access;
         const CompareJobResult result = runComparison(std::move(input), state);
         QVERIFY(!result.stopped);
         QVERIFY(result.list.empty());
-        QCOMPARE(result.plandone, QString());
+        QCOMPARE(result.plandone.codes(), QString());
         QCOMPARE(result.passes, 1);
         QCOMPARE(access.opens, 0);
     }
@@ -269,7 +271,7 @@ void ComparisonTest::rebuiltRowsCarryCurrentValues() {
     state.stopflag = false;
     CompareJobInput input;
     input.list = {scannedRow(e, 4000), scannedRow(f, 4000)};
-    input.plan = u"4"_s;
+    input.plan = ComparePlan::fromCodes(u"4");
     const CompareJobResult result = runComparison(std::move(input), state);
     QCOMPARE(result.list.size(), 2u);
     const ResultEntry& row = result.list[0];
@@ -318,10 +320,10 @@ void ComparisonTest::stopLeavesTheResultUnused() {
     state.stopflag = true;
     CompareJobInput input;
     input.list = scannedList();
-    input.plan = u"24"_s;
+    input.plan = ComparePlan::fromCodes(u"24");
     const CompareJobResult result = runComparison(std::move(input), state);
     QVERIFY(result.stopped);
-    QCOMPARE(result.plandone, u"2"_s);
+    QCOMPARE(result.plandone.codes(), u"2"_s);
 }
 
 void ComparisonTest::fileChangedWhileReadIsEqualToNothing_data() {
@@ -386,7 +388,7 @@ void ComparisonTest::fileChangedWhileReadIsEqualToNothing() {
 
     AppState state;
     state.stopflag = false;
-    input.plan = plan;
+    input.plan = ComparePlan::fromCodes(plan);
     input.files = &access;
     const CompareJobResult result = runComparison(std::move(input), state);
     QCOMPARE(access.changed, bool(access.change));
@@ -450,7 +452,7 @@ void ComparisonTest::checksumCacheSparesReadsButNeverDecides() {
         CompareJobInput input;
         for (const QString& path : {m_a, m_b, m_c, m_d, m_near})
             input.list.push_back(factsKnown ? observedRow(path) : identifiedRow(path));
-        input.plan = plan;
+        input.plan = ComparePlan::fromCodes(plan);
         input.cachepath = cache;
         const CompareJobResult result = runComparison(std::move(input), state);
         bytesRead = state.kbdone.load() / 10;
@@ -496,9 +498,9 @@ void ComparisonTest::equalCrcIsNoProof() {
         state.stopflag = false;
         CompareJobInput input;
         input.list = {scannedRow(x, 50000), scannedRow(y, 50000)};
-        input.plan = plan;
+        input.plan = ComparePlan::fromCodes(plan);
         const CompareJobResult result = runComparison(std::move(input), state);
-        QCOMPARE(result.plandone, plan);
+        QCOMPARE(result.plandone.codes(), plan);
         QVERIFY(result.list.empty());
     }
 }
@@ -521,7 +523,7 @@ void ComparisonTest::tableGrowsBeyondAMillionRows() {
     const QString q = m_tree->writeFile(u"many/q"_s, "same");
     input.list.push_back(scannedRow(p, 4));
     input.list.push_back(scannedRow(q, 4));
-    input.plan = u"3"_s;
+    input.plan = ComparePlan::fromCodes(u"3");
     const CompareJobResult result = runComparison(std::move(input), state);
     QCOMPARE(names(result.list), (QStringList{u"^p"_s, u"q"_s}));
     QCOMPARE(state.filescompared.load(), rows + 2);
@@ -530,7 +532,7 @@ void ComparisonTest::tableGrowsBeyondAMillionRows() {
 void ComparisonTest::runEndsWithGroupsMessageAndAssistant() {
     AppState state;
     state.resultlist = scannedList();
-    state.compareplan = u"24"_s;
+    state.compareplan = ComparePlan::fromCodes(u"24");
     state.curstep = 1;
     state.totalsteps = 3;
     testing::FakeFrontend frontend;
@@ -564,14 +566,14 @@ void ComparisonTest::runEndsWithGroupsMessageAndAssistant() {
     QCOMPARE(state.curfolder.get(), QString());
     QCOMPARE(state.progressdone.load(), state.progressmax.load());
     QCOMPARE(state.curstep, 3);
-    QCOMPARE(state.compareplan, u"4"_s);
+    QCOMPARE(state.compareplan.codes(), u"4"_s);
     QVERIFY(frontend.resets > 0);
 }
 
 void ComparisonTest::fuzzyOnlyReportsPossibleDuplicates() {
     AppState state;
     state.resultlist = scannedList();
-    state.compareplan = u"2"_s;
+    state.compareplan = ComparePlan::fromCodes(u"2");
     testing::FakeFrontend frontend;
     CompareController controller(state, frontend);
     QSignalSpy finished(&controller, &CompareController::finished);
@@ -593,7 +595,7 @@ void ComparisonTest::fuzzyOnlyReportsPossibleDuplicates() {
 void ComparisonTest::runWithoutDuplicatesReportsZero() {
     AppState state;
     state.resultlist = {scannedRow(m_a, 4000), scannedRow(m_lone, 300)};
-    state.compareplan = u"4"_s;
+    state.compareplan = ComparePlan::fromCodes(u"4");
     testing::FakeFrontend frontend;
     CompareController controller(state, frontend);
     QSignalSpy finished(&controller, &CompareController::finished);
@@ -611,7 +613,7 @@ void ComparisonTest::planOneAndEmptyPlanShowNoMessage() {
     for (const QString& plan : {u"1"_s, QString()}) {
         AppState state;
         state.resultlist = scannedList();
-        state.compareplan = plan;
+        state.compareplan = ComparePlan::fromCodes(plan);
         state.labelposs1 = u"6"_s;
         testing::FakeFrontend frontend;
         CompareController controller(state, frontend);
@@ -643,7 +645,7 @@ void ComparisonTest::stopEmptiesTheListQuickly() {
         for (bool gentle : {false, true}) {
             AppState state;
             state.resultlist = {scannedRow(a, size), scannedRow(b, size)};
-            state.compareplan = plan;
+            state.compareplan = ComparePlan::fromCodes(plan);
             state.gentlecompare = gentle;
             testing::FakeFrontend frontend;
             CompareController controller(state, frontend);

@@ -1,5 +1,6 @@
 #include "compare/passes.h"
 #include "failingaccess.h"
+#include "pairwise.h"
 #include "temptree.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 using namespace quillfen;
+using namespace quillfen::testing;
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -2,6 +2,7 @@
 #include "compare/routines.h"
 #include "core/crc.h"
 #include "failingaccess.h"
+#include "pairwise.h"
 #include "temptree.h"
 
 #include <QtTest>
@@ -9,6 +10,7 @@
 #include <thread>
 
 using namespace quillfen;
+using namespace quillfen::testing;
 using namespace Qt::StringLiterals;
 
 namespace {

@@ -19,6 +19,27 @@ using fixtures::readAll;
 
 namespace {
 
+// The whole operation on this thread: the three steps the runner splits.
+void runOperation(AppState& state, Frontend& frontend, FileOperation operation,
+                  const MoveOptions& move = {}) {
+    if (!confirmfileoperation(state, frontend, operation))
+        return;
+    const FileJobResult result = runfilejob(planfileoperation(state, operation, move));
+    finishfileoperation(state, frontend, operation, result);
+}
+
+void recyclefiles(AppState& state, Frontend& frontend) {
+    runOperation(state, frontend, FileOperation::Recycle);
+}
+
+void deletefiles(AppState& state, Frontend& frontend) {
+    runOperation(state, frontend, FileOperation::Delete);
+}
+
+void movefiles(AppState& state, Frontend& frontend, const MoveOptions& options) {
+    runOperation(state, frontend, FileOperation::Move, options);
+}
+
 QStringList names(const ResultList& list) {
     QStringList result;
     for (const ResultEntry& entry : list)
@@ -586,11 +607,13 @@ void OperationsTest::recycleGoesToTheTrash() {
              QByteArray("content"));
     QVERIFY(frontend.events.contains(u"close deletefiles"_s));
 
-    // Recycle on its own logs a failure.
-    Recycle(state, tree.path(u"missing.txt"_s));
-    QCOMPARE(state.errorlog, QStringList{u"An unknown error occured while trying to move: '"_s +
-                                         tree.path(u"missing.txt"_s) +
-                                         u"' to the recycle bin (No such file or directory)"_s});
+    // A file that cannot be recycled gives its error-log line.
+    FileJobItem missing;
+    missing.path = tree.root();
+    missing.filename = u"missing.txt"_s;
+    QCOMPARE(recyclestep(missing), u"An unknown error occured while trying to move: '"_s +
+                                       tree.path(u"missing.txt"_s) +
+                                       u"' to the recycle bin (No such file or directory)"_s);
 }
 
 void OperationsTest::oddNamesAreHandledByEveryOperation() {

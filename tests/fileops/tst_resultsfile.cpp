@@ -161,7 +161,7 @@ void ResultsFileTest::openedResultsReplaceTheReviewOrNothing() {
                         rowFor(tree.writeFile(u"b/1"_s, "BBBBBB"), true),
                         rowFor(tree.writeFile(u"b/2"_s, "BBBBBB"), false),
                         rowFor(tree.writeFile(u"b/3"_s, "BBBBBB"), false)};
-    saved.plandone = u"24"_s;
+    saved.plandone = {ComparePass::Fuzzy, ComparePass::Bytewise};
     saved.filesfound = 9;
     saved.labeldef1 = u"5"_s;
     testing::FakeFrontend window;

@@ -1,3 +1,4 @@
+#include "compare/compareoptions.h"
 #include "core/appstate.h"
 #include "scan/quickstart.h"
 #include "scan/scanoptions.h"
@@ -67,12 +68,12 @@ void QuickStartTest::accuracySetsTheAfterSearchBoxes() {
     state.settings.donothing = 1;
     state.settings.fuzzy = state.settings.crc = state.settings.bytewise = 0;
     quickstartaccuracy(state, true);
-    readscanoptions(state);
-    QCOMPARE(state.compareplan, u"23"_s);
+    readcompareoptions(state);
+    QCOMPARE(state.compareplan.codes(), u"23"_s);
     QCOMPARE(state.totalsteps, 3);
     quickstartaccuracy(state, false);
-    readscanoptions(state);
-    QCOMPARE(state.compareplan, u"24"_s);
+    readcompareoptions(state);
+    QCOMPARE(state.compareplan.codes(), u"24"_s);
     QCOMPARE(state.settings.donothing, 0);
     QCOMPARE(state.settings.crc, 0);
 }

@@ -104,7 +104,7 @@ void ScanControllerTest::scanOnlyPlanFillsGroupsAndOffersTheComparison() {
     run.frontend.boxes.answer(MessageAnswer::Yes);
     run.scan();
     QCOMPARE(ended.size(), 1);
-    QCOMPARE(groupings, 2);
+    QCOMPARE(groupings, 1);
     QVERIFY(run.state.stopflag);
     QVERIFY(!run.frontend.busy);
     QCOMPARE(run.state.resultlist.size(), 4u);
@@ -155,7 +155,7 @@ void ScanControllerTest::comparisonPlanHandsOverWhileBusy() {
     int groupings = 0;
     run.controller.setGrouping([&] { ++groupings; });
     run.scan();
-    QCOMPARE(run.state.compareplan, u"23"_s);
+    QCOMPARE(run.state.compareplan.codes(), u"23"_s);
     QCOMPARE(run.state.totalsteps, 3);
     QVERIFY(run.state.scanstartscompare);
     QVERIFY(run.frontend.comparisonTimerEnabled);
@@ -272,17 +272,17 @@ void ScanControllerTest::stopCommandAsksWhileBusy() {
 
 void ScanControllerTest::startcompareFromTheCompareDialogTakesItsMode() {
     Run run(u"23"_s);
-    run.state.compareplan = u"23"_s;
+    run.state.compareplan = ComparePlan::fromCodes(u"23");
     run.state.scanstartscompare = false;
     run.state.resultlist.resize(2);
-    run.controller.startcompare(4);
-    QCOMPARE(run.state.compareplan, u"4"_s);
+    run.controller.startcompare(ComparePass::Bytewise);
+    QCOMPARE(run.state.compareplan.codes(), u"4"_s);
     QVERIFY(run.frontend.comparisonTimerEnabled);
 
     run.state.scanstartscompare = true;
-    run.state.compareplan = u"23"_s;
-    run.controller.startcompare(3);
-    QCOMPARE(run.state.compareplan, u"23"_s);
+    run.state.compareplan = ComparePlan::fromCodes(u"23");
+    run.controller.startcompare(ComparePass::Crc);
+    QCOMPARE(run.state.compareplan.codes(), u"23"_s);
 }
 
 QTEST_GUILESS_MAIN(ScanControllerTest)

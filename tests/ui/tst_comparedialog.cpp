@@ -268,7 +268,7 @@ void CompareDialogTest::startWritesTheOptionBackAndArmsTheTimer() {
     QCOMPARE(f.frontend.events, (QStringList{u"comparisontimer"_s, u"closed"_s}));
     QVERIFY(!f.dialog->isVisible());
     QCOMPARE(f.dialog->result(), int(QDialog::Accepted));
-    QCOMPARE(f.state.compareplan, u"4"_s);
+    QCOMPARE(f.state.compareplan.codes(), u"4"_s);
     QCOMPARE(f.state.totalsteps, 1);
     QCOMPARE(f.state.curstep, 0);
     QVERIFY(!f.state.scanstartscompare);
@@ -280,14 +280,14 @@ void CompareDialogTest::startWritesTheOptionBackAndArmsTheTimer() {
 
 void CompareDialogTest::cancelChangesNothing() {
     Fixture f(u"0010"_s);
-    f.state.compareplan = u"3"_s;
+    f.state.compareplan = ComparePlan::fromCodes(u"3");
     f.click(u"Option3"_s);
     f.click(u"Check2"_s);
     f.click(u"Command1"_s);
     QVERIFY(!f.dialog->isVisible());
     QCOMPARE(f.dialog->result(), int(QDialog::Rejected));
     QCOMPARE(f.settingsBoxes(), u"0010"_s);
-    QCOMPARE(f.state.compareplan, u"3"_s);
+    QCOMPARE(f.state.compareplan.codes(), u"3"_s);
     QVERIFY(!f.frontend.comparisonTimerEnabled);
     QVERIFY(f.frontend.boxes.shown.isEmpty());
 }
@@ -316,7 +316,7 @@ void CompareDialogTest::hostOpensAFreshDialogEachTime() {
     host.showCompare();
     QCOMPARE(shown, u"Option2"_s);
     QVERIFY(frontend.comparisonTimerEnabled);
-    QCOMPARE(state.compareplan, u"23"_s);
+    QCOMPARE(state.compareplan.codes(), u"23"_s);
 }
 
 QTEST_MAIN(CompareDialogTest)

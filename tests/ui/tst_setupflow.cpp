@@ -256,7 +256,7 @@ void SetupFlowTest::foundMessageOffersTheCompareDialog() {
         press(dialog, u"Option4"_s);
         press(dialog, u"Command2"_s);
         // The run variables as Start left them, before the timer's tick.
-        plan = p.state.compareplan;
+        plan = p.state.compareplan.codes();
         steps = p.state.totalsteps;
         fromScan = p.state.scanstartscompare;
     });
