@@ -10,7 +10,8 @@
 #
 # ROUNDS: runs of each command per mode (default 3; the median is shown).
 # TREE: mixed, small, files:N (generated, N files), usr (/usr as it is);
-# default: mixed small files:1000000 usr.
+# default: mixed small files:1000000 usr. Quillfen runs with --no-cache here:
+# the peers keep no checksums between runs (bench/cache.sh measures the cache).
 # QUILLFEN_BENCH_DIR holds the generated trees (default /tmp/quillfen-bench;
 # the million-file tree takes about 6 GB); BUILD is the build folder
 # (default build); MODES is "warm cold" by default; LIMIT is the longest a
@@ -41,8 +42,8 @@ fi
 command_of() {
     local name=$1 root=$2
     case $name in
-    quillfen) echo "$cli --compare fuzzy,bytewise $root" ;;
-    quillfen-crc) echo "$cli --compare crc $root" ;;
+    quillfen) echo "$cli --no-cache --compare fuzzy,bytewise $root" ;;
+    quillfen-crc) echo "$cli --no-cache --compare crc $root" ;;
     jdupes) echo "jdupes -r -q $root" ;;
     rdfind) echo "rdfind -makeresultsfile false -dryrun true $root" ;;
     fdupes) echo "fdupes -r -q $root" ;;
