@@ -12,6 +12,7 @@
 
 #include <QString>
 #include <optional>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -73,6 +74,8 @@ private:
     void closeDatabase();
     bool execute(const char* sql);
     void joinBatch(); // statements run in batches of one transaction
+    void writeFresh();
+    void insert(const CacheKey& key, const CachedChecksums& sums);
 
     QString m_path;
     qint64 m_limit;
@@ -83,6 +86,12 @@ private:
     sqlite3_stmt* m_store = nullptr;
     sqlite3_stmt* m_touch = nullptr;
     qint64 m_pending = 0;
+    // Entries stored but not yet written; a run does not find its own.
+    struct Fresh {
+        CacheKey key;
+        CachedChecksums sums;
+    };
+    std::vector<Fresh> m_fresh;
     qint64 m_stamp = 0; // this run's use stamp
 };
 

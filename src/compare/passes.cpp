@@ -264,18 +264,30 @@ qint64 nowNanoseconds() {
 // Keeps the checksums of a file read whole from its start to its end (or
 // only its fuzzy digest), unless it changed so recently that a later write
 // might not show.
+bool settledBefore(const platform::FileInfo& opened, qint64 readStart) {
+    return platform::nanoseconds(opened.ctime, opened.ctimensec) < readStart - settledNanoseconds;
+}
+
 void keepSums(const ReadControl& control, const platform::FileInfo& opened,
               const CachedChecksums& sums, qint64 readStart) {
-    if (control.cache &&
-        platform::nanoseconds(opened.ctime, opened.ctimensec) < readStart - settledNanoseconds)
+    if (control.cache && settledBefore(opened, readStart))
         control.cache->store(CacheKey::of(opened), sums);
 }
 
 // wholes, when given, gets the whole content of small files (room bytes in
 // all at most), read in one go instead of the samples.
+// The fuzzy digest of a file the pass read, to be kept once the pass knows
+// that no other file matched it (the CRC pass keeps whole checksums of the
+// others).
+struct FreshDigest {
+    CacheKey key;
+    quint64 digest = 0;
+};
+
 bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
                    std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
-                   PassFiles& opener, std::vector<std::optional<QByteArray>>* wholes, qint64 room) {
+                   PassFiles& opener, std::vector<std::optional<QByteArray>>* wholes, qint64 room,
+                   std::vector<std::optional<FreshDigest>>& fresh) {
     ClassNumbers<QByteArray> numbers;
     QByteArray key;
     QByteArray samples;
@@ -291,7 +303,12 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         if (control.stopRequested())
             return false;
         setGroupDone(status, qint64(i) + 1);
-        if (const auto sums = cachedSums(files[i], seen[i], control, opener);
+        // A small file handed on whole is read in one go anyway.
+        const qint64 runLength = files[i].before.size;
+        const bool carried =
+            wholes && runLength >= 0 && runLength <= carryLength && runLength <= room;
+        if (const auto sums =
+                carried ? std::nullopt : cachedSums(files[i], seen[i], control, opener);
             sums && sums->fuzzy != 0) {
             setKey(seen[i].size, sums->fuzzy);
             classes[i] = numbers.classOf(key);
@@ -320,10 +337,9 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         if (control.cache) {
             const quint64 digest = fuzzyDigest(length, samples);
             setKey(length, digest);
-            CachedChecksums sums;
-            sums.fuzzy = digest;
-            sums.whole = false;
-            keepSums(control, file.openedInfo(), sums, readStart);
+            const platform::FileInfo& opened = file.openedInfo();
+            if (settledBefore(opened, readStart))
+                fresh[i] = FreshDigest{CacheKey::of(opened), digest};
         } else {
             key.resize(sizeof(qint64));
             std::memcpy(key.data(), &length, sizeof(qint64));
@@ -930,11 +946,14 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
         status->groupmax.store(qint64(files.size()), std::memory_order_relaxed);
     setGroupDone(status, 0);
     bool done = false;
+    std::vector<std::optional<FreshDigest>> fresh;
     switch (kind) {
     case PassKind::Fuzzy:
         if (wholes)
             wholes->assign(files.size(), std::nullopt);
-        done = classifyFuzzy(files, classes, seen, control, status, opener, wholes, wholeRoom);
+        fresh.assign(files.size(), std::nullopt);
+        done =
+            classifyFuzzy(files, classes, seen, control, status, opener, wholes, wholeRoom, fresh);
         break;
     case PassKind::Crc:
         done = classifyCrc(files, classes, seen, control, status, opener);
@@ -971,6 +990,17 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
         if (cls >= 0 && members[std::size_t(cls)] >= 2 && !seen[i].stated &&
             !opener.unchanged(files[i], seen[i]))
             classes[i] = -1;
+    }
+    // The digests of files the fuzzy samples already set apart: a later run
+    // need not read them again.
+    for (std::size_t i = 0; i < fresh.size(); ++i) {
+        const int cls = classes[i];
+        if (fresh[i] && cls >= 0 && members[std::size_t(cls)] == 1) {
+            CachedChecksums sums;
+            sums.fuzzy = fresh[i]->digest;
+            sums.whole = false;
+            control.cache->store(fresh[i]->key, sums);
+        }
     }
     return true;
 }
