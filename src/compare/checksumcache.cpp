@@ -215,6 +215,11 @@ void ChecksumCache::insert(const CacheKey& key, const CachedChecksums& sums) {
     sqlite3_step(m_store);
 }
 
+qint32 ChecksumCache::remember(const CachedChecksums& sums) {
+    m_found.push_back(sums);
+    return qint32(m_found.size() - 1);
+}
+
 void ChecksumCache::flush() {
     if (!m_db)
         return;

@@ -66,6 +66,11 @@ public:
     void store(const CacheKey& key, const CachedChecksums& sums);
     void flush();
 
+    // What find() gave for a file, kept for the later passes of the run so
+    // that they need not ask again: a slot for recalled().
+    qint32 remember(const CachedChecksums& sums);
+    const CachedChecksums& recalled(qint32 slot) const { return m_found[std::size_t(slot)]; }
+
     // Removes the database (Settings, "Clear"); true when none is left.
     static bool clear(const QString& path = defaultPath());
 
@@ -92,6 +97,7 @@ private:
         CachedChecksums sums;
     };
     std::vector<Fresh> m_fresh;
+    std::vector<CachedChecksums> m_found;
     qint64 m_stamp = 0; // this run's use stamp
 };
 

@@ -54,6 +54,8 @@ SeenFile ResultListSource::seenBefore(qint64 k) const {
     seen.mtime = row.mtime;
     seen.mtimensec = row.mtimensec;
     seen.ctimens = row.ctimens;
+    if (m_cacheslots && std::size_t(k) < m_cacheslots->size())
+        seen.cacheslot = (*m_cacheslots)[std::size_t(k)];
     return seen;
 }
 
@@ -112,6 +114,8 @@ CompareJobResult runComparison(CompareJobInput input, AppState& status) {
     ResultList list = std::move(input.list);
     // Small files the fuzzy pass read whole, for a bytewise pass right after it.
     std::vector<std::optional<QByteArray>> carried;
+    // What the checksum cache answered for each row, so that no pass asks twice.
+    std::vector<qint32> cacheslots;
 
     for (;;) {
         ++result.curstep;
@@ -141,13 +145,19 @@ CompareJobResult runComparison(CompareJobInput input, AppState& status) {
         const PassProgress progress{&status, result.curstep, input.totalsteps};
         const bool carry = kind == PassKind::Fuzzy && !planleft.contains(ComparePass::Crc) &&
                            planleft.contains(ComparePass::Bytewise);
-        if (!runPass(kind, ResultListSource(list, &carried), kept, control, progress,
+        if (!runPass(kind, ResultListSource(list, &carried, &cacheslots), kept, control, progress,
                      carry ? carryBudget : 0)) {
             result.stopped = true;
             return result;
         }
         ResultList rebuilt = rebuildList(list, kept, planleft.isEmpty());
         carried.clear();
+        cacheslots.clear();
+        if (control.cache) {
+            cacheslots.reserve(kept.size());
+            for (const KeptRow& row : kept)
+                cacheslots.push_back(row.seen.cacheslot);
+        }
         if (carry) {
             carried.reserve(kept.size());
             for (KeptRow& row : kept)

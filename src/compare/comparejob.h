@@ -40,9 +40,12 @@ class ResultListSource : public PassSource {
 public:
     // contents: for each row, the whole file as the previous pass read it
     // (none where it did not); null: none at all.
+    // cacheslots: for each row, what the checksum cache answered an earlier
+    // pass (SeenFile::cacheslot); null: nothing asked.
     explicit ResultListSource(const ResultList& list,
-                              const std::vector<std::optional<QByteArray>>* contents = nullptr)
-        : m_list(list), m_contents(contents) {}
+                              const std::vector<std::optional<QByteArray>>* contents = nullptr,
+                              const std::vector<qint32>* cacheslots = nullptr)
+        : m_list(list), m_contents(contents), m_cacheslots(cacheslots) {}
     qint64 count() const override { return qint64(m_list.size()); }
     qint64 size(qint64 k) const override;
     QString path(qint64 k) const override;
@@ -58,6 +61,7 @@ public:
 private:
     const ResultList& m_list;
     const std::vector<std::optional<QByteArray>>* m_contents;
+    const std::vector<qint32>* m_cacheslots;
 };
 
 // The rows of the files a pass kept, built from their rows in list with the

@@ -226,6 +226,14 @@ std::optional<CachedChecksums> cachedSums(const RunFile& run, SeenFile& seen,
                                           const ReadControl& control, PassFiles& opener) {
     if (!control.cache)
         return std::nullopt;
+    // An earlier pass of this run asked already.
+    if (run.before.cacheslot != SeenFile::kNotAsked) {
+        if (run.before.cacheslot == SeenFile::kNothingKept)
+            return std::nullopt;
+        seen = run.before;
+        seen.stated = true;
+        return control.cache->recalled(run.before.cacheslot);
+    }
     SeenFile facts = run.before;
     CacheKey key;
     if (facts.ctimens > 0 && facts.size >= 0 && run.id != platform::FileIdentity() &&
@@ -246,8 +254,10 @@ std::optional<CachedChecksums> cachedSums(const RunFile& run, SeenFile& seen,
         key = CacheKey::of(info);
     }
     auto sums = control.cache->find(key);
-    if (sums)
+    if (sums) {
         seen = facts;
+        seen.cacheslot = control.cache->remember(*sums);
+    }
     return sums;
 }
 
@@ -320,6 +330,8 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         platform::InputFile file;
         if (!opener.open(files[i], file, seen[i]))
             continue;
+        if (control.cache && !carried)
+            seen[i].cacheslot = SeenFile::kNothingKept; // asked above
         const qint64 length = seen[i].size;
         const QString path = files[i].path();
         bool sampled = false;
@@ -396,6 +408,8 @@ bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
         platform::InputFile file;
         if (!opener.open(files[i], file, seen[i]))
             continue;
+        if (control.cache)
+            seen[i].cacheslot = SeenFile::kNothingKept; // no whole checksums kept
         FuzzySampler sampler(control.cache ? seen[i].size : 0);
         const FileCrc crc =
             readFileCrc(file, files[i].path(), control, control.cache ? &sampler : nullptr);

@@ -39,6 +39,11 @@ struct SeenFile {
     // Known from a look at the name alone (its checksums were kept by an
     // earlier run): nothing was read that could have changed meanwhile.
     bool stated = false;
+    // The checksum cache's answer for the file in this run: kNotAsked,
+    // kNothingKept, or the slot of what it held (ChecksumCache::recalled).
+    static constexpr qint32 kNotAsked = -2;
+    static constexpr qint32 kNothingKept = -1;
+    qint32 cacheslot = kNotAsked;
 };
 
 // A file of a size run as a pass reaches it: by its folder and its name.
