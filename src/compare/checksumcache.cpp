@@ -21,6 +21,8 @@ namespace {
 constexpr qint64 kBatch = 1 << 18;
 // Entries kept in memory before they are written (about 100 bytes each).
 constexpr qint64 kFreshBatch = 1 << 16;
+// Entries read into memory at most (about 100 bytes each).
+constexpr qint64 kPreloadCap = 1 << 20;
 
 const char* const kSchema = "CREATE TABLE IF NOT EXISTS checksums ("
                             " device INTEGER NOT NULL, inode INTEGER NOT NULL,"
@@ -138,9 +140,61 @@ void ChecksumCache::joinBatch() {
         execute("BEGIN");
 }
 
+void ChecksumCache::preload(qint64 expectedLookups) {
+    if (!m_db || m_preloaded || m_entries > 4 * expectedLookups || m_entries > kPreloadCap)
+        return;
+    sqlite3_stmt* all = nullptr;
+    if (sqlite3_prepare_v2(m_db,
+                           "SELECT device, inode, size, mtime, mtimensec, ctime, ctimensec, crc32,"
+                           " hashlow, hashhigh, fuzzy, whole, used FROM checksums",
+                           -1, &all, nullptr) != SQLITE_OK)
+        return;
+    std::vector<Entry> entries;
+    entries.reserve(std::size_t(m_entries));
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(all)) == SQLITE_ROW) {
+        const auto column = [all](int k) { return sqlite3_column_int64(all, k); };
+        entries.push_back({{quint64(column(0)), quint64(column(1)), column(2), column(3),
+                            quint32(column(4)), column(5), quint32(column(6))},
+                           {quint32(column(7)), quint64(column(8)), quint64(column(9)),
+                            quint64(column(10)), column(11) != 0},
+                           column(12)});
+    }
+    sqlite3_finalize(all);
+    if (step != SQLITE_DONE)
+        return; // asked one by one then
+    // The table is kept in key order, but its integers are signed.
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return std::pair(a.key.device, a.key.inode) < std::pair(b.key.device, b.key.inode);
+    });
+    m_entriesRead = std::move(entries);
+    m_preloaded = true;
+}
+
+std::optional<CachedChecksums> ChecksumCache::answer(const CacheKey& key,
+                                                     const CachedChecksums& sums, qint64 used) {
+    if (used <= m_stamp - m_useGrain) {
+        joinBatch();
+        sqlite3_reset(m_touch);
+        bindKey(m_touch, key);
+        sqlite3_bind_int64(m_touch, 3, m_stamp);
+        sqlite3_step(m_touch);
+    }
+    return sums;
+}
+
 std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key) {
     if (!m_db)
         return std::nullopt;
+    if (m_preloaded) {
+        const auto it = std::lower_bound(
+            m_entriesRead.begin(), m_entriesRead.end(), key, [](const Entry& e, const CacheKey& k) {
+                return std::pair(e.key.device, e.key.inode) < std::pair(k.device, k.inode);
+            });
+        if (it == m_entriesRead.end() || it->key != key)
+            return std::nullopt;
+        return answer(key, it->sums, it->used);
+    }
     // Reads are batched too: a query of its own takes and drops the file
     // lock and looks for a journal every time.
     joinBatch();
@@ -155,21 +209,17 @@ std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key) {
                           quint32(sqlite3_column_int64(m_find, 2)),
                           sqlite3_column_int64(m_find, 3),
                           quint32(sqlite3_column_int64(m_find, 4))};
-    if (stored != key)
+    if (stored != key) {
+        sqlite3_reset(m_find);
         return std::nullopt;
+    }
     const CachedChecksums sums{
         quint32(sqlite3_column_int64(m_find, 5)), quint64(sqlite3_column_int64(m_find, 6)),
         quint64(sqlite3_column_int64(m_find, 7)), quint64(sqlite3_column_int64(m_find, 8)),
         sqlite3_column_int64(m_find, 9) != 0};
     const qint64 used = sqlite3_column_int64(m_find, 10);
     sqlite3_reset(m_find);
-    if (used <= m_stamp - m_useGrain) {
-        sqlite3_reset(m_touch);
-        bindKey(m_touch, key);
-        sqlite3_bind_int64(m_touch, 3, m_stamp);
-        sqlite3_step(m_touch);
-    }
-    return sums;
+    return answer(key, sums, used);
 }
 
 void ChecksumCache::store(const CacheKey& key, const CachedChecksums& sums) {

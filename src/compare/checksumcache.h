@@ -61,6 +61,10 @@ public:
     // finds nothing and stores nothing.
     bool isOpen() const { return m_db != nullptr; }
     std::optional<CachedChecksums> find(const CacheKey& key);
+    // Reads every entry into memory when there are at most a few times as
+    // many as the lookups expected, so that find() answers without asking
+    // SQLite file by file.
+    void preload(qint64 expectedLookups);
     // Entries are written in batches; flush() writes the batch and removes the
     // entries used longest ago while the cache is over its limit.
     void store(const CacheKey& key, const CachedChecksums& sums);
@@ -98,6 +102,15 @@ private:
     };
     std::vector<Fresh> m_fresh;
     std::vector<CachedChecksums> m_found;
+    struct Entry {
+        CacheKey key;
+        CachedChecksums sums;
+        qint64 used = 0;
+    };
+    std::vector<Entry> m_entriesRead; // in key order; used when m_preloaded
+    bool m_preloaded = false;
+    std::optional<CachedChecksums> answer(const CacheKey& key, const CachedChecksums& sums,
+                                          qint64 used);
     qint64 m_stamp = 0; // this run's use stamp
 };
 

@@ -108,8 +108,10 @@ CompareJobResult runComparison(CompareJobInput input, AppState& status) {
     const bool reads = input.plan.contains(ComparePass::Fuzzy) || input.plan.readsWholeFiles();
     if (!input.cachepath.isEmpty() && !input.files && reads)
         cache.emplace(input.cachepath);
-    if (cache && cache->isOpen())
+    if (cache && cache->isOpen()) {
+        cache->preload(qint64(input.list.size()));
         control.cache = &*cache;
+    }
     ComparePlan planleft = input.plan;
     ResultList list = std::move(input.list);
     // Small files the fuzzy pass read whole, for a bytewise pass right after it.
