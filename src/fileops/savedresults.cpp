@@ -40,7 +40,10 @@ ComparePlan lastPassOf(const ComparePlan& plan) {
 std::optional<QByteArray> readWhole(const QString& path, QString& error) {
     platform::InputFile file;
     if (!file.open(path)) {
-        error = platform::errorText(file.error());
+        const platform::FileInfo info = platform::fileInfo(path);
+        error = info.exists() && !info.isRegular() && info.type != platform::FileType::Symlink
+                    ? u"It is not a file."_s
+                    : platform::errorText(file.error());
         return std::nullopt;
     }
     QByteArray bytes;

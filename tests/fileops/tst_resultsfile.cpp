@@ -7,6 +7,7 @@
 #include "temptree.h"
 
 #include <QtTest>
+#include <sys/stat.h>
 
 using namespace quillfen;
 using namespace Qt::StringLiterals;
@@ -202,6 +203,13 @@ void ResultsFileTest::openedResultsReplaceTheReviewOrNothing() {
     QCOMPARE(pathsOf(state.resultlist), (QStringList{tree.path(u"b/1"_s), tree.path(u"b/3"_s)}));
     QCOMPARE(reopened.boxes.shown.size(), 2);
     QCOMPARE(reopened.boxes.shown.back().icon, MessageIcon::Critical);
+
+    // A FIFO of that name is refused at once; nothing waits for a writer.
+    const QString fifo = tree.path(u"review.fifo"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QVERIFY(!openresults(state, reopened, fifo));
+    QCOMPARE(reopened.boxes.shown.size(), 3);
+    QVERIFY(reopened.boxes.shown.back().text.endsWith(u"It is not a file."_s));
 }
 
 QTEST_GUILESS_MAIN(ResultsFileTest)
