@@ -36,6 +36,11 @@ const char* const kSchema = "CREATE TABLE IF NOT EXISTS checksums ("
                             // Pruning is rare; an index would cost every write.
                             "DROP INDEX IF EXISTS checksums_used;";
 
+// The order of the table's key: device, then inode.
+bool keyBefore(const CacheKey& a, const CacheKey& b) {
+    return std::pair(a.device, a.inode) < std::pair(b.device, b.inode);
+}
+
 void bindKey(sqlite3_stmt* statement, const CacheKey& key) {
     sqlite3_bind_int64(statement, 1, sqlite3_int64(key.device));
     sqlite3_bind_int64(statement, 2, sqlite3_int64(key.inode));
@@ -53,8 +58,7 @@ QString ChecksumCache::defaultPath() {
 }
 
 ChecksumCache::ChecksumCache(const QString& path, qint64 limit, qint64 useGrain)
-    : m_path(path), m_limit(limit), m_useGrain(useGrain),
-      m_stamp(QDateTime::currentSecsSinceEpoch()) {
+    : m_limit(limit), m_useGrain(useGrain), m_stamp(QDateTime::currentSecsSinceEpoch()) {
     const QByteArray file = platform::encodeFileName(path);
     platform::makeFolders(path.left(path.lastIndexOf(u'/')), 0700);
     // A database that cannot be read as ours is removed and made anew.
@@ -164,9 +168,8 @@ void ChecksumCache::preload(qint64 expectedLookups) {
     if (step != SQLITE_DONE)
         return; // asked one by one then
     // The table is kept in key order, but its integers are signed.
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return std::pair(a.key.device, a.key.inode) < std::pair(b.key.device, b.key.inode);
-    });
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return keyBefore(a.key, b.key); });
     m_entriesRead = std::move(entries);
     m_preloaded = true;
 }
@@ -187,10 +190,9 @@ std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key) {
     if (!m_db)
         return std::nullopt;
     if (m_preloaded) {
-        const auto it = std::lower_bound(
-            m_entriesRead.begin(), m_entriesRead.end(), key, [](const Entry& e, const CacheKey& k) {
-                return std::pair(e.key.device, e.key.inode) < std::pair(k.device, k.inode);
-            });
+        const auto it =
+            std::lower_bound(m_entriesRead.begin(), m_entriesRead.end(), key,
+                             [](const Entry& e, const CacheKey& k) { return keyBefore(e.key, k); });
         if (it == m_entriesRead.end() || it->key != key)
             return std::nullopt;
         return answer(key, it->sums, it->used);
@@ -235,9 +237,8 @@ void ChecksumCache::writeFresh() {
         return;
     // In key order the entries land on neighbouring pages instead of
     // splitting pages all over the table.
-    std::sort(m_fresh.begin(), m_fresh.end(), [](const Fresh& a, const Fresh& b) {
-        return std::pair(a.key.device, a.key.inode) < std::pair(b.key.device, b.key.inode);
-    });
+    std::sort(m_fresh.begin(), m_fresh.end(),
+              [](const Fresh& a, const Fresh& b) { return keyBefore(a.key, b.key); });
     joinBatch();
     for (const auto& [key, sums] : m_fresh)
         insert(key, sums);

@@ -86,7 +86,6 @@ private:
     void writeFresh();
     void insert(const CacheKey& key, const CachedChecksums& sums);
 
-    QString m_path;
     qint64 m_limit;
     qint64 m_useGrain;
     qint64 m_entries = 0; // at least the entries there are

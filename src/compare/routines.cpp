@@ -102,11 +102,11 @@ bool readFuzzySamples(platform::InputFile& file, const QString& path, qint64 len
 FuzzySampler::FuzzySampler(qint64 length) {
     if (length <= 0)
         return;
-    m_step = fuzzyStep(length);
+    const qint64 step = fuzzyStep(length);
     const int count = fuzzySamplesFor(length);
     qint64 total = 0;
     for (int k = 0; k < count; ++k) {
-        const qint64 at = m_step - 1 + k * m_step;
+        const qint64 at = step - 1 + k * step;
         const qint64 size = qMax<qint64>(0, qMin(fuzzySampleLength, length - at));
         m_slots.push_back({at, size});
         total += size;

@@ -87,7 +87,6 @@ public:
     const QByteArray& samples() const { return m_samples; }
 
 private:
-    qint64 m_step = 1;
     std::vector<std::pair<qint64, qint64>> m_slots; // file offset, length
     QByteArray m_samples;
 };

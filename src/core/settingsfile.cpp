@@ -249,15 +249,8 @@ bool loadsettings(AppState& state, const QString& path) {
     if (!file.open(path))
         return false;
     QByteArray bytes;
-    char buffer[65536];
-    for (;;) {
-        const qint64 count = file.read(buffer, sizeof buffer);
-        if (count < 0)
-            return false;
-        if (count == 0)
-            break;
-        bytes.append(buffer, count);
-    }
+    if (!file.readAll(bytes))
+        return false;
     file.close();
     LineReader reader(std::move(bytes));
     return applySettings(state, reader);

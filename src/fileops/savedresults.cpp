@@ -47,17 +47,11 @@ std::optional<QByteArray> readWhole(const QString& path, QString& error) {
         return std::nullopt;
     }
     QByteArray bytes;
-    char buffer[65536];
-    for (;;) {
-        const qint64 count = file.read(buffer, sizeof buffer);
-        if (count < 0) {
-            error = platform::errorText(file.error());
-            return std::nullopt;
-        }
-        if (count == 0)
-            return bytes;
-        bytes.append(buffer, count);
+    if (!file.readAll(bytes)) {
+        error = platform::errorText(file.error());
+        return std::nullopt;
     }
+    return bytes;
 }
 
 } // namespace

@@ -125,6 +125,9 @@ public:
     qint64 readAt(qint64 offset, char* buffer, qint64 length);
     // Sequential read from the current position; same result convention.
     qint64 read(char* buffer, qint64 length);
+    // Appends everything from the current position to the end; false when a
+    // read fails.
+    bool readAll(QByteArray& bytes);
     // Tells the kernel the file will be read once from start to end.
     void adviseSequential();
 

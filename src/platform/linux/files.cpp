@@ -252,6 +252,18 @@ qint64 InputFile::readAt(qint64 offset, char* buffer, qint64 length) {
     return done;
 }
 
+bool InputFile::readAll(QByteArray& bytes) {
+    char buffer[65536];
+    for (;;) {
+        const qint64 count = read(buffer, sizeof buffer);
+        if (count < 0)
+            return false;
+        if (count == 0)
+            return true;
+        bytes.append(buffer, count);
+    }
+}
+
 qint64 InputFile::read(char* buffer, qint64 length) {
     if (m_fd < 0)
         return -1;
