@@ -60,6 +60,8 @@ public:
     // False when the database could not be opened or made: the cache then
     // finds nothing and stores nothing.
     bool isOpen() const { return m_db != nullptr; }
+    // Whether any entry was found when the database was opened, or stored since.
+    bool holdsEntries() const { return m_entries > 0 || !m_fresh.empty(); }
     std::optional<CachedChecksums> find(const CacheKey& key);
     // Reads every entry into memory when there are at most a few times as
     // many as the lookups expected, so that find() answers without asking

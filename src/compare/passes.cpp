@@ -11,6 +11,7 @@
 #include <QSet>
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <memory>
 #include <numeric>
 #include <unordered_map>
@@ -38,6 +39,12 @@ constexpr qint64 windowCap = 4096;
 constexpr qint64 carryLength = 1024;
 // Descriptors left for the rest of the program.
 constexpr qint64 openHeadroom = 32;
+// Opening ahead: files held open before their turn at most, the bytes asked
+// of the kernel for them at most, and for one file at most (the kernel's own
+// read-ahead follows a long file once it is being read).
+constexpr qint64 aheadFiles = 64;
+constexpr qint64 aheadBytes = 32 * 1024 * 1024;
+constexpr qint64 aheadFileBytes = 2 * 1024 * 1024;
 // Folders held open by a pass at most (fewer under a low open-file limit).
 constexpr qint64 folderCacheSize = 4096;
 // The CPU-gentle mode pauses once per this many bytes read side by side (a
@@ -58,6 +65,38 @@ public:
     // Opens the file and records its facts; false when it cannot be opened,
     // or its folder or itself is not the one the row stands for.
     bool open(const RunFile& run, platform::InputFile& file, SeenFile& seen) {
+        if (run.row >= 0 && takeAhead(run.row, file, seen))
+            return true;
+        return openNow(run, file, seen);
+    }
+
+    // Opening ahead. A pass reads its files one after another, and on a cold
+    // disk each read would wait for the one before. So the files of the runs
+    // to come are opened a little before their turn, and the kernel is asked
+    // to start fetching what the pass will read of them: many requests are
+    // in flight at once, and a warm cache pays one hint per file. A file is
+    // still opened once, and checked after its last read as ever.
+    void openAhead(const PassSource& source, PassKind kind, bool carrySmall) {
+        if (m_control.gentle || kind == PassKind::None)
+            return;
+        m_source = &source;
+        m_kind = kind;
+        m_carrySmall = carrySmall;
+        m_cacheHeld = m_control.cache && m_control.cache->holdsEntries();
+        m_aheadLimit = qBound<qint64>(0, filesLeft() / 8, aheadFiles);
+    }
+
+    // The pass begins the run at row: files opened ahead for the rows before
+    // it were not wanted after all (their checksums were kept).
+    void reach(qint64 row) {
+        while (!m_ahead.empty() && m_ahead.front().row < row)
+            dropFront();
+        m_next = qMax(m_next, row);
+        fillAhead();
+    }
+
+private:
+    bool openNow(const RunFile& run, platform::InputFile& file, SeenFile& seen) {
         const Cached* cached = folderOf(run);
         if (!cached)
             return false;
@@ -80,6 +119,7 @@ public:
         return true;
     }
 
+public:
     // The facts of the file by its name, without opening it: for files whose
     // checksums an earlier run kept. False as open() would be.
     bool stat(const RunFile& run, platform::FileInfo& info, SeenFile& seen) {
@@ -121,10 +161,130 @@ public:
     }
 
     // Files that may be held open side by side: what was left when the pass
-    // began, less the folders it may hold and some headroom.
-    qint64 fileWindow() const { return filesLeft() - qint64(capacity()) - openHeadroom; }
+    // began, less the folders it may hold, the files opened ahead and some
+    // headroom.
+    qint64 fileWindow() const {
+        return filesLeft() - qint64(capacity()) - m_aheadLimit - openHeadroom;
+    }
 
 private:
+    struct Ahead {
+        qint64 row = 0;
+        platform::InputFile file;
+        SeenFile seen;
+        qint64 bytes = 0; // asked of the kernel
+    };
+
+    bool takeAhead(qint64 row, platform::InputFile& file, SeenFile& seen) {
+        const auto it = std::find_if(m_ahead.begin(), m_ahead.end(),
+                                     [row](const Ahead& ahead) { return ahead.row == row; });
+        if (it == m_ahead.end())
+            return false;
+        file = std::move(it->file);
+        seen = it->seen;
+        m_aheadBytes -= it->bytes;
+        m_ahead.erase(it);
+        fillAhead();
+        return true;
+    }
+
+    void dropFront() {
+        m_aheadBytes -= m_ahead.front().bytes;
+        m_ahead.pop_front();
+    }
+
+    void fillAhead() {
+        if (!m_source)
+            return;
+        const qint64 count = m_source->count();
+        while (m_next < count && qint64(m_ahead.size()) < m_aheadLimit &&
+               m_aheadBytes < aheadBytes) {
+            const qint64 k = m_next++;
+            if (!readSoon(k))
+                continue;
+            const RunFile run{m_source->folder(k),
+                              m_source->name(k),
+                              m_source->fileId(k),
+                              m_source->folderId(k),
+                              m_source->content(k),
+                              m_source->seenBefore(k),
+                              k};
+            Ahead ahead;
+            if (!openNow(run, ahead.file, ahead.seen))
+                continue; // its turn will try again, and fail as surely
+            ahead.row = k;
+            if (needsAdvice(ahead.file, ahead.seen.size)) {
+                ahead.bytes = adviseReads(ahead.file, ahead.seen.size);
+                m_aheadBytes += ahead.bytes;
+            }
+            m_ahead.push_back(std::move(ahead));
+        }
+    }
+
+    // Whether the pass will read entry k: a file of a run of two or more that
+    // no earlier pass handed on whole and whose kept checksums will not do.
+    bool readSoon(qint64 k) const {
+        const qint64 size = m_source->size(k);
+        if (size <= 0 || m_source->content(k))
+            return false;
+        const bool inRun = (k > 0 && m_source->size(k - 1) == size) ||
+                           (k + 1 < m_source->count() && m_source->size(k + 1) == size);
+        if (!inRun)
+            return false;
+        if (!m_control.cache)
+            return true;
+        if (m_kind == PassKind::Fuzzy && m_carrySmall && size <= carryLength)
+            return true; // read whole without asking the cache
+        const qint32 slot = m_source->seenBefore(k).cacheslot;
+        if (slot == SeenFile::kNotAsked)
+            return !m_cacheHeld;
+        if (slot == SeenFile::kNothingKept)
+            return true;
+        const CachedChecksums& sums = m_control.cache->recalled(slot);
+        return m_kind == PassKind::Fuzzy ? sums.fuzzy == 0 : !sums.whole;
+    }
+
+    // Whether the kernel should be asked for the file's bytes. On a warm
+    // cache the hints are wasted calls, so only every so many files is looked
+    // at; one found not in memory has the next ones asked for unseen.
+    bool needsAdvice(const platform::InputFile& file, qint64 length) {
+        if (m_coldLeft > 0) {
+            if (--m_coldLeft == 0)
+                m_sinceProbe = probeEvery - 1; // the next file tells whether it stays cold
+            return true;
+        }
+        if (++m_sinceProbe < probeEvery)
+            return false;
+        m_sinceProbe = 0;
+        const qint64 first = m_kind == PassKind::Fuzzy && !(m_carrySmall && length <= carryLength)
+                                 ? fuzzyStep(length) - 1
+                                 : 0;
+        if (file.isCachedAt(first))
+            return false;
+        m_coldLeft = coldSpell;
+        return true;
+    }
+
+    // Asks the kernel for what the pass will read of the file; the bytes asked.
+    qint64 adviseReads(platform::InputFile& file, qint64 length) const {
+        if (m_kind != PassKind::Fuzzy || (m_carrySmall && length <= carryLength)) {
+            const qint64 bytes = qMin(length, aheadFileBytes);
+            file.adviseWillNeed(0, bytes);
+            return bytes;
+        }
+        const qint64 step = fuzzyStep(length);
+        const int samples = fuzzySamplesFor(length);
+        const qint64 first = step - 1;
+        const qint64 end = qMin(length, (samples - 1) * step + first + fuzzySampleLength);
+        if (end - first <= aheadFileBytes) {
+            file.adviseWillNeed(first, end - first);
+            return end - first;
+        }
+        for (int k = 0; k < samples; ++k)
+            file.adviseWillNeed(first + k * step, fuzzySampleLength);
+        return samples * fuzzySampleLength;
+    }
+
     struct Cached {
         platform::Folder folder;
         platform::FileIdentity id;
@@ -193,6 +353,21 @@ private:
     Cached* m_last = nullptr;
     QString m_lastText; // held, so that its address stays its own
     mutable qint64 m_filesLeft = -1;
+
+    const PassSource* m_source = nullptr; // null: nothing is opened ahead
+    PassKind m_kind = PassKind::None;
+    bool m_carrySmall = false;
+    bool m_cacheHeld = false; // the cache held entries when the pass began
+    qint64 m_aheadLimit = 0;
+    qint64 m_next = 0; // the next entry to consider
+    std::deque<Ahead> m_ahead;
+    qint64 m_aheadBytes = 0;
+    // Files opened ahead are looked at once in probeEvery; one not in memory
+    // has the next coldSpell files asked for without a look.
+    static constexpr int probeEvery = 16;
+    static constexpr int coldSpell = 256;
+    int m_sinceProbe = probeEvery - 1;
+    int m_coldLeft = 0;
 };
 
 // Gives each distinct key a class number in the order the keys first appear.
@@ -1092,6 +1267,7 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
 
     PassFiles opener(control);
     qint64 carryLeft = kind == PassKind::Fuzzy ? carryBytes : 0;
+    opener.openAhead(source, kind, carryLeft > 0);
     std::vector<std::optional<QByteArray>> wholes;
     std::vector<RunFile> files;
     std::vector<int> classes;
@@ -1110,10 +1286,11 @@ bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept
         showProgress(pos, runFiles, size,
                      runFiles > 1000 || double(size) * double(runFiles) >= 10e6);
         if (runFiles >= 2 && kind != PassKind::None) {
+            opener.reach(pos);
             files.clear();
             for (qint64 k = pos; k < end; ++k) {
                 files.push_back({source.folder(k), source.name(k), source.fileId(k),
-                                 source.folderId(k), source.content(k), source.seenBefore(k)});
+                                 source.folderId(k), source.content(k), source.seenBefore(k), k});
             }
             // Small files are read whole while there is room to hand them on.
             auto* carry =

@@ -56,6 +56,7 @@ struct RunFile {
     // then; null when that pass did not read it whole.
     const QByteArray* content = nullptr;
     SeenFile before{};
+    qint64 row = -1; // its entry in the pass's source; -1: not from one
     QString path() const { return folder + name; }
 };
 

@@ -130,6 +130,13 @@ public:
     bool readAll(QByteArray& bytes);
     // Tells the kernel the file will be read once from start to end.
     void adviseSequential();
+    // Asks the kernel to start fetching the bytes from offset on (length 0:
+    // to the end) without waiting for them, so that reads of several files
+    // can be in flight at once.
+    void adviseWillNeed(qint64 offset, qint64 length);
+    // Whether the byte at offset is in memory, so that reading it would not
+    // wait for the disk (false too where the system cannot tell).
+    bool isCachedAt(qint64 offset) const;
 
 private:
     bool openAtFlags(int folderFd, const char* name, int extraFlags);

@@ -134,6 +134,7 @@ private slots:
     void fileChangedWhileReadIsEqualToNothing_data();
     void fileChangedWhileReadIsEqualToNothing();
     void fileChangedBetweenPassesIsEqualToNothing();
+    void fileReplacedBeforeItsTurnIsEqualToNothing();
     void equalCrcIsNoProof();
     void tableGrowsBeyondAMillionRows();
     void checksumCacheSparesReadsButNeverDecides_data();
@@ -400,6 +401,34 @@ void ComparisonTest::fileChangedWhileReadIsEqualToNothing() {
         QCOMPARE(row.size, size);
         QCOMPARE(row.mtime, 1000000000);
         QCOMPARE(row.dateform, DateForm::General);
+    }
+}
+
+void ComparisonTest::fileReplacedBeforeItsTurnIsEqualToNothing() {
+    // The files of a run are opened a little before their turn. One renamed
+    // over in between is read as it was opened, equal to the others, and
+    // must still drop out.
+    for (const QString& plan : {u"2"_s, u"3"_s, u"4"_s}) {
+        const QString a = m_tree->writeFile(u"ahead/A"_s, 5000, 'a');
+        const QString b = m_tree->writeFile(u"ahead/B"_s, 5000, 'a');
+        const QString c = m_tree->writeFile(u"ahead/C"_s, 5000, 'a');
+        const QString replacement = m_tree->writeFile(u"ahead/new"_s, 5000, 'n');
+        ChangingAccess access;
+        access.target = a;
+        access.change = [&] {
+            QCOMPARE(std::rename(QFile::encodeName(replacement).constData(),
+                                 QFile::encodeName(c).constData()),
+                     0);
+        };
+        CompareJobInput input;
+        input.list = {identifiedRow(a), identifiedRow(b), identifiedRow(c)};
+        input.plan = ComparePlan::fromCodes(plan);
+        input.files = &access;
+        AppState state;
+        state.stopflag = false;
+        const CompareJobResult result = runComparison(std::move(input), state);
+        QVERIFY(access.changed);
+        QCOMPARE(names(result.list), (QStringList{u"^A"_s, u"B"_s}));
     }
 }
 

@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 namespace quillfen::platform {
@@ -286,6 +287,19 @@ qint64 InputFile::read(char* buffer, qint64 length) {
 void InputFile::adviseSequential() {
     if (m_fd >= 0)
         ::posix_fadvise(m_fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+void InputFile::adviseWillNeed(qint64 offset, qint64 length) {
+    if (m_fd >= 0)
+        ::posix_fadvise(m_fd, off_t(offset), off_t(length), POSIX_FADV_WILLNEED);
+}
+
+bool InputFile::isCachedAt(qint64 offset) const {
+    if (m_fd < 0)
+        return false;
+    char byte;
+    iovec vector{&byte, 1};
+    return ::preadv2(m_fd, &vector, 1, off_t(offset), RWF_NOWAIT) >= 0;
 }
 
 FileInfo posix::statInfo(const struct stat& st, const char* name) {
