@@ -53,12 +53,24 @@ void ChecksumCacheTest::entriesOnlyForTheSameFile() {
         ChecksumCache cache(path);
         QVERIFY(cache.isOpen());
         cache.store(kKey, kSums);
+        // Neighbours on both devices, so that lookups in memory meet
+        // other files' entries on their way.
+        for (quint64 inode = 1000; inode < 1300; ++inode) {
+            for (quint64 device : {kKey.device, kKey.device + 1})
+                cache.store({device, inode, 5000, 1, 2, 3, 4}, {1, 2, 3, 4});
+        }
     }
-    ChecksumCache cache(path); // a later run
-    const std::optional<CachedChecksums> sums = cache.find(asked);
-    QCOMPARE(bool(sums), found);
-    if (found)
-        QCOMPARE(*sums, kSums);
+    // A later run, asking the database and asking what it read into memory.
+    for (const bool preloaded : {false, true}) {
+        ChecksumCache cache(path);
+        if (preloaded)
+            cache.preload(1000);
+        const std::optional<CachedChecksums> sums = cache.find(asked);
+        QCOMPARE(bool(sums), found);
+        if (found)
+            QCOMPARE(*sums, kSums);
+        QCOMPARE(bool(cache.find({kKey.device + 1, 1299, 5000, 1, 2, 3, 4})), true);
+    }
     QVERIFY(ChecksumCache::clear(path));
     QVERIFY(!ChecksumCache(path).find(kKey));
 }
