@@ -233,8 +233,6 @@ private:
             return false;
         if (!m_control.cache)
             return true;
-        if (m_kind == PassKind::Fuzzy && m_carrySmall && size <= carryLength)
-            return true; // read whole without asking the cache
         const qint32 slot = m_source->seenBefore(k).cacheslot;
         if (slot == SeenFile::kNotAsked)
             return !m_cacheHeld;
@@ -488,12 +486,9 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         if (control.stopRequested())
             return false;
         setGroupDone(status, qint64(i) + 1);
-        // A small file handed on whole is read in one go anyway.
-        const qint64 runLength = files[i].before.size;
-        const bool carried =
-            wholes && runLength >= 0 && runLength <= carryLength && runLength <= room;
-        if (const auto sums =
-                carried ? std::nullopt : cachedSums(files[i], seen[i], control, opener);
+        // Kept checksums spare the read of a small file too: a later bytewise
+        // pass then reads only files whose checksums agree.
+        if (const auto sums = cachedSums(files[i], seen[i], control, opener);
             sums && sums->fuzzy != 0) {
             setKey(seen[i].size, sums->fuzzy);
             classes[i] = numbers.classOf(key);
@@ -505,7 +500,7 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         platform::InputFile file;
         if (!opener.open(files[i], file, seen[i]))
             continue;
-        if (control.cache && !carried)
+        if (control.cache)
             seen[i].cacheslot = SeenFile::kNothingKept; // asked above
         const qint64 length = seen[i].size;
         const QString path = files[i].path();
