@@ -558,40 +558,102 @@ size_t qHash(const CrcKey& key, size_t seed = 0) {
     return qHashMulti(seed, key.length, key.crc, key.check);
 }
 
+// Files longer than this are first told apart by their first bytes, in runs
+// of at most crcHeadFiles (the first bytes are held until the file is read on).
+constexpr qint64 crcHeadLength = 4096;
+constexpr qint64 crcHeadFiles = 256;
+
+// The CRC class of an open file read from its start to its end, its
+// checksums kept for later runs; false when stopped.
+bool classifyWhole(std::size_t i, platform::InputFile& file, QByteArrayView head,
+                   const std::vector<RunFile>& files, std::vector<int>& classes,
+                   const std::vector<SeenFile>& seen, const ReadControl& control,
+                   ClassNumbers<CrcKey>& numbers, qint64 readStart) {
+    FuzzySampler sampler(control.cache ? seen[i].size : 0);
+    const FileCrc crc =
+        readFileCrc(file, files[i].path(), control, control.cache ? &sampler : nullptr, head);
+    if (crc.status == FileCrc::Stopped)
+        return false;
+    if (crc.status == FileCrc::Done && crc.bytes == seen[i].size) {
+        classes[i] = numbers.classOf({seen[i].size, crc.crc, crc.check, crc.checkhigh});
+        keepSums(
+            control, file.openedInfo(),
+            {crc.crc, crc.check, crc.checkhigh, fuzzyDigest(seen[i].size, sampler.samples()), true},
+            readStart);
+    }
+    return true;
+}
+
 bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
                  std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
                  PassFiles& opener) {
     ClassNumbers<CrcKey> numbers;
     const qint64 readStart = nowNanoseconds();
+    std::vector<std::size_t> unread; // files with no kept checksums
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (control.stopRequested())
             return false;
-        setGroupDone(status, qint64(i) + 1);
         if (const auto sums = cachedSums(files[i], seen[i], control, opener); sums && sums->whole) {
             classes[i] =
                 numbers.classOf({seen[i].size, sums->crc32, sums->hashlow, sums->hashhigh});
-            continue;
+            setGroupDone(status, qint64(i) + 1);
+        } else {
+            unread.push_back(i);
         }
+    }
+    // A file whose first bytes no other file of the run shares shares no
+    // checksum with one either, and is not read on. Only when every file of
+    // the run is read (one known by its kept checksums might share them
+    // unseen) and all may be held open at once.
+    const bool byHeads = unread.size() == files.size() && unread.size() >= 2 &&
+                         qint64(unread.size()) <= qMin(crcHeadFiles, opener.fileWindow());
+    std::vector<platform::InputFile> opened(byHeads ? files.size() : 1);
+    std::vector<QByteArray> heads(byHeads ? files.size() : 0);
+    QHash<QByteArray, int> sharing; // files with these first bytes
+    const auto open = [&](std::size_t i, platform::InputFile& file) {
         seen[i] = SeenFile();
         if (control.gentle && !control.pause(gentlePauseMs))
             return false;
-        platform::InputFile file;
-        if (!opener.open(files[i], file, seen[i]))
-            continue;
-        if (control.cache)
+        if (opener.open(files[i], file, seen[i]) && control.cache)
             seen[i].cacheslot = SeenFile::kNothingKept; // no whole checksums kept
-        FuzzySampler sampler(control.cache ? seen[i].size : 0);
-        const FileCrc crc =
-            readFileCrc(file, files[i].path(), control, control.cache ? &sampler : nullptr);
-        if (crc.status == FileCrc::Stopped)
-            return false;
-        if (crc.status == FileCrc::Done && crc.bytes == seen[i].size) {
-            classes[i] = numbers.classOf({seen[i].size, crc.crc, crc.check, crc.checkhigh});
-            keepSums(control, file.openedInfo(),
-                     {crc.crc, crc.check, crc.checkhigh,
-                      fuzzyDigest(seen[i].size, sampler.samples()), true},
-                     readStart);
+        return true;
+    };
+    if (byHeads) {
+        for (std::size_t i : unread) {
+            if (control.stopRequested() || !open(i, opened[i]))
+                return false;
+            if (!opened[i].isOpen() || seen[i].size <= crcHeadLength)
+                continue;
+            QByteArray head(crcHeadLength, Qt::Uninitialized);
+            if (control.access().readAt(opened[i], files[i].path(), 0, head.data(),
+                                        crcHeadLength) != crcHeadLength) {
+                opened[i].close(); // unreadable: equal to nothing
+                continue;
+            }
+            control.countRead(crcHeadLength);
+            ++sharing[head];
+            heads[i] = std::move(head);
         }
+    }
+    for (std::size_t i : unread) {
+        if (control.stopRequested())
+            return false;
+        setGroupDone(status, qint64(i) + 1);
+        platform::InputFile& file = opened[byHeads ? i : 0];
+        if (!byHeads && !open(i, file))
+            return false;
+        if (!file.isOpen())
+            continue;
+        const QByteArrayView head = byHeads ? QByteArrayView(heads[i]) : QByteArrayView();
+        if (!head.isEmpty() && sharing.value(heads[i]) < 2) {
+            file.close();
+            continue;
+        }
+        if (!classifyWhole(i, file, head, files, classes, seen, control, numbers, readStart))
+            return false;
+        file.close();
+        if (byHeads)
+            heads[i] = QByteArray();
     }
     return true;
 }

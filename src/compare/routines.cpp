@@ -133,7 +133,7 @@ quint64 fuzzyDigest(qint64 length, const QByteArray& samples) {
 }
 
 FileCrc readFileCrc(platform::InputFile& file, const QString& path, const ReadControl& control,
-                    FuzzySampler* sampler) {
+                    FuzzySampler* sampler, QByteArrayView head) {
     FileCrc result;
     const qint64 length = file.openedInfo().size;
     if (length > crcBlockLength)
@@ -144,6 +144,17 @@ FileCrc readFileCrc(platform::InputFile& file, const QString& path, const ReadCo
     XXH128_hash_t check = XXH3_128bits("", 0);
     bool whole = false; // the first read held the whole file
     qint64 offset = 0;
+    if (!head.isEmpty()) {
+        c = crc32Update(c, head.data(), size_t(head.size()));
+        if (sampler)
+            sampler->feed(0, head.data(), head.size());
+        state.reset(XXH3_createState());
+        if (!state)
+            return result;
+        XXH3_128bits_reset(state.get());
+        XXH3_128bits_update(state.get(), head.data(), size_t(head.size()));
+        offset = head.size();
+    }
     for (;;) {
         const qint64 got =
             control.access().readAt(file, path, offset, buffer.get(), crcBlockLength);

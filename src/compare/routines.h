@@ -106,9 +106,10 @@ struct FileCrc {
     qint64 bytes = 0;      // bytes read
 };
 // The file is open; it is read from its start to its end. sampler, when
-// given, gets the fuzzy samples from the same read.
+// given, gets the fuzzy samples from the same read. head, when given, holds
+// the file's first bytes, already read: the file is read on after them.
 FileCrc readFileCrc(platform::InputFile& file, const QString& path, const ReadControl& control = {},
-                    FuzzySampler* sampler = nullptr);
+                    FuzzySampler* sampler = nullptr, QByteArrayView head = {});
 
 // The fuzzy samples of one open file of the given length, one after another
 // (each cut at the end of the file). False when a read fails.

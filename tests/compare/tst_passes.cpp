@@ -456,10 +456,13 @@ void PassesTest::eachFileIsReadOncePerPass() {
     QVERIFY(access.bytesRead >= 4 * 3000000);
     QCOMPARE(counters.kbdoneValue(), double(access.bytesRead) / 1000.0);
 
+    // The CRC pass too reads b only until its first bytes differ from all.
     access.bytesRead = 0;
     kept.clear();
     QVERIFY(runPass(PassKind::Crc, table, kept, control));
-    QCOMPARE(access.bytesRead, 5 * 3000000);
+    QCOMPARE(paths(kept), (QStringList{table[0].path, table[2].path, table[4].path}));
+    QVERIFY(access.bytesRead <= 4 * 3000000 + 64 * 1024);
+    QVERIFY(access.bytesRead >= 4 * 3000000);
 
     // Two files that differ early are not read further.
     access.bytesRead = 0;
