@@ -43,12 +43,12 @@ void printError(const QString& message) {
 // Compares the scanned list with the planned passes and groups what is left,
 // as the window does at the end of a comparison run.
 // The passes that ran go to plandone.
-void compareList(AppState& state, const ComparePlan& plan, bool cached, ComparePlan& plandone) {
+void compareList(AppState& state, const ComparePlan& plan, const OpeningCache& cache,
+                 ComparePlan& plandone) {
     CompareJobInput job;
     job.list = std::move(state.resultlist);
     job.plan = plan;
-    if (cached)
-        job.cachepath = ChecksumCache::defaultPath();
+    job.openingcache = cache;
     job.curstep = 1;
     job.totalsteps = 1 + plan.size();
     state.stopflag = false;
@@ -274,6 +274,11 @@ int main(int argc, char** argv) {
     input.skipexts = options->skipexts;
     const quint32 start = platform::tickCount();
     state.starttick = start;
+    // The checksum cache opens while the folders are walked.
+    const ComparePlan& plan = options->compareplan;
+    const bool cached =
+        !options->nocache && (plan.contains(ComparePass::Fuzzy) || plan.readsWholeFiles());
+    const OpeningCache cache = cached ? openChecksumCache() : OpeningCache();
     state.stopflag = false;
     ScanResult result = scanfiles(input, state);
     state.stopflag = true;
@@ -281,7 +286,7 @@ int main(int argc, char** argv) {
     state.labelposs1 = QString::number(state.resultlist.size());
     ComparePlan plandone;
     if (!options->compareplan.isEmpty() && !state.resultlist.empty())
-        compareList(state, options->compareplan, !options->nocache, plandone);
+        compareList(state, options->compareplan, cache, plandone);
     else
         state.resultlist = duplicategroups(std::move(state.resultlist));
     const qint64 elapsed = qint64(quint32(platform::tickCount() - start));

@@ -330,4 +330,14 @@ bool ChecksumCache::clear(const QString& path) {
     return ::unlink(file.constData()) == 0 || errno == ENOENT;
 }
 
+OpeningCache openChecksumCache(const QString& path) {
+    return std::async(std::launch::async, [path] {
+        auto cache = std::make_shared<ChecksumCache>(path);
+        // Up to a quarter of a million entries (about 25 MB): a comparison
+        // asks about most of them unless the cache holds other folders.
+        cache->preload(1 << 16);
+        return cache;
+    });
+}
+
 } // namespace quillfen

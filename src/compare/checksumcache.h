@@ -11,6 +11,8 @@
 #include "platform/platform.h"
 
 #include <QString>
+#include <future>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -117,5 +119,10 @@ private:
                                           qint64 used);
     qint64 m_stamp = 0; // this run's use stamp
 };
+
+// Opens the cache on a thread of its own and reads a small one into memory,
+// so that this overlaps the scan; the comparison takes it when it begins.
+using OpeningCache = std::shared_future<std::shared_ptr<ChecksumCache>>;
+OpeningCache openChecksumCache(const QString& path = ChecksumCache::defaultPath());
 
 } // namespace quillfen

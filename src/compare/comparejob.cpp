@@ -104,13 +104,17 @@ CompareJobResult runComparison(CompareJobInput input, AppState& status) {
     ReadControl control{&status.stopflag, &status, input.gentle, input.files};
     // Checksums kept from the file system cannot stand for a file access of
     // its own, which reads differently.
-    std::optional<ChecksumCache> cache;
+    std::shared_ptr<ChecksumCache> cache;
     const bool reads = input.plan.contains(ComparePass::Fuzzy) || input.plan.readsWholeFiles();
-    if (!input.cachepath.isEmpty() && !input.files && reads)
-        cache.emplace(input.cachepath);
+    if (!input.files && reads) {
+        if (input.openingcache.valid())
+            cache = input.openingcache.get();
+        else if (!input.cachepath.isEmpty())
+            cache = std::make_shared<ChecksumCache>(input.cachepath);
+    }
     if (cache && cache->isOpen()) {
         cache->preload(qint64(input.list.size()));
-        control.cache = &*cache;
+        control.cache = cache.get();
     }
     ComparePlan planleft = input.plan;
     ResultList list = std::move(input.list);

@@ -5,6 +5,7 @@
 // the files that matched. Progress goes to AppState's atomics and
 // texts; the result list of AppState is never touched.
 
+#include "compare/checksumcache.h"
 #include "compare/passes.h"
 #include "core/appstate.h"
 #include "core/compareplan.h"
@@ -22,6 +23,7 @@ struct CompareJobInput {
     int totalsteps = 0;
     const FileAccess* files = nullptr; // null: the file system itself
     QString cachepath;                 // the checksum cache to use and fill; empty: none
+    OpeningCache openingcache;         // valid: the cache to use instead, opened meanwhile
 };
 
 struct CompareJobResult {
