@@ -27,7 +27,7 @@ struct DialogContext {
     Frontend& frontend; // message boxes, notices, list resets
     FileChoosers& choosers;
     QWidget* owner;                // the main window
-    JobRunner* runner;             // worker thread for file operations and reports
+    JobRunner& runner;             // worker thread for file operations and reports
     std::function<void()> starter; // starts a scan, as the Scan command does
 };
 

@@ -106,8 +106,8 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     setPalette(shades);
 
     m_jobs = std::make_unique<JobRunner>();
-    m_host = std::make_unique<DialogHost>(DialogContext{
-        m_state, *this, *m_choosers, this, m_jobs.get(), [this] { m_scan->starter(); }});
+    m_host = std::make_unique<DialogHost>(
+        DialogContext{m_state, *this, *m_choosers, this, *m_jobs, [this] { m_scan->starter(); }});
     m_dialogs = m_host.get();
 
     m_scan = std::make_unique<ScanController>(m_state, *this);

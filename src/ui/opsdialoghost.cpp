@@ -54,8 +54,8 @@ Frontend& DialogHost::opsFrontend() {
 }
 
 void DialogHost::waitForRunner() {
-    JobRunner* runner = m_context.runner;
-    if (!runner || !runner->isRunning())
+    JobRunner* runner = &m_context.runner;
+    if (!runner->isRunning())
         return;
     QEventLoop loop;
     QObject::connect(runner, &JobRunner::finished, &loop, &QEventLoop::quit);

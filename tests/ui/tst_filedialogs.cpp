@@ -78,7 +78,7 @@ void FileDialogsTest::deleteDialogListsTheCheckedFiles() {
                         entry(u"/c/"_s, u"tiny"_s, 10, true),
                         entry(u"/d/"_s, u"tiny"_s, 10, false)};
     testing::HostWindow window(state);
-    DeleteFilesDialog dialog(state, window, nullptr, &window);
+    DeleteFilesDialog dialog(state, window, window.runner, &window);
     QCOMPARE(dialog.windowTitle(), u"Delete files"_s);
     QCOMPARE(dialog.findChild<QLabel*>(u"Label2"_s)->text(),
              u"These are the files that will be deleted"_s);
@@ -177,7 +177,7 @@ void FileDialogsTest::permanentDeleteOnTheWorkerThread() {
     state.resultlist = {entryFor(tree.path(u"c1"_s), true),  entryFor(tree.path(u"c2"_s), false),
                         entryFor(tree.path(u"c3"_s), true),  ResultEntry::separator(),
                         entryFor(tree.path(u"d1"_s), false), entryFor(tree.path(u"d2"_s), false)};
-    testing::HostWindow window(state, true);
+    testing::HostWindow window(state);
     window.show();
     window.boxes.answer(MessageAnswer::Ok);
     bool closedAtOnce = false;
@@ -201,19 +201,19 @@ void FileDialogsTest::permanentDeleteOnTheWorkerThread() {
 }
 
 void FileDialogsTest::operationEndedByAFailureLeavesTheDialogOpen_data() {
-    QTest::addColumn<bool>("worker");
-    QTest::newRow("window thread") << false;
-    QTest::newRow("worker thread") << true;
+    QTest::addColumn<QString>("command");
+    QTest::newRow("recycle bin") << u"Command1"_s;
+    QTest::newRow("permanent delete") << u"Command2"_s;
 }
 
 void FileDialogsTest::operationEndedByAFailureLeavesTheDialogOpen() {
-    QFETCH(bool, worker);
+    QFETCH(QString, command);
     testing::TempTree tree;
     AppState state;
     tree.writeFile(u"g1"_s, "x");
     tree.writeFile(u"g2"_s, "x");
     state.resultlist = {entryFor(tree.path(u"g1"_s), true), entryFor(tree.path(u"g2"_s), false)};
-    testing::HostWindow window(state, worker);
+    testing::HostWindow window(state);
     window.show();
     window.boxes.answer(MessageAnswer::Ok); // the confirmation
     bool openAfterwards = false;
@@ -223,7 +223,7 @@ void FileDialogsTest::operationEndedByAFailureLeavesTheDialogOpen() {
             result.failure = u"Out of memory"_s;
             return result;
         });
-        QTest::mouseClick(button(dialog, u"Command2"_s), Qt::LeftButton);
+        QTest::mouseClick(button(dialog, command), Qt::LeftButton);
         // The message is over the dialog; the user may try again or cancel.
         testing::whenShown<DeleteFilesDialog>(
             [&](DeleteFilesDialog* again) {
@@ -291,7 +291,7 @@ void FileDialogsTest::moveDialogAsksForAPathAndBrowses() {
     AppState state;
     state.resultlist = {ResultEntry::separator()};
     testing::HostWindow window(state);
-    MoveFilesDialog dialog(state, window, window.choosers, nullptr, &window);
+    MoveFilesDialog dialog(state, window, window.choosers, window.runner, &window);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), u"Move files"_s);
     QVERIFY(dialog.pathBox()->text().isEmpty());
@@ -336,7 +336,7 @@ void FileDialogsTest::moveDialogStaysOpenAfterAMove() {
     tree.writeFile(u"sub/f1"_s, "new");
     state.resultlist = {entryFor(tree.path(u"f1"_s), true),
                         entryFor(tree.path(u"sub/f1"_s), false)};
-    testing::HostWindow window(state, true);
+    testing::HostWindow window(state);
     window.show();
     window.boxes.answer(MessageAnswer::Ok);
     int openings = 0;
