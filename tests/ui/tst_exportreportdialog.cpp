@@ -179,9 +179,11 @@ void ExportReportDialogTest::hostKeepsTheSettingsAndWritesOnTheWorkerThread() {
         QTest::mouseClick(exportButton(dialog), Qt::LeftButton);
         hiddenWhileWriting = !dialog->isVisible();
     });
-    window.host.showExportReport(); // returns once the report is written
+    window.host.showExportReport();
+    auto* shown = window.findChild<ExportReportDialog*>();
+    QTRY_VERIFY(!shown->exportRunning());
     QVERIFY(hiddenWhileWriting);
-    QVERIFY(!window.runner.isRunning());
+    QVERIFY(!shown->isVisible());
     QCOMPARE(window.events, QStringList({u"busy"_s, u"idle"_s}));
     QCOMPARE(window.boxes.shown.last().text, u"2 entries have been successfully exported."_s);
     const QByteArray html = fixtures::readAll(tree.path(u"paths.html"_s));
@@ -219,6 +221,8 @@ void ExportReportDialogTest::failedWriteShowsTheDialogAgain() {
     };
     testing::whenShown<ExportReportDialog>(act);
     window.host.showExportReport();
+    auto* shown = window.findChild<ExportReportDialog*>();
+    QTRY_VERIFY(!shown->exportRunning() && !shown->isVisible());
     QCOMPARE(openings, 2);
     QCOMPARE(window.boxes.shown.size(), 1);
     QVERIFY(window.boxes.shown[0].text.startsWith(
