@@ -201,16 +201,17 @@ void MainWindow::buildTitleBar() {
     bold.setPointSizeF(bold.pointSizeF() * 1.1);
     m_titleName->setFont(bold);
 
-    m_Label8 = new DragHandle(this);
-    m_Label8->setObjectName(u"Label8"_s);
-    m_Label8->setToolTip(u"Version"_s);
+    m_versionLabel = new DragHandle(this);
+    m_versionLabel->setObjectName(u"Label8"_s);
+    m_versionLabel->setToolTip(u"Version"_s);
 
-    for (QLabel* label : {static_cast<QLabel*>(m_titleName), static_cast<QLabel*>(m_Label8)}) {
+    for (QLabel* label :
+         {static_cast<QLabel*>(m_titleName), static_cast<QLabel*>(m_versionLabel)}) {
         QPalette white = label->palette();
         white.setColor(QPalette::WindowText, Qt::white);
         label->setPalette(white);
     }
-    for (DragHandle* handle : {m_titleImage, m_titleName, m_Label8})
+    for (DragHandle* handle : {m_titleImage, m_titleName, m_versionLabel})
         connect(handle, &DragHandle::doubleClicked, this, &MainWindow::toggleMaximised);
 
     m_minimise = new TitleButton(u"Minimise"_s, picturePath(u"title-minimise.svg"_s), false, this);
@@ -235,7 +236,7 @@ void MainWindow::buildCommandBar() {
         connect(button, &CommandButton::pointerEntered, this, &MainWindow::highlightcommand);
         // Leaving the window from a button must not leave it lit.
         connect(button, &CommandButton::pointerLeft, this, [this] { highlightcommand(-1); });
-        m_imga[std::size_t(command)] = button;
+        m_commandButtons[std::size_t(command)] = button;
     }
 }
 
@@ -281,8 +282,8 @@ bool MainWindow::load(const SystemFacts& system) {
     else if (m_state.window.state == WindowShowState::Minimised)
         setWindowState(windowState() | Qt::WindowMinimized);
     setWindowTitle(maintitle(m_state));
-    m_Label8->setText(m_state.appversion);
-    m_Label8->setAccessibleName(u"Version "_s + m_state.appversion);
+    m_versionLabel->setText(m_state.appversion);
+    m_versionLabel->setAccessibleName(u"Version "_s + m_state.appversion);
     refreshUndo();
     layoutwindow();
     return wizard;
@@ -291,7 +292,7 @@ bool MainWindow::load(const SystemFacts& system) {
 CommandButton* MainWindow::commandButton(int command) const {
     if (command < 0 || command >= CommandCount)
         return nullptr;
-    return m_imga[std::size_t(command)];
+    return m_commandButtons[std::size_t(command)];
 }
 
 void MainWindow::runCommand(int command) {
@@ -347,7 +348,7 @@ void MainWindow::runCommand(int command) {
 }
 
 void MainWindow::enablecommands(bool enabled) {
-    for (CommandButton* button : m_imga) {
+    for (CommandButton* button : m_commandButtons) {
         const bool on = enabled || button->index() == Stop || button->index() == Support;
         button->setEnabled(on);
         if (!on)
@@ -358,7 +359,7 @@ void MainWindow::enablecommands(bool enabled) {
 }
 
 void MainWindow::highlightcommand(int command) {
-    for (CommandButton* button : m_imga) {
+    for (CommandButton* button : m_commandButtons) {
         if (!button->isEnabled())
             continue;
         button->setLook(button->index() == command ? CommandButton::Highlighted
@@ -380,7 +381,7 @@ void MainWindow::opensupport() {
 void MainWindow::showBusy(bool busy) {
     if (busy && !m_busy) {
         QWidget* focused = focusWidget();
-        m_focusBeforeBusy = focused && focused != m_imga[Stop] ? focused : nullptr;
+        m_focusBeforeBusy = focused && focused != m_commandButtons[Stop] ? focused : nullptr;
     }
     if (busy) {
         m_working->show();
@@ -388,7 +389,7 @@ void MainWindow::showBusy(bool busy) {
     } else {
         m_working->hide();
     }
-    m_working->Label5->setVisible(busy);
+    m_working->captionLabel()->setVisible(busy);
     m_view->setEnabled(!busy);
     enablecommands(!busy);
     for (TextLink* link : {m_historyLink, m_aboutLink, m_wizardLink})
@@ -409,7 +410,7 @@ void MainWindow::showBusy(bool busy) {
         // Disabling the commands pushed the focus on to Stop; give it back,
         // or Enter after the next dialog would ask to stop nothing.
         QWidget* focused = focusWidget();
-        if (!focused || focused == m_imga[Stop]) {
+        if (!focused || focused == m_commandButtons[Stop]) {
             QWidget* back = m_focusBeforeBusy && m_focusBeforeBusy->isEnabled()
                                 ? m_focusBeforeBusy.data()
                                 : static_cast<QWidget*>(m_view);
@@ -432,7 +433,7 @@ bool MainWindow::saveResults() {
     // A name typed without an extension gets the one the open dialog looks for.
     if (!path.mid(path.lastIndexOf(u'/') + 1).contains(u'.'))
         path += u".json"_s;
-    return saveresults(m_state, *this, path, m_status->labeltime1->text());
+    return saveresults(m_state, *this, path, m_status->timeSpentLabel()->text());
 }
 
 bool MainWindow::openResults() {
@@ -448,7 +449,7 @@ bool MainWindow::openResultsFile(const QString& path) {
     const std::optional<QString> timespent = openresults(m_state, *this, path);
     if (!timespent)
         return false;
-    m_status->labeltime1->setText(timespent->isEmpty() ? u"00:00:00"_s : *timespent);
+    m_status->timeSpentLabel()->setText(timespent->isEmpty() ? u"00:00:00"_s : *timespent);
     refreshStatus();
     refreshUndo();
     return true;
@@ -476,7 +477,7 @@ void MainWindow::refreshStatus() {
     StatusTexts texts = quillfen::update(m_state, platform::tickCount());
     // The clock runs only while a run is busy; afterwards it shows the run's time.
     if (!m_clockRunning)
-        texts.labeltime1 = m_status->labeltime1->text();
+        texts.labeltime1 = m_status->timeSpentLabel()->text();
     m_status->showCounters(texts);
     m_status->showResults(m_state.labelposs1, m_state.labeldef1, m_state.labelmbselected1);
     const QString caption = m_state.label5.get();
@@ -544,7 +545,8 @@ void MainWindow::layoutwindow() {
     m_titleImage->setGeometry(6, 0, 22, titleHeight);
     const int nameWidth = m_titleName->sizeHint().width();
     m_titleName->setGeometry(32, 0, nameWidth, titleHeight);
-    m_Label8->setGeometry(32 + nameWidth + 6, 0, m_Label8->sizeHint().width() + 4, titleHeight);
+    m_versionLabel->setGeometry(32 + nameWidth + 6, 0, m_versionLabel->sizeHint().width() + 4,
+                                titleHeight);
     m_minimise->setGeometry(px(W - 950), buttonTop, buttonSide, buttonSide);
     m_maximise->setGeometry(px(W - 650), buttonTop, buttonSide, buttonSide);
     m_close->setGeometry(px(W - 360), buttonTop, buttonSide, buttonSide);
@@ -562,13 +564,13 @@ void MainWindow::layoutwindow() {
     // their place instead of lying under the buttons or off the window.
     const int room = linkRight - linkSpace - 10 - x;
     int natural = 0;
-    for (CommandButton* button : m_imga) {
+    for (CommandButton* button : m_commandButtons) {
         natural += button->sizeHint().width() + 2 + (startsGroup(button->index()) ? 10 : 0);
     }
     const bool squeezed = natural > room;
     const int groupGap = squeezed ? 2 : 10;
-    const int share = std::max(0, room - 4 * groupGap) / int(m_imga.size()) - 2;
-    for (CommandButton* button : m_imga) {
+    const int share = std::max(0, room - 4 * groupGap) / int(m_commandButtons.size()) - 2;
+    for (CommandButton* button : m_commandButtons) {
         if (startsGroup(button->index()))
             x += groupGap;
         QSize size = button->sizeHint();

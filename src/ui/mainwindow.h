@@ -171,12 +171,12 @@ private:
     // Title bar
     DragHandle* m_titleImage = nullptr;
     DragHandle* m_titleName = nullptr;
-    DragHandle* m_Label8 = nullptr;
+    DragHandle* m_versionLabel = nullptr;
     TitleButton* m_minimise = nullptr;
     TitleButton* m_maximise = nullptr;
     TitleButton* m_close = nullptr;
 
-    std::array<CommandButton*, CommandCount> m_imga{};
+    std::array<CommandButton*, CommandCount> m_commandButtons{};
     TextLink* m_wizardLink = nullptr;
     TextLink* m_aboutLink = nullptr;
     TextLink* m_historyLink = nullptr;

@@ -46,7 +46,7 @@ MoveFilesDialog::MoveFilesDialog(AppState& state, Frontend& frontend, FileChoose
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
     connect(browse, &QPushButton::clicked, this, &MoveFilesDialog::browse);
-    connect(moveButton, &QPushButton::clicked, this, &MoveFilesDialog::move);
+    connect(moveButton, &QPushButton::clicked, this, &MoveFilesDialog::moveClicked);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     resize(560, 180);
 }
@@ -57,7 +57,7 @@ void MoveFilesDialog::browse() {
         m_path->setText(browsedfolder(folder));
 }
 
-void MoveFilesDialog::move() {
+void MoveFilesDialog::moveClicked() {
     const MoveOptions options{m_path->text(), m_rename->isChecked()};
     // The same checks as on the window thread: the empty path, and a folder
     // typed without its "/".

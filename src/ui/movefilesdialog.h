@@ -31,7 +31,7 @@ public:
 
 private:
     void browse();
-    void move();
+    void moveClicked();
 
     AppState& m_state;
     Frontend& m_frontend;

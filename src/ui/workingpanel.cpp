@@ -64,20 +64,20 @@ WorkingPanel::WorkingPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(u"workingpanel"_s);
     setAccessibleName(u"The program is working..."_s);
 
-    Label5 = hint(this, u"Label5"_s, u"Scan progress"_s);
-    Label5->setWordWrap(false);
-    Label5->setIndent(kMargin);
-    QFont headingFont = Label5->font();
+    m_caption = hint(this, u"Label5"_s, u"Scan progress"_s);
+    m_caption->setWordWrap(false);
+    m_caption->setIndent(kMargin);
+    QFont headingFont = m_caption->font();
     headingFont.setBold(true);
-    Label5->setFont(headingFont);
-    QPalette white = Label5->palette();
+    m_caption->setFont(headingFont);
+    QPalette white = m_caption->palette();
     white.setColor(QPalette::WindowText, Qt::white);
-    Label5->setPalette(white);
+    m_caption->setPalette(white);
 
-    animation = new WorkingAnimation(this);
-    animation->setObjectName(u"workinganimation"_s);
-    animation->setAccessibleName(u"The program is working..."_s);
-    animation->setToolTip(u"The program is working..."_s);
+    m_animation = new WorkingAnimation(this);
+    m_animation->setObjectName(u"workinganimation"_s);
+    m_animation->setAccessibleName(u"The program is working..."_s);
+    m_animation->setToolTip(u"The program is working..."_s);
 
     m_working = hint(this, u"workinglabel"_s, u"The program is working..."_s);
     QFont font = m_working->font();
@@ -97,17 +97,17 @@ WorkingPanel::WorkingPanel(QWidget* parent) : QWidget(parent) {
              "many files there are. And when you compare them, larger files may take significantly "
              "longer to compare."_s);
 
-    progressbar1 = bar(this, u"progressbar1"_s, u"Scan progress"_s);
-    progressbar2 = bar(this, u"progressbar2"_s, u"Files of the size being compared"_s);
-    curdir1 = field(this, u"curdir1"_s, u"Folder"_s, u"The folder being scanned"_s);
-    Text1 = field(this, u"Text1"_s, u"First file"_s, u"A file being compared"_s);
-    Text2 = field(this, u"Text2"_s, u"Second file"_s, u"The file it is compared with"_s);
+    m_progress = bar(this, u"progressbar1"_s, u"Scan progress"_s);
+    m_groupProgress = bar(this, u"progressbar2"_s, u"Files of the size being compared"_s);
+    m_folder = field(this, u"curdir1"_s, u"Folder"_s, u"The folder being scanned"_s);
+    m_file1 = field(this, u"Text1"_s, u"First file"_s, u"A file being compared"_s);
+    m_file2 = field(this, u"Text2"_s, u"Second file"_s, u"The file it is compared with"_s);
     m_text1Caption = hint(this, u"Text1label"_s, u"File 1:"_s);
     m_text1Caption->setWordWrap(false);
-    m_text1Caption->setBuddy(Text1);
+    m_text1Caption->setBuddy(m_file1);
     m_text2Caption = hint(this, u"Text2label"_s, u"File 2:"_s);
     m_text2Caption->setWordWrap(false);
-    m_text2Caption->setBuddy(Text2);
+    m_text2Caption->setBuddy(m_file2);
 }
 
 void WorkingPanel::placeParts(double windowTwips) {
@@ -116,9 +116,9 @@ void WorkingPanel::placeParts(double windowTwips) {
     const double W = windowTwips;
 
     // The caption band across the top, the picture and the hints below it.
-    Label5->setGeometry(0, 0, px(W - 130), kHeading);
-    animation->move(kMargin, kHeading + 14);
-    const int textLeft = kMargin + animation->width() + 14;
+    m_caption->setGeometry(0, 0, px(W - 130), kHeading);
+    m_animation->move(kMargin, kHeading + 14);
+    const int textLeft = kMargin + m_animation->width() + 14;
     const int textWidth = std::max(40, width - textLeft - kMargin);
     int top = kHeading + 12;
     for (QLabel* label : {m_working, m_hintMenu, m_hintTime}) {
@@ -130,13 +130,13 @@ void WorkingPanel::placeParts(double windowTwips) {
 
     // The fields and bars keep their distance from the panel's bottom.
     const int fieldHeight = px(300);
-    Text1->setGeometry(px(850), px(height - 1800), px(W - 1140), fieldHeight);
-    Text2->setGeometry(px(850), px(height - 1500), px(W - 1140), fieldHeight);
-    m_text1Caption->setGeometry(px(150), Text1->y(), px(850 - 150) - 4, fieldHeight);
-    m_text2Caption->setGeometry(px(150), Text2->y(), px(850 - 150) - 4, fieldHeight);
-    curdir1->setGeometry(px(190), px(height - 1140), px(W - 480), fieldHeight);
-    progressbar2->setGeometry(px(150), px(height - 700), px(W - 440), px(270));
-    progressbar1->setGeometry(px(150), px(height - 400), px(W - 440), px(270));
+    m_file1->setGeometry(px(850), px(height - 1800), px(W - 1140), fieldHeight);
+    m_file2->setGeometry(px(850), px(height - 1500), px(W - 1140), fieldHeight);
+    m_text1Caption->setGeometry(px(150), m_file1->y(), px(850 - 150) - 4, fieldHeight);
+    m_text2Caption->setGeometry(px(150), m_file2->y(), px(850 - 150) - 4, fieldHeight);
+    m_folder->setGeometry(px(190), px(height - 1140), px(W - 480), fieldHeight);
+    m_groupProgress->setGeometry(px(150), px(height - 700), px(W - 440), px(270));
+    m_progress->setGeometry(px(150), px(height - 400), px(W - 440), px(270));
 }
 
 void WorkingPanel::paintEvent(QPaintEvent*) {
@@ -149,29 +149,29 @@ void WorkingPanel::paintEvent(QPaintEvent*) {
 
 void WorkingPanel::showProgress(bool visible, qint64 done, qint64 total, qint64 groupDone,
                                 qint64 groupTotal) {
-    progressbar1->setVisible(visible);
-    progressbar2->setVisible(visible && groupTotal > 0);
-    progressbar1->setValue(permille(done, total));
-    progressbar2->setValue(permille(groupDone, groupTotal));
+    m_progress->setVisible(visible);
+    m_groupProgress->setVisible(visible && groupTotal > 0);
+    m_progress->setValue(permille(done, total));
+    m_groupProgress->setValue(permille(groupDone, groupTotal));
 }
 
 void WorkingPanel::fillBars() {
-    progressbar1->setValue(progressbar1->maximum());
-    progressbar2->setValue(progressbar2->maximum());
+    m_progress->setValue(m_progress->maximum());
+    m_groupProgress->setValue(m_groupProgress->maximum());
 }
 
 void WorkingPanel::showTexts(const QString& caption, const QString& folder, const QString& file1,
                              const QString& file2) {
-    if (Label5->text() != caption) {
-        Label5->setText(caption);
-        Label5->setAccessibleName(caption);
+    if (m_caption->text() != caption) {
+        m_caption->setText(caption);
+        m_caption->setAccessibleName(caption);
     }
-    if (curdir1->text() != folder)
-        curdir1->setText(folder);
-    if (Text1->text() != file1)
-        Text1->setText(file1);
-    if (Text2->text() != file2)
-        Text2->setText(file2);
+    if (m_folder->text() != folder)
+        m_folder->setText(folder);
+    if (m_file1->text() != file1)
+        m_file1->setText(file1);
+    if (m_file2->text() != file2)
+        m_file2->setText(file2);
 }
 
 } // namespace quillfen::ui

@@ -29,18 +29,20 @@ public:
     // own size.
     void placeParts(double windowTwips);
 
-    QLabel* Label5 = nullptr;
-    QProgressBar* progressbar1 = nullptr;
-    QProgressBar* progressbar2 = nullptr;
-    QLineEdit* curdir1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    WorkingAnimation* animation = nullptr;
+    // The caption band's text ("Scan progress" and the like).
+    QLabel* captionLabel() const { return m_caption; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QLabel* m_caption = nullptr;
+    QProgressBar* m_progress = nullptr;      // items done of the run
+    QProgressBar* m_groupProgress = nullptr; // within the size being compared
+    QLineEdit* m_folder = nullptr;
+    QLineEdit* m_file1 = nullptr;
+    QLineEdit* m_file2 = nullptr;
+    WorkingAnimation* m_animation = nullptr;
     QLabel* m_working = nullptr;
     QLabel* m_hintMenu = nullptr;
     QLabel* m_hintTime = nullptr;
