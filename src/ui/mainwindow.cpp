@@ -18,6 +18,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -45,6 +46,15 @@ double tw(int pixels) {
 constexpr double kTitleHeight = 420;
 constexpr double kListLeft = 60;
 constexpr double kListTop = 1750;
+constexpr double kListRightMargin = 70;   // the list is W - 130 wide
+constexpr double kStatusRightMargin = 80; // the status panel W - 140
+constexpr double kStatusGap = 10;         // between the list and the status panel
+constexpr double kBottomMargin = 45;
+constexpr double kStatusHeight = 3540 - kListTop - kStatusGap - kBottomMargin; // list H - 3540
+constexpr double kWorkingOverhang = 100; // the working panel is that much taller than the list
+constexpr double kTitleButtonSide = 285;
+constexpr double kTitleButtonStep = 300; // from one title button's left edge to the next
+constexpr double kTitleRightMargin = 75; // close's right edge at W - 360 + 285
 constexpr double kMinimumWidth = 14000;
 constexpr double kMinimumHeight = 8000;
 constexpr int kFilenameWidth = 260; // the Filename column at the usual window sizes
@@ -170,10 +180,84 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     // parts that take no mouse events of their own are seen here.
     qApp->installEventFilter(this);
 
+    buildBody();
     enablecommands(true);
     refreshStatus();
     resize(px(15000), px(10000));
     layoutwindow();
+}
+
+void MainWindow::buildBody() {
+    auto* body = new QVBoxLayout(this);
+    // The window's minimum comes from the fixed sizes of the design, not
+    // from the parts' wishes.
+    body->setSizeConstraint(QLayout::SetNoConstraint);
+    body->setContentsMargins(0, 0, 0, px(kBottomMargin));
+    body->setSpacing(0);
+
+    // Title bar: picture, name and version on the left, the buttons at the right.
+    const int titleHeight = px(kTitleHeight);
+    auto* title = new QHBoxLayout;
+    title->setContentsMargins(6, 0, px(kTitleRightMargin), 0);
+    title->setSpacing(4);
+    m_titleImage->setFixedSize(22, titleHeight);
+    m_titleName->setFixedHeight(titleHeight);
+    m_versionLabel->setFixedHeight(titleHeight);
+    m_versionLabel->setMinimumWidth(m_versionLabel->sizeHint().width() + 4);
+    title->addWidget(m_titleImage);
+    title->addWidget(m_titleName);
+    title->addWidget(m_versionLabel);
+    title->addStretch(1);
+    const int buttonSide = px(kTitleButtonSide);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(px(kTitleButtonStep) - buttonSide);
+    for (TitleButton* button : {m_minimise, m_maximise, m_close}) {
+        button->setFixedSize(buttonSide, buttonSide);
+        buttons->addWidget(button, 0, Qt::AlignVCenter);
+    }
+    title->addLayout(buttons);
+    body->addLayout(title);
+
+    // Command bar under the title, in its groups, the links at its right
+    // end. The strip has a fixed height, so the list's top stays put. A
+    // narrow window (a large scale factor on a small screen) shrinks the
+    // buttons towards their captions and the gaps of the groups first, so
+    // the links keep their place instead of lying under the buttons.
+    const int barTop = 5;
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(px(kListLeft) + 4, barTop, px(kListLeft) + 10, 0);
+    bar->setSpacing(2);
+    bar->addItem(new QSpacerItem(0, px(kListTop) - titleHeight - barTop, QSizePolicy::Fixed,
+                                 QSizePolicy::Fixed));
+    for (CommandButton* button : m_commandButtons) {
+        if (startsGroup(button->index()))
+            bar->addItem(new QSpacerItem(10, 0, QSizePolicy::Preferred, QSizePolicy::Minimum));
+        bar->addWidget(button, 0, Qt::AlignTop);
+    }
+    bar->addStretch(1);
+    auto* links = new QVBoxLayout;
+    links->setContentsMargins(0, 0, 0, 8);
+    links->setSpacing(0);
+    for (TextLink* link : {m_wizardLink, m_aboutLink, m_historyLink}) {
+        links->addWidget(link, 0, Qt::AlignRight);
+        links->addStretch(1);
+    }
+    bar->addSpacing(10);
+    bar->addLayout(links);
+    body->addLayout(bar);
+
+    // The list, and the status panel beneath it; the working panel covers
+    // the list (placed in layoutwindow).
+    auto* list = new QHBoxLayout;
+    list->setContentsMargins(px(kListLeft), 0, px(kListRightMargin), 0);
+    m_view->setMinimumHeight(60);
+    list->addWidget(m_view);
+    body->addLayout(list, 1);
+    auto* status = new QHBoxLayout;
+    status->setContentsMargins(px(kListLeft), px(kStatusGap), px(kStatusRightMargin), 0);
+    m_status->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    status->addWidget(m_status);
+    body->addLayout(status);
 }
 
 MainWindow::~MainWindow() {
@@ -535,89 +619,27 @@ void MainWindow::layoutwindow() {
         height = std::max(height, minimumHeight);
         resize(width, height);
     }
-    const double W = tw(width);
-    const double H = tw(height);
-
-    // Title bar: picture, name and version on the left, the buttons at the right.
-    const int titleHeight = px(kTitleHeight);
-    const int buttonSide = px(285);
-    const int buttonTop = (titleHeight - buttonSide) / 2;
-    m_titleImage->setGeometry(6, 0, 22, titleHeight);
-    const int nameWidth = m_titleName->sizeHint().width();
-    m_titleName->setGeometry(32, 0, nameWidth, titleHeight);
-    m_versionLabel->setGeometry(32 + nameWidth + 6, 0, m_versionLabel->sizeHint().width() + 4,
-                                titleHeight);
-    m_minimise->setGeometry(px(W - 950), buttonTop, buttonSide, buttonSide);
-    m_maximise->setGeometry(px(W - 650), buttonTop, buttonSide, buttonSide);
-    m_close->setGeometry(px(W - 360), buttonTop, buttonSide, buttonSide);
-
-    // Command bar under the title, the links at its right end.
-    const int listTop = px(kListTop);
-    int x = px(kListLeft) + 4;
-    const int barTop = titleHeight + 5;
-    const int linkRight = width - px(kListLeft) - 10;
-    int linkSpace = 0;
-    for (TextLink* link : {m_wizardLink, m_aboutLink, m_historyLink})
-        linkSpace = std::max(linkSpace, link->sizeHint().width());
-    // A narrow window (a large scale factor on a small screen) takes the
-    // spare width of the buttons and their group gaps, so the links keep
-    // their place instead of lying under the buttons or off the window.
-    const int room = linkRight - linkSpace - 10 - x;
-    int natural = 0;
-    for (CommandButton* button : m_commandButtons) {
-        natural += button->sizeHint().width() + 2 + (startsGroup(button->index()) ? 10 : 0);
-    }
-    const bool squeezed = natural > room;
-    const int groupGap = squeezed ? 2 : 10;
-    const int share = std::max(0, room - 4 * groupGap) / int(m_commandButtons.size()) - 2;
-    for (CommandButton* button : m_commandButtons) {
-        if (startsGroup(button->index()))
-            x += groupGap;
-        QSize size = button->sizeHint();
-        if (squeezed) {
-            const int textWidth = button->fontMetrics().horizontalAdvance(button->text()) + 8;
-            size.setWidth(std::min(size.width(), std::max(textWidth, share)));
-        }
-        button->setGeometry(x, barTop, size.width(), size.height());
-        x += size.width() + 2;
-    }
-    const int linkHeight = m_aboutLink->sizeHint().height();
-    const int linkGap = std::max(0, (listTop - 8 - barTop - 3 * linkHeight) / 3);
-    int linkTop = barTop;
-    for (TextLink* link : {m_wizardLink, m_aboutLink, m_historyLink}) {
-        const int linkWidth = link->sizeHint().width();
-        link->setGeometry(std::max(x + 10, linkRight - linkWidth), linkTop, linkWidth, linkHeight);
-        linkTop += linkHeight + linkGap;
-    }
-
-    // The list, the working panel over it and the status panel beneath.
-    int listHeight = px(H - 3540);
-    int statusTop = listTop + listHeight + px(10);
-    int statusHeight = height - statusTop - px(45);
     // Large fonts need a taller status panel; the list gives way.
-    const int statusWidth = px(W - 140);
-    const int statusNeeded = m_status->neededHeight(statusWidth);
-    if (statusHeight < statusNeeded) {
-        const int shrink = std::min(statusNeeded - statusHeight, std::max(0, listHeight - 60));
-        listHeight -= shrink;
-        statusTop -= shrink;
-        statusHeight += shrink;
-    }
-    const int listWidth = px(W - 130);
-    m_view->setGeometry(px(kListLeft), listTop, listWidth, listHeight);
-    if (listWidth != m_laidOutListWidth) {
+    const int statusWidth = width - px(kListLeft) - px(kStatusRightMargin);
+    m_status->setFixedHeight(std::max(px(kStatusHeight), m_status->neededHeight(statusWidth)));
+    // The parts are placed now, not when the layout's turn comes: the
+    // working panel and the columns follow the list.
+    layout()->invalidate();
+    layout()->activate();
+
+    const QRect list = m_view->geometry();
+    if (list.width() != m_laidOutListWidth) {
         // A wide list gives the file names a share of its extra width
         // instead of leaving it all to the paths.
-        m_laidOutListWidth = listWidth;
+        m_laidOutListWidth = list.width();
         const int others = m_view->columnWidth(ResultModel::SizeMb) +
                            m_view->columnWidth(ResultModel::SizeByte) +
                            m_view->columnWidth(ResultModel::FileDate);
         m_view->setColumnWidth(ResultModel::Filename,
-                               std::max(kFilenameWidth, (listWidth - others) * 2 / 5));
+                               std::max(kFilenameWidth, (list.width() - others) * 2 / 5));
     }
-    m_working->setGeometry(px(kListLeft), listTop, listWidth, listHeight + px(100));
-    m_working->placeParts(W);
-    m_status->setGeometry(px(kListLeft), statusTop, statusWidth, statusHeight);
+    m_working->setGeometry(list.adjusted(0, 0, 0, px(kWorkingOverhang)));
+    m_working->placeParts(tw(width));
 
     // After a run the bars stay full; while a run goes on their fill is
     // recomputed from its counts at every update.
@@ -633,6 +655,8 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange) {
+        // A minimised window is not laid out, whatever sizes it goes through.
+        layout()->setEnabled(!isMinimized());
         refreshTitlePictures();
         // A window restored from the task bar may have been resized meanwhile.
         layoutwindow();

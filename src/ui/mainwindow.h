@@ -141,6 +141,8 @@ private:
     void buildTitleBar();
     void buildCommandBar();
     void buildLinks();
+    // The layout of the window's parts.
+    void buildBody();
     // Shows "Undo last operation" while the journal holds an operation to take back.
     void refreshUndo();
     void refreshStatus();
