@@ -232,6 +232,7 @@ void MainWindow::buildBody() {
     for (CommandButton* button : m_commandButtons) {
         if (startsGroup(button->index()))
             bar->addItem(new QSpacerItem(10, 0, QSizePolicy::Preferred, QSizePolicy::Minimum));
+        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
         bar->addWidget(button, 0, Qt::AlignTop);
     }
     bar->addStretch(1);
@@ -239,6 +240,7 @@ void MainWindow::buildBody() {
     links->setContentsMargins(0, 0, 0, 8);
     links->setSpacing(0);
     for (TextLink* link : {m_wizardLink, m_aboutLink, m_historyLink}) {
+        link->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
         links->addWidget(link, 0, Qt::AlignRight);
         links->addStretch(1);
     }
