@@ -641,7 +641,9 @@ void MainWindow::layoutwindow() {
                                std::max(kFilenameWidth, (list.width() - others) * 2 / 5));
     }
     m_working->setGeometry(list.adjusted(0, 0, 0, px(kWorkingOverhang)));
-    m_working->placeParts(tw(width));
+    // Hidden between runs, the panel would be laid out only when shown.
+    m_working->layout()->invalidate();
+    m_working->layout()->activate();
 
     // After a run the bars stay full; while a run goes on their fill is
     // recomputed from its counts at every update.

@@ -4,7 +4,10 @@
 #include "ui/pictures.h"
 #include "ui/workinganimation.h"
 
+#include <QBoxLayout>
+#include <QGridLayout>
 #include <QPainter>
+#include <utility>
 
 namespace quillfen::ui {
 
@@ -57,6 +60,17 @@ int px(double twips) {
 
 constexpr int kHeading = 30; // height of the caption band, pixels
 constexpr int kMargin = 16;
+// The fields and bars at the bottom, in twips.
+constexpr double kFieldHeight = 300;
+constexpr double kBarHeight = 270;
+constexpr double kBarsLeft = 150;
+constexpr double kFolderLeft = 190;
+constexpr double kFilesLeft = 850;
+constexpr double kRightMargin = 160;
+constexpr double kFolderGap = 60; // from the second file to the folder
+constexpr double kBarsGap = 140;  // from the folder to the second bar
+constexpr double kBetweenBars = 30;
+constexpr double kBottomMargin = 130;
 
 } // namespace
 
@@ -108,35 +122,65 @@ WorkingPanel::WorkingPanel(QWidget* parent) : QWidget(parent) {
     m_text2Caption = hint(this, u"Text2label"_s, u"File 2:"_s);
     m_text2Caption->setWordWrap(false);
     m_text2Caption->setBuddy(m_file2);
-}
-
-void WorkingPanel::placeParts(double windowTwips) {
-    const int width = this->width();
-    const double height = double(this->height()) * twipsPerPixel;
-    const double W = windowTwips;
 
     // The caption band across the top, the picture and the hints below it.
-    m_caption->setGeometry(0, 0, px(W - 130), kHeading);
-    m_animation->move(kMargin, kHeading + 14);
-    const int textLeft = kMargin + m_animation->width() + 14;
-    const int textWidth = std::max(40, width - textLeft - kMargin);
-    int top = kHeading + 12;
-    for (QLabel* label : {m_working, m_hintMenu, m_hintTime}) {
-        const int textHeight = label->heightForWidth(textWidth);
-        label->setGeometry(textLeft, top, textWidth,
-                           textHeight > 0 ? textHeight : label->sizeHint().height());
-        top += label->height() + 6;
-    }
+    auto* panel = new QVBoxLayout(this);
+    panel->setContentsMargins(0, 0, 0, px(kBottomMargin));
+    panel->setSpacing(0);
+    m_caption->setFixedHeight(kHeading);
+    // The band is painted whether its caption shows or not.
+    QSizePolicy band = m_caption->sizePolicy();
+    band.setRetainSizeWhenHidden(true);
+    m_caption->setSizePolicy(band);
+    panel->addWidget(m_caption);
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(kMargin, 12, kMargin, 0);
+    top->setSpacing(14);
+    top->addWidget(m_animation, 0, Qt::AlignTop);
+    auto* hints = new QVBoxLayout;
+    hints->setSpacing(6);
+    for (QLabel* label : {m_working, m_hintMenu, m_hintTime})
+        hints->addWidget(label);
+    top->addLayout(hints, 1);
+    panel->addLayout(top);
+    panel->addStretch(1);
 
-    // The fields and bars keep their distance from the panel's bottom.
-    const int fieldHeight = px(300);
-    m_file1->setGeometry(px(850), px(height - 1800), px(W - 1140), fieldHeight);
-    m_file2->setGeometry(px(850), px(height - 1500), px(W - 1140), fieldHeight);
-    m_text1Caption->setGeometry(px(150), m_file1->y(), px(850 - 150) - 4, fieldHeight);
-    m_text2Caption->setGeometry(px(150), m_file2->y(), px(850 - 150) - 4, fieldHeight);
-    m_folder->setGeometry(px(190), px(height - 1140), px(W - 480), fieldHeight);
-    m_groupProgress->setGeometry(px(150), px(height - 700), px(W - 440), px(270));
-    m_progress->setGeometry(px(150), px(height - 400), px(W - 440), px(270));
+    // The fields and bars keep their distances from the panel's bottom.
+    const int fieldHeight = px(kFieldHeight);
+    auto* files = new QGridLayout;
+    files->setContentsMargins(px(kBarsLeft), 0, px(kRightMargin), 0);
+    files->setHorizontalSpacing(4);
+    files->setVerticalSpacing(0);
+    files->setColumnMinimumWidth(0, px(kFilesLeft - kBarsLeft) - 4);
+    files->setColumnStretch(1, 1);
+    int row = 0;
+    for (auto [caption, file] : {std::pair{m_text1Caption, m_file1}, {m_text2Caption, m_file2}}) {
+        caption->setFixedHeight(fieldHeight);
+        file->setFixedHeight(fieldHeight);
+        files->addWidget(caption, row, 0);
+        files->addWidget(file, row, 1);
+        ++row;
+    }
+    panel->addLayout(files);
+    panel->addSpacing(px(kFolderGap));
+    auto* folder = new QHBoxLayout;
+    folder->setContentsMargins(px(kFolderLeft), 0, px(kRightMargin), 0);
+    m_folder->setFixedHeight(fieldHeight);
+    folder->addWidget(m_folder);
+    panel->addLayout(folder);
+    panel->addSpacing(px(kBarsGap));
+    auto* bars = new QVBoxLayout;
+    bars->setContentsMargins(px(kBarsLeft), 0, px(kRightMargin), 0);
+    bars->setSpacing(px(kBetweenBars));
+    for (QProgressBar* progress : {m_groupProgress, m_progress}) {
+        progress->setFixedHeight(px(kBarHeight));
+        // A hidden bar keeps its place: the fields above it do not move.
+        QSizePolicy policy = progress->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        progress->setSizePolicy(policy);
+        bars->addWidget(progress);
+    }
+    panel->addLayout(bars);
 }
 
 void WorkingPanel::paintEvent(QPaintEvent*) {

@@ -25,9 +25,6 @@ public:
                    const QString& file2);
     // Both bars drawn full, as after a run.
     void fillBars();
-    // Places the parts for a main window windowTwips wide, from the panel's
-    // own size.
-    void placeParts(double windowTwips);
 
     // The caption band's text ("Scan progress" and the like).
     QLabel* captionLabel() const { return m_caption; }

@@ -83,8 +83,10 @@ void WindowLayoutTest::layoutFollowsTheWindowSize() {
                             u"imgadelete"_s, u"imgamove"_s,     u"imgaexport"_s,  u"imgasupport"_s,
                             u"wizardlink"_s, u"aboutlink"_s,    u"historylink"_s, u"ListView1"_s,
                             u"statuspanel"_s};
-    const QStringList workingParts{u"Label5"_s,  u"Text1"_s,        u"Text2"_s,
-                                   u"curdir1"_s, u"progressbar1"_s, u"progressbar2"_s};
+    const QStringList workingParts{u"Label5"_s,   u"workinganimation"_s, u"workinglabel"_s,
+                                   u"hintmenu"_s, u"hinttime"_s,         u"Text1label"_s,
+                                   u"Text1"_s,    u"Text2label"_s,       u"Text2"_s,
+                                   u"curdir1"_s,  u"progressbar2"_s,     u"progressbar1"_s};
     QRect smallest;
     const qreal pointSize = w.window.font().pointSizeF();
     // The minimum, the usual size, a large one, and a window narrower than
