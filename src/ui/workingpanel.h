@@ -3,7 +3,7 @@
 // The panel that covers the result list while a scan or comparison runs:
 // the animated picture and the hints, the progress caption and bars, the
 // folder being walked and the two files being compared. The main window
-// sizes it; placeParts puts its parts where the window's width says.
+// sizes it; its layout keeps the fields and bars near its bottom edge.
 
 #include <QLabel>
 #include <QLineEdit>
