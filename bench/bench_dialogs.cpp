@@ -88,7 +88,8 @@ int main(int argc, char** argv) {
     timed("menu \"Select all\" (recount, view repainted)",
           [&] { commands->action(u"selall"_s)->trigger(); });
     timed("Delete files dialog opened with every file checked", [&] {
-        DeleteFilesDialog dialog(state, frontend, nullptr, &window);
+        JobRunner runner;
+        DeleteFilesDialog dialog(state, frontend, runner, &window);
         dialog.show();
         QApplication::processEvents();
     });

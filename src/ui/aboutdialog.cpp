@@ -70,18 +70,18 @@ AboutDialog::AboutDialog(const QString& appversion, QWidget* owner)
         return label;
     };
     QLabel* versionCaption = caption(u"Version"_s, u"versioncaption"_s);
-    Label7 = caption(appversion, u"Label7"_s);
-    Label7->setAccessibleName(u"Version "_s + appversion);
+    m_versionLabel = caption(appversion, u"Label7"_s);
+    m_versionLabel->setAccessibleName(u"Version "_s + appversion);
     QLabel* homepageCaption = caption(u"Homepage"_s, u"homepagecaption"_s);
-    homepageLink = new TextLink(u"Quillfen help page"_s, body());
-    homepageLink->setObjectName(u"homepagelink"_s);
-    homepageLink->setToolTip(helpPageUrl().toString());
+    m_homepageLink = new TextLink(u"Quillfen help page"_s, body());
+    m_homepageLink->setObjectName(u"homepagelink"_s);
+    m_homepageLink->setToolTip(helpPageUrl().toString());
     QLabel* mailCaption = caption(u"Support e-mail"_s, u"mailcaption"_s);
-    mailLink = new TextLink(supportMailAddress(), body());
-    mailLink->setObjectName(u"maillink"_s);
-    mailLink->setToolTip(u"Write to "_s + supportMailAddress());
-    connect(homepageLink, &TextLink::activated, this, [] { openAddress(helpPageUrl()); });
-    connect(mailLink, &TextLink::activated, this, [] { openAddress(supportMailUrl()); });
+    m_mailLink = new TextLink(supportMailAddress(), body());
+    m_mailLink->setObjectName(u"maillink"_s);
+    m_mailLink->setToolTip(u"Write to "_s + supportMailAddress());
+    connect(m_homepageLink, &TextLink::activated, this, [] { openAddress(helpPageUrl()); });
+    connect(m_mailLink, &TextLink::activated, this, [] { openAddress(supportMailUrl()); });
 
     QLabel* contact =
         caption(u"Feel free to contact us if you have any questions, comments or "
@@ -89,33 +89,33 @@ AboutDialog::AboutDialog(const QString& appversion, QWidget* owner)
                 u"contacthint"_s);
     contact->setWordWrap(true);
 
-    creditLabel = caption(creditline(QDate::currentDate().year()), u"creditline"_s);
+    m_creditLabel = caption(creditline(QDate::currentDate().year()), u"creditline"_s);
 
-    legalText = new QPlainTextEdit(body());
-    legalText->setObjectName(u"legalnotice"_s);
-    legalText->setAccessibleName(u"Legal notice"_s);
-    legalText->setToolTip(u"Legal notice"_s);
-    legalText->setReadOnly(true);
+    m_legalText = new QPlainTextEdit(body());
+    m_legalText->setObjectName(u"legalnotice"_s);
+    m_legalText->setAccessibleName(u"Legal notice"_s);
+    m_legalText->setToolTip(u"Legal notice"_s);
+    m_legalText->setReadOnly(true);
     // The load step takes off the closing line break, once per load.
-    legalText->setPlainText(chopclosinglinebreak(legalnotice()).replace(u"\r\n"_s, u"\n"_s));
-    legalText->setMinimumHeight(120);
+    m_legalText->setPlainText(chopclosinglinebreak(legalnotice()).replace(u"\r\n"_s, u"\n"_s));
+    m_legalText->setMinimumHeight(120);
 
-    doneButton = new QPushButton(u"&Done"_s, body());
-    doneButton->setObjectName(u"donebutton"_s);
-    doneButton->setAccessibleName(u"Done"_s);
-    doneButton->setToolTip(u"Close this box"_s);
-    doneButton->setDefault(true);
-    connect(doneButton, &QPushButton::clicked, this, &QWidget::hide);
+    m_doneButton = new QPushButton(u"&Done"_s, body());
+    m_doneButton->setObjectName(u"donebutton"_s);
+    m_doneButton->setAccessibleName(u"Done"_s);
+    m_doneButton->setToolTip(u"Close this box"_s);
+    m_doneButton->setDefault(true);
+    connect(m_doneButton, &QPushButton::clicked, this, &QWidget::hide);
 
     auto* facts = new QGridLayout;
     facts->setHorizontalSpacing(12);
     facts->addWidget(name, 0, 0, 1, 2);
     facts->addWidget(versionCaption, 1, 0);
-    facts->addWidget(Label7, 1, 1);
+    facts->addWidget(m_versionLabel, 1, 1);
     facts->addWidget(homepageCaption, 2, 0);
-    facts->addWidget(homepageLink, 2, 1);
+    facts->addWidget(m_homepageLink, 2, 1);
     facts->addWidget(mailCaption, 3, 0);
-    facts->addWidget(mailLink, 3, 1);
+    facts->addWidget(m_mailLink, 3, 1);
     facts->setColumnStretch(1, 1);
 
     auto* top = new QHBoxLayout;
@@ -125,15 +125,15 @@ AboutDialog::AboutDialog(const QString& appversion, QWidget* owner)
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(doneButton);
+    buttons->addWidget(m_doneButton);
 
     auto* layout = new QVBoxLayout(body());
     layout->setContentsMargins(18, 14, 18, 14);
     layout->setSpacing(10);
     layout->addLayout(top);
     layout->addWidget(contact);
-    layout->addWidget(creditLabel);
-    layout->addWidget(legalText, 1);
+    layout->addWidget(m_creditLabel);
+    layout->addWidget(m_legalText, 1);
     layout->addLayout(buttons);
     resize(480, 430);
 }

@@ -27,12 +27,20 @@ public:
     // current year and the legal notice without its closing line break.
     AboutDialog(const QString& appversion, QWidget* owner);
 
-    QLabel* Label7 = nullptr; // the version text
-    QLabel* creditLabel = nullptr;
-    QPlainTextEdit* legalText = nullptr;
-    TextLink* homepageLink = nullptr;
-    TextLink* mailLink = nullptr;
-    QPushButton* doneButton = nullptr;
+    QLabel* versionLabel() const { return m_versionLabel; }
+    QLabel* creditLabel() const { return m_creditLabel; }
+    QPlainTextEdit* legalText() const { return m_legalText; }
+    TextLink* homepageLink() const { return m_homepageLink; }
+    TextLink* mailLink() const { return m_mailLink; }
+    QPushButton* doneButton() const { return m_doneButton; }
+
+private:
+    QLabel* m_versionLabel = nullptr;
+    QLabel* m_creditLabel = nullptr;
+    QPlainTextEdit* m_legalText = nullptr;
+    TextLink* m_homepageLink = nullptr;
+    TextLink* m_mailLink = nullptr;
+    QPushButton* m_doneButton = nullptr;
 };
 
 } // namespace quillfen::ui

@@ -37,6 +37,12 @@ QSize CommandButton::sizeHint() const {
     return {std::max(kWidth, textWidth), std::max(kHeight, kPicture + 14 + fontMetrics().height())};
 }
 
+QSize CommandButton::minimumSizeHint() const {
+    const QSize natural = sizeHint();
+    return {std::min(natural.width(), fontMetrics().horizontalAdvance(text()) + 8),
+            natural.height()};
+}
+
 const QPixmap& CommandButton::picture(Look look) {
     const qreal ratio = devicePixelRatioF();
     if (m_looksRatio != ratio) {

@@ -23,7 +23,8 @@ public:
     void setLook(Look look);
 
     QSize sizeHint() const override;
-    QSize minimumSizeHint() const override { return sizeHint(); }
+    // A crowded command bar may narrow the button down to its caption.
+    QSize minimumSizeHint() const override;
 
 signals:
     // The pointer came over the button or left it.

@@ -14,7 +14,7 @@ namespace quillfen::ui {
 
 using namespace Qt::StringLiterals;
 
-DeleteFilesDialog::DeleteFilesDialog(AppState& state, Frontend& frontend, JobRunner* runner,
+DeleteFilesDialog::DeleteFilesDialog(AppState& state, Frontend& frontend, JobRunner& runner,
                                      QWidget* parent)
     : FramedDialog(u"Delete files"_s, parent), m_state(state), m_frontend(frontend),
       m_runner(runner) {
@@ -105,23 +105,12 @@ DeleteFilesDialog::~DeleteFilesDialog() {
 }
 
 void DeleteFilesDialog::run(FileOperation operation) {
-    if (m_runner) {
-        // The files go on the worker thread; the dialog hides at once so
-        // that Stop on the main window can be reached meanwhile.
-        if (startfileoperation(m_state, m_frontend, *m_runner, operation, {}, m_job)) {
-            m_running = true;
-            hide();
-        }
-        return;
+    // The files go on the worker thread; the dialog hides at once so that
+    // Stop on the main window can be reached meanwhile.
+    if (startfileoperation(m_state, m_frontend, m_runner, operation, {}, m_job)) {
+        m_running = true;
+        hide();
     }
-    if (!confirmfileoperation(m_state, m_frontend, operation))
-        return;
-    const FileJobResult result = m_job(planfileoperation(m_state, operation));
-    // A failure that ended the operation leaves the dialog open, its
-    // message over it.
-    if (result.failure.isEmpty())
-        accept();
-    finishfileoperation(m_state, m_frontend, operation, result);
 }
 
 } // namespace quillfen::ui

@@ -23,8 +23,8 @@ class RowTableModel;
 class DeleteFilesDialog : public FramedDialog {
     Q_OBJECT
 public:
-    // runner: the worker thread for the file work (nullptr: on this thread).
-    DeleteFilesDialog(AppState& state, Frontend& frontend, JobRunner* runner,
+    // runner: the worker thread for the file work.
+    DeleteFilesDialog(AppState& state, Frontend& frontend, JobRunner& runner,
                       QWidget* parent = nullptr);
     ~DeleteFilesDialog() override;
 
@@ -45,7 +45,7 @@ private:
 
     AppState& m_state;
     Frontend& m_frontend;
-    JobRunner* m_runner;
+    JobRunner& m_runner;
     std::vector<qsizetype> m_rows; // the result-list rows shown
     RowTableModel* m_model;
     QTreeView* m_list;

@@ -18,7 +18,19 @@
 #include <functional>
 #include <memory>
 
+class QObject;
 class QWidget;
+
+namespace quillfen::ui {
+class AboutDialog;
+class DeleteFilesDialog;
+class ExportReportDialog;
+class MoveFilesDialog;
+class ScanPathsDialog;
+class SelectFilesDialog;
+class SettingsDialog;
+class WizardDialog;
+} // namespace quillfen::ui
 
 namespace quillfen {
 
@@ -27,7 +39,7 @@ struct DialogContext {
     Frontend& frontend; // message boxes, notices, list resets
     FileChoosers& choosers;
     QWidget* owner;                // the main window
-    JobRunner* runner;             // worker thread for file operations and reports
+    JobRunner& runner;             // worker thread for file operations and reports
     std::function<void()> starter; // starts a scan, as the Scan command does
 };
 
@@ -67,21 +79,28 @@ public:
 private:
     DialogContext m_context;
     // Dialogs kept between uses, created on first use (owned by the main window).
-    QPointer<QWidget> m_scanPaths;
-    QPointer<QWidget> m_settings;
-    QPointer<QWidget> m_selectFiles;
-    QPointer<QWidget> m_exportReport;
-    QPointer<QWidget> m_about;
-    QPointer<QWidget> m_wizard;
+    QPointer<ui::ScanPathsDialog> m_scanPaths;
+    QPointer<ui::SettingsDialog> m_settings;
+    QPointer<ui::SelectFilesDialog> m_selectFiles;
+    QPointer<ui::ExportReportDialog> m_exportReport;
+    QPointer<ui::AboutDialog> m_about;
+    QPointer<ui::WizardDialog> m_wizard;
 
     // Result and file dialogs (opsdialoghost.cpp): the Frontend their engine
     // calls go through (it closes the dialogs and shows the error log
-    // itself), the Delete files dialog while it is open, and whether the
-    // last export ended by closing its dialog.
+    // itself). Delete files and Move files live from their opening until
+    // they are closed, also while their work runs with the dialog hidden;
+    // the flags say whether the work's end closed its dialog.
     Frontend& opsFrontend();
-    void waitForRunner();
+    // Runs next once the runner's job has ended, from the event loop; the
+    // call is dropped if context is destroyed first.
+    void afterRunner(QObject* context, std::function<void()> next);
+    void runDeleteFiles();
+    void runMoveFiles();
+    void runExportReport();
     std::shared_ptr<Frontend> m_opsFrontend;
-    QPointer<QWidget> m_deleteFiles;
+    QPointer<ui::DeleteFilesDialog> m_deleteFiles;
+    QPointer<ui::MoveFilesDialog> m_moveFiles;
     bool m_exportClosed = false;
     bool m_deleteClosed = false;
 };

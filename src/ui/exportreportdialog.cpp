@@ -19,7 +19,7 @@ namespace quillfen::ui {
 using namespace Qt::StringLiterals;
 
 ExportReportDialog::ExportReportDialog(AppState& state, Frontend& frontend, FileChoosers& choosers,
-                                       JobRunner* runner, QWidget* parent)
+                                       JobRunner& runner, QWidget* parent)
     : FramedDialog(u"Export Report"_s, parent), m_state(state), m_frontend(frontend),
       m_choosers(choosers), m_runner(runner) {
     setObjectName(u"Form7"_s);
@@ -129,15 +129,12 @@ void ExportReportDialog::browse() {
 
 void ExportReportDialog::exportClicked() {
     storeSettings();
-    if (m_runner) {
-        if (startexportreport(m_state, m_frontend, *m_runner) == ExportOutcome::Started) {
-            m_exportRunning = true;
-            hide();
-        }
-        return;
+    // The report is written on the worker thread; the dialog hides at once
+    // so that Stop on the main window can be reached meanwhile.
+    if (startexportreport(m_state, m_frontend, m_runner) == ExportOutcome::Started) {
+        m_exportRunning = true;
+        hide();
     }
-    if (exportreport(m_state, m_frontend) == ExportOutcome::Exported && isVisible())
-        accept();
 }
 
 } // namespace quillfen::ui

@@ -22,9 +22,9 @@ namespace quillfen::ui {
 class ExportReportDialog : public FramedDialog {
     Q_OBJECT
 public:
-    // runner: the worker thread that writes the report (nullptr: on this thread).
+    // runner: the worker thread that writes the report.
     ExportReportDialog(AppState& state, Frontend& frontend, FileChoosers& choosers,
-                       JobRunner* runner, QWidget* parent = nullptr);
+                       JobRunner& runner, QWidget* parent = nullptr);
 
     // A report is being written on the runner: the dialog hid itself so that
     // Stop can be reached; it is shown again unless the export succeeded.
@@ -45,7 +45,7 @@ private:
     AppState& m_state;
     Frontend& m_frontend;
     FileChoosers& m_choosers;
-    JobRunner* m_runner;
+    JobRunner& m_runner;
     QLineEdit* m_path;
     QRadioButton* m_text;
     QRadioButton* m_html;

@@ -10,8 +10,7 @@ void DialogHost::showAbout() {
     // Loaded once and hidden by "&Done": its load step runs on first use only.
     if (!m_about)
         m_about = new ui::AboutDialog(m_context.state.appversion, m_context.owner);
-    auto* about = static_cast<ui::AboutDialog*>(m_about.data());
-    about->exec();
+    m_about->exec();
 }
 
 void DialogHost::showVersionHistory() {

@@ -18,6 +18,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -45,6 +46,15 @@ double tw(int pixels) {
 constexpr double kTitleHeight = 420;
 constexpr double kListLeft = 60;
 constexpr double kListTop = 1750;
+constexpr double kListRightMargin = 70;   // the list is W - 130 wide
+constexpr double kStatusRightMargin = 80; // the status panel W - 140
+constexpr double kStatusGap = 10;         // between the list and the status panel
+constexpr double kBottomMargin = 45;
+constexpr double kStatusHeight = 3540 - kListTop - kStatusGap - kBottomMargin; // list H - 3540
+constexpr double kWorkingOverhang = 100; // the working panel is that much taller than the list
+constexpr double kTitleButtonSide = 285;
+constexpr double kTitleButtonStep = 300; // from one title button's left edge to the next
+constexpr double kTitleRightMargin = 75; // close's right edge at W - 360 + 285
 constexpr double kMinimumWidth = 14000;
 constexpr double kMinimumHeight = 8000;
 constexpr int kFilenameWidth = 260; // the Filename column at the usual window sizes
@@ -106,8 +116,8 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     setPalette(shades);
 
     m_jobs = std::make_unique<JobRunner>();
-    m_host = std::make_unique<DialogHost>(DialogContext{
-        m_state, *this, *m_choosers, this, m_jobs.get(), [this] { m_scan->starter(); }});
+    m_host = std::make_unique<DialogHost>(
+        DialogContext{m_state, *this, *m_choosers, this, *m_jobs, [this] { m_scan->starter(); }});
     m_dialogs = m_host.get();
 
     m_scan = std::make_unique<ScanController>(m_state, *this);
@@ -170,10 +180,86 @@ MainWindow::MainWindow(AppState& state, MessageBoxes* messages, FileChoosers* ch
     // parts that take no mouse events of their own are seen here.
     qApp->installEventFilter(this);
 
+    buildBody();
     enablecommands(true);
     refreshStatus();
     resize(px(15000), px(10000));
     layoutwindow();
+}
+
+void MainWindow::buildBody() {
+    auto* body = new QVBoxLayout(this);
+    // The window's minimum comes from the fixed sizes of the design, not
+    // from the parts' wishes.
+    body->setSizeConstraint(QLayout::SetNoConstraint);
+    body->setContentsMargins(0, 0, 0, px(kBottomMargin));
+    body->setSpacing(0);
+
+    // Title bar: picture, name and version on the left, the buttons at the right.
+    const int titleHeight = px(kTitleHeight);
+    auto* title = new QHBoxLayout;
+    title->setContentsMargins(6, 0, px(kTitleRightMargin), 0);
+    title->setSpacing(4);
+    m_titleImage->setFixedSize(22, titleHeight);
+    m_titleName->setFixedHeight(titleHeight);
+    m_versionLabel->setFixedHeight(titleHeight);
+    m_versionLabel->setMinimumWidth(m_versionLabel->sizeHint().width() + 4);
+    title->addWidget(m_titleImage);
+    title->addWidget(m_titleName);
+    title->addWidget(m_versionLabel);
+    title->addStretch(1);
+    const int buttonSide = px(kTitleButtonSide);
+    auto* buttons = new QHBoxLayout;
+    buttons->setSpacing(px(kTitleButtonStep) - buttonSide);
+    for (TitleButton* button : {m_minimise, m_maximise, m_close}) {
+        button->setFixedSize(buttonSide, buttonSide);
+        buttons->addWidget(button, 0, Qt::AlignVCenter);
+    }
+    title->addLayout(buttons);
+    body->addLayout(title);
+
+    // Command bar under the title, in its groups, the links at its right
+    // end. The strip has a fixed height, so the list's top stays put. A
+    // narrow window (a large scale factor on a small screen) shrinks the
+    // buttons towards their captions and the gaps of the groups first, so
+    // the links keep their place instead of lying under the buttons.
+    const int barTop = 5;
+    auto* bar = new QHBoxLayout;
+    bar->setContentsMargins(px(kListLeft) + 4, barTop, px(kListLeft) + 10, 0);
+    bar->setSpacing(2);
+    bar->addItem(new QSpacerItem(0, px(kListTop) - titleHeight - barTop, QSizePolicy::Fixed,
+                                 QSizePolicy::Fixed));
+    for (CommandButton* button : m_commandButtons) {
+        if (startsGroup(button->index()))
+            bar->addItem(new QSpacerItem(10, 0, QSizePolicy::Preferred, QSizePolicy::Minimum));
+        button->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        bar->addWidget(button, 0, Qt::AlignTop);
+    }
+    bar->addStretch(1);
+    auto* links = new QVBoxLayout;
+    links->setContentsMargins(0, 0, 0, 8);
+    links->setSpacing(0);
+    for (TextLink* link : {m_wizardLink, m_aboutLink, m_historyLink}) {
+        link->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
+        links->addWidget(link, 0, Qt::AlignRight);
+        links->addStretch(1);
+    }
+    bar->addSpacing(10);
+    bar->addLayout(links);
+    body->addLayout(bar);
+
+    // The list, and the status panel beneath it; the working panel covers
+    // the list (placed in layoutwindow).
+    auto* list = new QHBoxLayout;
+    list->setContentsMargins(px(kListLeft), 0, px(kListRightMargin), 0);
+    m_view->setMinimumHeight(60);
+    list->addWidget(m_view);
+    body->addLayout(list, 1);
+    auto* status = new QHBoxLayout;
+    status->setContentsMargins(px(kListLeft), px(kStatusGap), px(kStatusRightMargin), 0);
+    m_status->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    status->addWidget(m_status);
+    body->addLayout(status);
 }
 
 MainWindow::~MainWindow() {
@@ -201,16 +287,17 @@ void MainWindow::buildTitleBar() {
     bold.setPointSizeF(bold.pointSizeF() * 1.1);
     m_titleName->setFont(bold);
 
-    m_Label8 = new DragHandle(this);
-    m_Label8->setObjectName(u"Label8"_s);
-    m_Label8->setToolTip(u"Version"_s);
+    m_versionLabel = new DragHandle(this);
+    m_versionLabel->setObjectName(u"Label8"_s);
+    m_versionLabel->setToolTip(u"Version"_s);
 
-    for (QLabel* label : {static_cast<QLabel*>(m_titleName), static_cast<QLabel*>(m_Label8)}) {
+    for (QLabel* label :
+         {static_cast<QLabel*>(m_titleName), static_cast<QLabel*>(m_versionLabel)}) {
         QPalette white = label->palette();
         white.setColor(QPalette::WindowText, Qt::white);
         label->setPalette(white);
     }
-    for (DragHandle* handle : {m_titleImage, m_titleName, m_Label8})
+    for (DragHandle* handle : {m_titleImage, m_titleName, m_versionLabel})
         connect(handle, &DragHandle::doubleClicked, this, &MainWindow::toggleMaximised);
 
     m_minimise = new TitleButton(u"Minimise"_s, picturePath(u"title-minimise.svg"_s), false, this);
@@ -235,7 +322,7 @@ void MainWindow::buildCommandBar() {
         connect(button, &CommandButton::pointerEntered, this, &MainWindow::highlightcommand);
         // Leaving the window from a button must not leave it lit.
         connect(button, &CommandButton::pointerLeft, this, [this] { highlightcommand(-1); });
-        m_imga[std::size_t(command)] = button;
+        m_commandButtons[std::size_t(command)] = button;
     }
 }
 
@@ -281,8 +368,8 @@ bool MainWindow::load(const SystemFacts& system) {
     else if (m_state.window.state == WindowShowState::Minimised)
         setWindowState(windowState() | Qt::WindowMinimized);
     setWindowTitle(maintitle(m_state));
-    m_Label8->setText(m_state.appversion);
-    m_Label8->setAccessibleName(u"Version "_s + m_state.appversion);
+    m_versionLabel->setText(m_state.appversion);
+    m_versionLabel->setAccessibleName(u"Version "_s + m_state.appversion);
     refreshUndo();
     layoutwindow();
     return wizard;
@@ -291,7 +378,7 @@ bool MainWindow::load(const SystemFacts& system) {
 CommandButton* MainWindow::commandButton(int command) const {
     if (command < 0 || command >= CommandCount)
         return nullptr;
-    return m_imga[std::size_t(command)];
+    return m_commandButtons[std::size_t(command)];
 }
 
 void MainWindow::runCommand(int command) {
@@ -347,7 +434,7 @@ void MainWindow::runCommand(int command) {
 }
 
 void MainWindow::enablecommands(bool enabled) {
-    for (CommandButton* button : m_imga) {
+    for (CommandButton* button : m_commandButtons) {
         const bool on = enabled || button->index() == Stop || button->index() == Support;
         button->setEnabled(on);
         if (!on)
@@ -358,7 +445,7 @@ void MainWindow::enablecommands(bool enabled) {
 }
 
 void MainWindow::highlightcommand(int command) {
-    for (CommandButton* button : m_imga) {
+    for (CommandButton* button : m_commandButtons) {
         if (!button->isEnabled())
             continue;
         button->setLook(button->index() == command ? CommandButton::Highlighted
@@ -380,7 +467,7 @@ void MainWindow::opensupport() {
 void MainWindow::showBusy(bool busy) {
     if (busy && !m_busy) {
         QWidget* focused = focusWidget();
-        m_focusBeforeBusy = focused && focused != m_imga[Stop] ? focused : nullptr;
+        m_focusBeforeBusy = focused && focused != m_commandButtons[Stop] ? focused : nullptr;
     }
     if (busy) {
         m_working->show();
@@ -388,7 +475,7 @@ void MainWindow::showBusy(bool busy) {
     } else {
         m_working->hide();
     }
-    m_working->Label5->setVisible(busy);
+    m_working->captionLabel()->setVisible(busy);
     m_view->setEnabled(!busy);
     enablecommands(!busy);
     for (TextLink* link : {m_historyLink, m_aboutLink, m_wizardLink})
@@ -409,7 +496,7 @@ void MainWindow::showBusy(bool busy) {
         // Disabling the commands pushed the focus on to Stop; give it back,
         // or Enter after the next dialog would ask to stop nothing.
         QWidget* focused = focusWidget();
-        if (!focused || focused == m_imga[Stop]) {
+        if (!focused || focused == m_commandButtons[Stop]) {
             QWidget* back = m_focusBeforeBusy && m_focusBeforeBusy->isEnabled()
                                 ? m_focusBeforeBusy.data()
                                 : static_cast<QWidget*>(m_view);
@@ -432,7 +519,7 @@ bool MainWindow::saveResults() {
     // A name typed without an extension gets the one the open dialog looks for.
     if (!path.mid(path.lastIndexOf(u'/') + 1).contains(u'.'))
         path += u".json"_s;
-    return saveresults(m_state, *this, path, m_status->labeltime1->text());
+    return saveresults(m_state, *this, path, m_status->timeSpentLabel()->text());
 }
 
 bool MainWindow::openResults() {
@@ -448,7 +535,7 @@ bool MainWindow::openResultsFile(const QString& path) {
     const std::optional<QString> timespent = openresults(m_state, *this, path);
     if (!timespent)
         return false;
-    m_status->labeltime1->setText(timespent->isEmpty() ? u"00:00:00"_s : *timespent);
+    m_status->timeSpentLabel()->setText(timespent->isEmpty() ? u"00:00:00"_s : *timespent);
     refreshStatus();
     refreshUndo();
     return true;
@@ -476,7 +563,7 @@ void MainWindow::refreshStatus() {
     StatusTexts texts = quillfen::update(m_state, platform::tickCount());
     // The clock runs only while a run is busy; afterwards it shows the run's time.
     if (!m_clockRunning)
-        texts.labeltime1 = m_status->labeltime1->text();
+        texts.labeltime1 = m_status->timeSpentLabel()->text();
     m_status->showCounters(texts);
     m_status->showResults(m_state.labelposs1, m_state.labeldef1, m_state.labelmbselected1);
     const QString caption = m_state.label5.get();
@@ -534,88 +621,29 @@ void MainWindow::layoutwindow() {
         height = std::max(height, minimumHeight);
         resize(width, height);
     }
-    const double W = tw(width);
-    const double H = tw(height);
-
-    // Title bar: picture, name and version on the left, the buttons at the right.
-    const int titleHeight = px(kTitleHeight);
-    const int buttonSide = px(285);
-    const int buttonTop = (titleHeight - buttonSide) / 2;
-    m_titleImage->setGeometry(6, 0, 22, titleHeight);
-    const int nameWidth = m_titleName->sizeHint().width();
-    m_titleName->setGeometry(32, 0, nameWidth, titleHeight);
-    m_Label8->setGeometry(32 + nameWidth + 6, 0, m_Label8->sizeHint().width() + 4, titleHeight);
-    m_minimise->setGeometry(px(W - 950), buttonTop, buttonSide, buttonSide);
-    m_maximise->setGeometry(px(W - 650), buttonTop, buttonSide, buttonSide);
-    m_close->setGeometry(px(W - 360), buttonTop, buttonSide, buttonSide);
-
-    // Command bar under the title, the links at its right end.
-    const int listTop = px(kListTop);
-    int x = px(kListLeft) + 4;
-    const int barTop = titleHeight + 5;
-    const int linkRight = width - px(kListLeft) - 10;
-    int linkSpace = 0;
-    for (TextLink* link : {m_wizardLink, m_aboutLink, m_historyLink})
-        linkSpace = std::max(linkSpace, link->sizeHint().width());
-    // A narrow window (a large scale factor on a small screen) takes the
-    // spare width of the buttons and their group gaps, so the links keep
-    // their place instead of lying under the buttons or off the window.
-    const int room = linkRight - linkSpace - 10 - x;
-    int natural = 0;
-    for (CommandButton* button : m_imga) {
-        natural += button->sizeHint().width() + 2 + (startsGroup(button->index()) ? 10 : 0);
-    }
-    const bool squeezed = natural > room;
-    const int groupGap = squeezed ? 2 : 10;
-    const int share = std::max(0, room - 4 * groupGap) / int(m_imga.size()) - 2;
-    for (CommandButton* button : m_imga) {
-        if (startsGroup(button->index()))
-            x += groupGap;
-        QSize size = button->sizeHint();
-        if (squeezed) {
-            const int textWidth = button->fontMetrics().horizontalAdvance(button->text()) + 8;
-            size.setWidth(std::min(size.width(), std::max(textWidth, share)));
-        }
-        button->setGeometry(x, barTop, size.width(), size.height());
-        x += size.width() + 2;
-    }
-    const int linkHeight = m_aboutLink->sizeHint().height();
-    const int linkGap = std::max(0, (listTop - 8 - barTop - 3 * linkHeight) / 3);
-    int linkTop = barTop;
-    for (TextLink* link : {m_wizardLink, m_aboutLink, m_historyLink}) {
-        const int linkWidth = link->sizeHint().width();
-        link->setGeometry(std::max(x + 10, linkRight - linkWidth), linkTop, linkWidth, linkHeight);
-        linkTop += linkHeight + linkGap;
-    }
-
-    // The list, the working panel over it and the status panel beneath.
-    int listHeight = px(H - 3540);
-    int statusTop = listTop + listHeight + px(10);
-    int statusHeight = height - statusTop - px(45);
     // Large fonts need a taller status panel; the list gives way.
-    const int statusWidth = px(W - 140);
-    const int statusNeeded = m_status->neededHeight(statusWidth);
-    if (statusHeight < statusNeeded) {
-        const int shrink = std::min(statusNeeded - statusHeight, std::max(0, listHeight - 60));
-        listHeight -= shrink;
-        statusTop -= shrink;
-        statusHeight += shrink;
-    }
-    const int listWidth = px(W - 130);
-    m_view->setGeometry(px(kListLeft), listTop, listWidth, listHeight);
-    if (listWidth != m_laidOutListWidth) {
+    const int statusWidth = width - px(kListLeft) - px(kStatusRightMargin);
+    m_status->setFixedHeight(std::max(px(kStatusHeight), m_status->neededHeight(statusWidth)));
+    // The parts are placed now, not when the layout's turn comes: the
+    // working panel and the columns follow the list.
+    layout()->invalidate();
+    layout()->activate();
+
+    const QRect list = m_view->geometry();
+    if (list.width() != m_laidOutListWidth) {
         // A wide list gives the file names a share of its extra width
         // instead of leaving it all to the paths.
-        m_laidOutListWidth = listWidth;
+        m_laidOutListWidth = list.width();
         const int others = m_view->columnWidth(ResultModel::SizeMb) +
                            m_view->columnWidth(ResultModel::SizeByte) +
                            m_view->columnWidth(ResultModel::FileDate);
         m_view->setColumnWidth(ResultModel::Filename,
-                               std::max(kFilenameWidth, (listWidth - others) * 2 / 5));
+                               std::max(kFilenameWidth, (list.width() - others) * 2 / 5));
     }
-    m_working->setGeometry(px(kListLeft), listTop, listWidth, listHeight + px(100));
-    m_working->placeParts(W);
-    m_status->setGeometry(px(kListLeft), statusTop, statusWidth, statusHeight);
+    m_working->setGeometry(list.adjusted(0, 0, 0, px(kWorkingOverhang)));
+    // Hidden between runs, the panel would be laid out only when shown.
+    m_working->layout()->invalidate();
+    m_working->layout()->activate();
 
     // After a run the bars stay full; while a run goes on their fill is
     // recomputed from its counts at every update.
@@ -631,6 +659,8 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange) {
+        // A minimised window is not laid out, whatever sizes it goes through.
+        layout()->setEnabled(!isMinimized());
         refreshTitlePictures();
         // A window restored from the task bar may have been resized meanwhile.
         layoutwindow();

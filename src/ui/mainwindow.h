@@ -141,6 +141,8 @@ private:
     void buildTitleBar();
     void buildCommandBar();
     void buildLinks();
+    // The layout of the window's parts.
+    void buildBody();
     // Shows "Undo last operation" while the journal holds an operation to take back.
     void refreshUndo();
     void refreshStatus();
@@ -171,12 +173,12 @@ private:
     // Title bar
     DragHandle* m_titleImage = nullptr;
     DragHandle* m_titleName = nullptr;
-    DragHandle* m_Label8 = nullptr;
+    DragHandle* m_versionLabel = nullptr;
     TitleButton* m_minimise = nullptr;
     TitleButton* m_maximise = nullptr;
     TitleButton* m_close = nullptr;
 
-    std::array<CommandButton*, CommandCount> m_imga{};
+    std::array<CommandButton*, CommandCount> m_commandButtons{};
     TextLink* m_wizardLink = nullptr;
     TextLink* m_aboutLink = nullptr;
     TextLink* m_historyLink = nullptr;

@@ -15,7 +15,7 @@ namespace quillfen::ui {
 using namespace Qt::StringLiterals;
 
 MoveFilesDialog::MoveFilesDialog(AppState& state, Frontend& frontend, FileChoosers& choosers,
-                                 JobRunner* runner, QWidget* parent)
+                                 JobRunner& runner, QWidget* parent)
     : FramedDialog(u"Move files"_s, parent), m_state(state), m_frontend(frontend),
       m_choosers(choosers), m_runner(runner) {
     setObjectName(u"Form9"_s);
@@ -46,7 +46,7 @@ MoveFilesDialog::MoveFilesDialog(AppState& state, Frontend& frontend, FileChoose
     buttons->addWidget(cancel);
     layout->addLayout(buttons);
     connect(browse, &QPushButton::clicked, this, &MoveFilesDialog::browse);
-    connect(moveButton, &QPushButton::clicked, this, &MoveFilesDialog::move);
+    connect(moveButton, &QPushButton::clicked, this, &MoveFilesDialog::moveClicked);
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
     resize(560, 180);
 }
@@ -57,11 +57,11 @@ void MoveFilesDialog::browse() {
         m_path->setText(browsedfolder(folder));
 }
 
-void MoveFilesDialog::move() {
+void MoveFilesDialog::moveClicked() {
     const MoveOptions options{m_path->text(), m_rename->isChecked()};
     // The same checks as on the window thread: the empty path, and a folder
     // typed without its "/".
-    if (movefilesclicked(m_state, m_frontend, options, m_runner)) {
+    if (movefilesclicked(m_state, m_frontend, options, &m_runner)) {
         m_moveRunning = true;
         hide();
     }

@@ -18,8 +18,8 @@ namespace quillfen::ui {
 class MoveFilesDialog : public FramedDialog {
     Q_OBJECT
 public:
-    // runner: the worker thread for the file work (nullptr: on this thread).
-    MoveFilesDialog(AppState& state, Frontend& frontend, FileChoosers& choosers, JobRunner* runner,
+    // runner: the worker thread for the file work.
+    MoveFilesDialog(AppState& state, Frontend& frontend, FileChoosers& choosers, JobRunner& runner,
                     QWidget* parent = nullptr);
 
     // A move was handed to the runner: the dialog hid itself so that Stop
@@ -31,12 +31,12 @@ public:
 
 private:
     void browse();
-    void move();
+    void moveClicked();
 
     AppState& m_state;
     Frontend& m_frontend;
     FileChoosers& m_choosers;
-    JobRunner* m_runner;
+    JobRunner& m_runner;
     QLineEdit* m_path;
     QCheckBox* m_rename;
     bool m_moveRunning = false;

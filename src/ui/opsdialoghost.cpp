@@ -10,8 +10,6 @@
 #include "ui/selectfilesdialog.h"
 #include "ui/wizarddialog.h"
 
-#include <QEventLoop>
-
 namespace quillfen {
 
 using namespace quillfen::ui;
@@ -53,13 +51,17 @@ Frontend& DialogHost::opsFrontend() {
     return *m_opsFrontend;
 }
 
-void DialogHost::waitForRunner() {
-    JobRunner* runner = m_context.runner;
-    if (!runner || !runner->isRunning())
+void DialogHost::afterRunner(QObject* context, std::function<void()> next) {
+    JobRunner& runner = m_context.runner;
+    if (!runner.isRunning()) {
+        // The job ended before its dialog's loop returned.
+        QMetaObject::invokeMethod(context, std::move(next), Qt::QueuedConnection);
         return;
-    QEventLoop loop;
-    QObject::connect(runner, &JobRunner::finished, &loop, &QEventLoop::quit);
-    loop.exec();
+    }
+    // Queued: the dialog opens again from the event loop, not from inside
+    // the job's completion step.
+    QObject::connect(&runner, &JobRunner::finished, context, std::move(next),
+                     Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
 }
 
 void DialogHost::closeDialog(Dialog dialog) {
@@ -85,43 +87,73 @@ void DialogHost::showSelectionAssistant() {
     if (!m_selectFiles)
         m_selectFiles = new SelectFilesDialog(m_context.state, opsFrontend(), m_context.choosers,
                                               m_context.owner);
-    auto* dialog = static_cast<SelectFilesDialog*>(m_selectFiles.data());
-    if (dialog->isVisible()) {
-        dialog->raise();
+    if (m_selectFiles->isVisible()) {
+        m_selectFiles->raise();
         return;
     }
-    dialog->exec();
+    m_selectFiles->exec();
 }
 
 void DialogHost::showDeleteFiles() {
-    DeleteFilesDialog dialog(m_context.state, opsFrontend(), m_context.runner, m_context.owner);
-    m_deleteFiles = &dialog;
-    // An operation on the worker thread hides the dialog meanwhile; it comes
-    // back unless the operation's end closed it.
-    for (;;) {
-        m_deleteClosed = false;
-        dialog.exec();
-        if (!dialog.operationRunning())
-            break;
-        waitForRunner();
-        dialog.operationEnded();
-        if (m_deleteClosed)
-            break;
+    if (m_deleteFiles) {
+        m_deleteFiles->raise();
+        return;
     }
+    m_deleteFiles =
+        new DeleteFilesDialog(m_context.state, opsFrontend(), m_context.runner, m_context.owner);
+    runDeleteFiles();
+}
+
+void DialogHost::runDeleteFiles() {
+    const QPointer<DeleteFilesDialog> dialog = m_deleteFiles;
+    m_deleteClosed = false;
+    dialog->exec();
+    if (!dialog) // the main window went away
+        return;
+    if (!dialog->operationRunning()) {
+        m_deleteFiles = nullptr;
+        dialog->deleteLater();
+        return;
+    }
+    // An operation on the worker thread hid the dialog; it comes back
+    // unless the operation's end closed it.
+    afterRunner(dialog, [this, dialog = dialog.data()] {
+        dialog->operationEnded();
+        if (!m_deleteClosed) {
+            runDeleteFiles();
+            return;
+        }
+        m_deleteFiles = nullptr;
+        dialog->deleteLater();
+    });
 }
 
 void DialogHost::showMoveFiles() {
-    MoveFilesDialog dialog(m_context.state, opsFrontend(), m_context.choosers, m_context.runner,
-                           m_context.owner);
-    // A move on the worker thread hides the dialog meanwhile; it comes back
-    // when the move has ended and stays until "&Cancel".
-    for (;;) {
-        dialog.exec();
-        if (!dialog.moveRunning())
-            break;
-        waitForRunner();
-        dialog.moveEnded();
+    if (m_moveFiles) {
+        m_moveFiles->raise();
+        return;
     }
+    m_moveFiles = new MoveFilesDialog(m_context.state, opsFrontend(), m_context.choosers,
+                                      m_context.runner, m_context.owner);
+    runMoveFiles();
+}
+
+void DialogHost::runMoveFiles() {
+    const QPointer<MoveFilesDialog> dialog = m_moveFiles;
+    dialog->exec();
+    if (!dialog)
+        return;
+    if (!dialog->moveRunning()) {
+        m_moveFiles = nullptr;
+        dialog->deleteLater();
+        return;
+    }
+    // A move on the worker thread hid the dialog; it comes back when the
+    // move has ended and stays until "&Cancel".
+    afterRunner(dialog, [this, dialog = dialog.data()] {
+        dialog->moveEnded();
+        runMoveFiles();
+    });
 }
 
 void DialogHost::showErrorLog() {
@@ -133,25 +165,27 @@ void DialogHost::showExportReport() {
     if (!m_exportReport)
         m_exportReport = new ExportReportDialog(m_context.state, opsFrontend(), m_context.choosers,
                                                 m_context.runner, m_context.owner);
-    auto* dialog = static_cast<ExportReportDialog*>(m_exportReport.data());
-    if (dialog->isVisible()) {
-        dialog->raise();
+    // Hidden while its report is written: it comes back by itself.
+    if (m_exportReport->isVisible() || m_exportReport->exportRunning()) {
+        m_exportReport->raise();
         return;
     }
-    // A report written on the worker thread hides the dialog meanwhile; it
-    // comes back unless the report was written.
-    for (;;) {
-        m_exportClosed = false;
-        dialog->exec();
-        if (!dialog->exportRunning())
-            break;
-        waitForRunner();
-        if (!m_exportReport)
-            break;
+    runExportReport();
+}
+
+void DialogHost::runExportReport() {
+    const QPointer<ExportReportDialog> dialog = m_exportReport;
+    m_exportClosed = false;
+    dialog->exec();
+    if (!dialog || !dialog->exportRunning())
+        return;
+    // A report written on the worker thread hid the dialog; it comes back
+    // unless the report was written.
+    afterRunner(dialog, [this, dialog = dialog.data()] {
         dialog->exportEnded();
-        if (m_exportClosed)
-            break;
-    }
+        if (!m_exportClosed)
+            runExportReport();
+    });
 }
 
 void DialogHost::showPreview() {
@@ -163,7 +197,7 @@ void DialogHost::showWizard() {
     if (!m_wizard)
         m_wizard = new WizardDialog(
             m_context.state, [this] { showScanPaths(); }, m_context.owner);
-    auto* wizard = static_cast<WizardDialog*>(m_wizard.data());
+    WizardDialog* wizard = m_wizard;
     if (wizard->isVisible()) {
         wizard->raise();
         return;

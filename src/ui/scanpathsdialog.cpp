@@ -73,7 +73,7 @@ ScanPathsDialog::ScanPathsDialog(AppState& state, MessageBoxes& messages, FileCh
         button->setAutoDefault(false);
     connect(remove, &QPushButton::clicked, this, &ScanPathsDialog::removePath);
     connect(clear, &QPushButton::clicked, this, &ScanPathsDialog::clearPaths);
-    connect(doneButton, &QPushButton::clicked, this, &ScanPathsDialog::done);
+    connect(doneButton, &QPushButton::clicked, this, &ScanPathsDialog::finishEditing);
     auto* buttons = new QHBoxLayout(m_buttonPanel);
     buttons->setContentsMargins(0, 0, 0, 0);
     buttons->addStretch(1);
@@ -400,14 +400,14 @@ void ScanPathsDialog::clearPaths() {
     m_settingsView->clear();
 }
 
-void ScanPathsDialog::done() {
+void ScanPathsDialog::finishEditing() {
     if (m_state.scanpaths.pathtable.empty())
         m_messages.inform(nothingToScanReminder(), MessageIcon::Information);
     accept();
 }
 
 void ScanPathsDialog::reject() {
-    done();
+    finishEditing();
 }
 
 void ScanPathsDialog::toggleAdvanced() {

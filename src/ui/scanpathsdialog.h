@@ -58,7 +58,7 @@ private:
     void addDrives();
     void removePath();
     void clearPaths();
-    void done();
+    void finishEditing();
     void toggleAdvanced();
     void specificPatternsChanged(const QString& text);
 

@@ -11,33 +11,27 @@ namespace quillfen {
 using namespace Qt::StringLiterals;
 
 void DialogHost::showScanPaths() {
-    auto* dialog = qobject_cast<ui::ScanPathsDialog*>(m_scanPaths.data());
-    if (!dialog) {
-        dialog = new ui::ScanPathsDialog(m_context.state, m_context.frontend.messages(),
-                                         m_context.choosers, m_context.owner);
-        m_scanPaths = dialog;
-    }
-    if (dialog->isVisible()) {
-        dialog->raise();
+    if (!m_scanPaths)
+        m_scanPaths = new ui::ScanPathsDialog(m_context.state, m_context.frontend.messages(),
+                                              m_context.choosers, m_context.owner);
+    if (m_scanPaths->isVisible()) {
+        m_scanPaths->raise();
         return;
     }
-    dialog->exec();
+    m_scanPaths->exec();
 }
 
 void DialogHost::showSettings(int tab) {
-    auto* dialog = qobject_cast<ui::SettingsDialog*>(m_settings.data());
-    if (!dialog) {
-        dialog = new ui::SettingsDialog(m_context.state, m_context.frontend.messages(),
-                                        m_context.choosers, m_context.owner);
-        m_settings = dialog;
-    }
+    if (!m_settings)
+        m_settings = new ui::SettingsDialog(m_context.state, m_context.frontend.messages(),
+                                            m_context.choosers, m_context.owner);
     if (tab >= 0)
-        dialog->setCurrentTab(tab);
-    if (dialog->isVisible()) {
-        dialog->raise();
+        m_settings->setCurrentTab(tab);
+    if (m_settings->isVisible()) {
+        m_settings->raise();
         return;
     }
-    dialog->exec();
+    m_settings->exec();
 }
 
 void DialogHost::showSettingsPreview() {

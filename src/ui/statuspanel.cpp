@@ -74,20 +74,20 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
         const char16_t* start;
     };
     const Counter counters[] = {
-        {&labelfound1, u"labelfound1", u"Files of interest", u"Files the scan recorded", u"0"},
-        {&labelposs1, u"labelposs1", u"Possible duplicates",
+        {&m_found, u"labelfound1", u"Files of interest", u"Files the scan recorded", u"0"},
+        {&m_possible, u"labelposs1", u"Possible duplicates",
          u"Files that share their size with another file", u"0"},
-        {&labeldef1, u"labeldef1", u"Definate duplicates",
+        {&m_definite, u"labeldef1", u"Definate duplicates",
          u"Files whose contents matched another file", u"0"},
-        {&labeltime1, u"labeltime1", u"Time spent", u"Time the run has taken", u"00:00:00"},
-        {&labelmbnow1, u"labelmbnow1", u"Total data scanned", u"File data read by the comparison",
+        {&m_timeSpent, u"labeltime1", u"Time spent", u"Time the run has taken", u"00:00:00"},
+        {&m_dataScanned, u"labelmbnow1", u"Total data scanned", u"File data read by the comparison",
          u"0 KB"},
-        {&labelskipped1, u"labelskipped1", u"Files skipped",
+        {&m_skipped, u"labelskipped1", u"Files skipped",
          u"Files left out by a filter or already recorded", u"0"},
-        {&labelunreadable1, u"labelunreadable1", u"Unreadable files",
+        {&m_unreadable, u"labelunreadable1", u"Unreadable files",
          u"Folders that could not be listed and files whose size could not be read", u"0"},
-        {&labelfilescomp1, u"labelfilescomp1", u"Files compared", u"Files compared so far", u"0"},
-        {&labelmbselected1, u"labelmbselected1", u"Selected files (size)",
+        {&m_compared, u"labelfilescomp1", u"Files compared", u"Files compared so far", u"0"},
+        {&m_selectedSize, u"labelmbselected1", u"Selected files (size)",
          u"Size of the checked files", u"0 MB"},
     };
     int index = 0;
@@ -120,20 +120,20 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
     }
 
     // The preview panel: shown while the checked files add up to 1 MB or more.
-    Frame4 = new QFrame(this);
-    Frame4->setObjectName(u"Frame4"_s);
-    Frame4->setAccessibleName(u"Preview"_s);
-    Frame4->setToolTip(u"Shows which files will be kept and which discarded"_s);
-    Label21 =
-        new TextLink(u"Preview the files that will be affected (saved or discarded)"_s, Frame4);
-    Label21->setObjectName(u"previewnotice"_s);
-    Label21->setToolTip(u"Shows which files will be kept and which discarded"_s);
-    auto* previewLayout = new QHBoxLayout(Frame4);
+    m_previewNotice = new QFrame(this);
+    m_previewNotice->setObjectName(u"Frame4"_s);
+    m_previewNotice->setAccessibleName(u"Preview"_s);
+    m_previewNotice->setToolTip(u"Shows which files will be kept and which discarded"_s);
+    m_previewLink = new TextLink(u"Preview the files that will be affected (saved or discarded)"_s,
+                                 m_previewNotice);
+    m_previewLink->setObjectName(u"previewnotice"_s);
+    m_previewLink->setToolTip(u"Shows which files will be kept and which discarded"_s);
+    auto* previewLayout = new QHBoxLayout(m_previewNotice);
     previewLayout->setContentsMargins(0, 0, 0, 0);
-    previewLayout->addWidget(Label21);
+    previewLayout->addWidget(m_previewLink);
     previewLayout->addStretch(1);
-    Frame4->hide();
-    connect(Label21, &TextLink::activated, this, &StatusPanel::previewLinkActivated);
+    m_previewNotice->hide();
+    connect(m_previewLink, &TextLink::activated, this, &StatusPanel::previewLinkActivated);
 
     // The warning after a scan alone or a fuzzy comparison.
     QWidget* warning = noticeBox(this, u"warningnotice"_s, u"WARNING! Don't delete any files!"_s);
@@ -142,20 +142,20 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
         u"The files in the list share their size; their contents were not compared exactly"_s));
     const QString sentence = u"You should run Compare with CRC or Bytewise comparison to be "
                              "certain that the files in the list are truly duplicate files."_s;
-    warningLink = new QLabel(warning);
-    warningLink->setObjectName(u"warninglink"_s);
-    warningLink->setAccessibleName(sentence);
-    warningLink->setToolTip(u"Compare opens the comparison of the files in the list"_s);
-    warningLink->setWordWrap(true);
-    warningLink->setTextFormat(Qt::RichText);
-    warningLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
-                                         Qt::LinksAccessibleByKeyboard);
-    warningLink->setText(
+    m_warningSentence = new QLabel(warning);
+    m_warningSentence->setObjectName(u"warninglink"_s);
+    m_warningSentence->setAccessibleName(sentence);
+    m_warningSentence->setToolTip(u"Compare opens the comparison of the files in the list"_s);
+    m_warningSentence->setWordWrap(true);
+    m_warningSentence->setTextFormat(Qt::RichText);
+    m_warningSentence->setTextInteractionFlags(Qt::LinksAccessibleByMouse |
+                                               Qt::LinksAccessibleByKeyboard);
+    m_warningSentence->setText(
         u"You should run <a href=\"compare\" style=\"color:#455CA3\"><b>Compare</b></a> with CRC "
         "or Bytewise comparison to be certain that the files in the list are truly duplicate "
         "files."_s);
-    connect(warningLink, &QLabel::linkActivated, this, &StatusPanel::compareLinkActivated);
-    warning->layout()->addWidget(warningLink);
+    connect(m_warningSentence, &QLabel::linkActivated, this, &StatusPanel::compareLinkActivated);
+    warning->layout()->addWidget(m_warningSentence);
     m_notices[int(Notice::Warning)] = warning;
 
     // The notice after a CRC or bytewise comparison.
@@ -169,7 +169,7 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
         u"It's now safe to assume that the files you see in the list above are truly duplicates."_s,
         u"The contents of the files in the list were compared"_s));
     m_notices[int(Notice::Completion)] = completion;
-    m_notices[int(Notice::Preview)] = Frame4;
+    m_notices[int(Notice::Preview)] = m_previewNotice;
 
     // Taking back the last operation, and what the last replacement freed.
     m_undoLink = new TextLink(u"Undo last operation"_s, this);
@@ -192,7 +192,7 @@ StatusPanel::StatusPanel(QWidget* parent) : QWidget(parent) {
     left->setContentsMargins(0, 0, 0, 0);
     left->setSpacing(6);
     left->addLayout(grid);
-    left->addWidget(Frame4);
+    left->addWidget(m_previewNotice);
     left->addLayout(undoLayout);
     left->addStretch(1);
 
@@ -245,18 +245,18 @@ void StatusPanel::showUndo(bool available, qint64 freedBytes) {
 }
 
 void StatusPanel::showCounters(const StatusTexts& texts) {
-    setValue(labelfound1, texts.labelfound1);
-    setValue(labelskipped1, texts.labelskipped1);
-    setValue(labelunreadable1, texts.labelunreadable1);
-    setValue(labelmbnow1, texts.labelmbnow1);
-    setValue(labeltime1, texts.labeltime1);
-    setValue(labelfilescomp1, texts.labelfilescomp1);
+    setValue(m_found, texts.labelfound1);
+    setValue(m_skipped, texts.labelskipped1);
+    setValue(m_unreadable, texts.labelunreadable1);
+    setValue(m_dataScanned, texts.labelmbnow1);
+    setValue(m_timeSpent, texts.labeltime1);
+    setValue(m_compared, texts.labelfilescomp1);
 }
 
 void StatusPanel::showResults(const QString& poss, const QString& def, const QString& selected) {
-    setValue(labelposs1, poss);
-    setValue(labeldef1, def);
-    setValue(labelmbselected1, selected);
+    setValue(m_possible, poss);
+    setValue(m_definite, def);
+    setValue(m_selectedSize, selected);
 }
 
 void StatusPanel::setNoticeVisible(Notice notice, bool visible) {

@@ -38,20 +38,10 @@ public:
     // their wrapped lines are counted.
     int neededHeight(int width);
 
-    QLabel* labelfound1 = nullptr;
-    QLabel* labelskipped1 = nullptr;
-    QLabel* labelunreadable1 = nullptr;
-    QLabel* labelmbnow1 = nullptr;
-    QLabel* labeltime1 = nullptr;
-    QLabel* labelfilescomp1 = nullptr;
-    QLabel* labelposs1 = nullptr;
-    QLabel* labeldef1 = nullptr;
-    QLabel* labelmbselected1 = nullptr;
+    // The "Time spent" value.
+    QLabel* timeSpentLabel() const { return m_timeSpent; }
     // The sentence of the warning with the "Compare" link in its gap.
-    QLabel* warningLink = nullptr;
-    // The preview panel and its link (object name "previewnotice").
-    QFrame* Frame4 = nullptr;
-    TextLink* Label21 = nullptr;
+    QLabel* warningSentence() const { return m_warningSentence; }
 
 signals:
     void compareLinkActivated();
@@ -64,6 +54,20 @@ protected:
 private:
     void arrangeFor(int width);
 
+    // The counters' values.
+    QLabel* m_found = nullptr;
+    QLabel* m_skipped = nullptr;
+    QLabel* m_unreadable = nullptr;
+    QLabel* m_dataScanned = nullptr;
+    QLabel* m_timeSpent = nullptr;
+    QLabel* m_compared = nullptr;
+    QLabel* m_possible = nullptr;
+    QLabel* m_definite = nullptr;
+    QLabel* m_selectedSize = nullptr;
+    QLabel* m_warningSentence = nullptr;
+    // The preview panel and its link.
+    QFrame* m_previewNotice = nullptr;
+    TextLink* m_previewLink = nullptr;
     QWidget* m_notices[3] = {nullptr, nullptr, nullptr};
     QBoxLayout* m_layout = nullptr;
     QBoxLayout* m_counters = nullptr;

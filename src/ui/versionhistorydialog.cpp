@@ -52,29 +52,29 @@ VersionHistoryDialog::VersionHistoryDialog(QWidget* owner)
     hintLabel->setToolTip(hintLabel->text());
     hintLabel->setWordWrap(true);
 
-    historyText = new QPlainTextEdit(body());
-    historyText->setObjectName(u"historytext"_s);
-    historyText->setAccessibleName(u"Version history"_s);
-    historyText->setToolTip(u"The changes of every version, newest first"_s);
-    historyText->setReadOnly(true);
-    historyText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    historyText->setPlainText(versionhistorytext(releasenotes()));
+    m_historyText = new QPlainTextEdit(body());
+    m_historyText->setObjectName(u"historytext"_s);
+    m_historyText->setAccessibleName(u"Version history"_s);
+    m_historyText->setToolTip(u"The changes of every version, newest first"_s);
+    m_historyText->setReadOnly(true);
+    m_historyText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_historyText->setPlainText(versionhistorytext(releasenotes()));
 
-    doneButton = new QPushButton(u"Done"_s, body());
-    doneButton->setObjectName(u"donebutton"_s);
-    doneButton->setAccessibleName(u"Done"_s);
-    doneButton->setToolTip(u"Close this box"_s);
-    doneButton->setDefault(true);
-    connect(doneButton, &QPushButton::clicked, this, &QDialog::accept);
+    m_doneButton = new QPushButton(u"Done"_s, body());
+    m_doneButton->setObjectName(u"donebutton"_s);
+    m_doneButton->setAccessibleName(u"Done"_s);
+    m_doneButton->setToolTip(u"Close this box"_s);
+    m_doneButton->setDefault(true);
+    connect(m_doneButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(doneButton);
+    buttons->addWidget(m_doneButton);
     auto* layout = new QVBoxLayout(body());
     layout->setContentsMargins(18, 14, 18, 14);
     layout->setSpacing(10);
     layout->addWidget(hintLabel);
-    layout->addWidget(historyText, 1);
+    layout->addWidget(m_historyText, 1);
     layout->addLayout(buttons);
     resize(560, 420);
 }

@@ -27,8 +27,12 @@ class VersionHistoryDialog : public FramedDialog {
 public:
     explicit VersionHistoryDialog(QWidget* owner);
 
-    QPlainTextEdit* historyText = nullptr;
-    QPushButton* doneButton = nullptr;
+    QPlainTextEdit* historyText() const { return m_historyText; }
+    QPushButton* doneButton() const { return m_doneButton; }
+
+private:
+    QPlainTextEdit* m_historyText = nullptr;
+    QPushButton* m_doneButton = nullptr;
 };
 
 } // namespace quillfen::ui

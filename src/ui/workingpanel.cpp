@@ -4,7 +4,10 @@
 #include "ui/pictures.h"
 #include "ui/workinganimation.h"
 
+#include <QBoxLayout>
+#include <QGridLayout>
 #include <QPainter>
+#include <utility>
 
 namespace quillfen::ui {
 
@@ -57,6 +60,17 @@ int px(double twips) {
 
 constexpr int kHeading = 30; // height of the caption band, pixels
 constexpr int kMargin = 16;
+// The fields and bars at the bottom, in twips.
+constexpr double kFieldHeight = 300;
+constexpr double kBarHeight = 270;
+constexpr double kBarsLeft = 150;
+constexpr double kFolderLeft = 190;
+constexpr double kFilesLeft = 850;
+constexpr double kRightMargin = 160;
+constexpr double kFolderGap = 60; // from the second file to the folder
+constexpr double kBarsGap = 140;  // from the folder to the second bar
+constexpr double kBetweenBars = 30;
+constexpr double kBottomMargin = 130;
 
 } // namespace
 
@@ -64,20 +78,20 @@ WorkingPanel::WorkingPanel(QWidget* parent) : QWidget(parent) {
     setObjectName(u"workingpanel"_s);
     setAccessibleName(u"The program is working..."_s);
 
-    Label5 = hint(this, u"Label5"_s, u"Scan progress"_s);
-    Label5->setWordWrap(false);
-    Label5->setIndent(kMargin);
-    QFont headingFont = Label5->font();
+    m_caption = hint(this, u"Label5"_s, u"Scan progress"_s);
+    m_caption->setWordWrap(false);
+    m_caption->setIndent(kMargin);
+    QFont headingFont = m_caption->font();
     headingFont.setBold(true);
-    Label5->setFont(headingFont);
-    QPalette white = Label5->palette();
+    m_caption->setFont(headingFont);
+    QPalette white = m_caption->palette();
     white.setColor(QPalette::WindowText, Qt::white);
-    Label5->setPalette(white);
+    m_caption->setPalette(white);
 
-    animation = new WorkingAnimation(this);
-    animation->setObjectName(u"workinganimation"_s);
-    animation->setAccessibleName(u"The program is working..."_s);
-    animation->setToolTip(u"The program is working..."_s);
+    m_animation = new WorkingAnimation(this);
+    m_animation->setObjectName(u"workinganimation"_s);
+    m_animation->setAccessibleName(u"The program is working..."_s);
+    m_animation->setToolTip(u"The program is working..."_s);
 
     m_working = hint(this, u"workinglabel"_s, u"The program is working..."_s);
     QFont font = m_working->font();
@@ -97,46 +111,76 @@ WorkingPanel::WorkingPanel(QWidget* parent) : QWidget(parent) {
              "many files there are. And when you compare them, larger files may take significantly "
              "longer to compare."_s);
 
-    progressbar1 = bar(this, u"progressbar1"_s, u"Scan progress"_s);
-    progressbar2 = bar(this, u"progressbar2"_s, u"Files of the size being compared"_s);
-    curdir1 = field(this, u"curdir1"_s, u"Folder"_s, u"The folder being scanned"_s);
-    Text1 = field(this, u"Text1"_s, u"First file"_s, u"A file being compared"_s);
-    Text2 = field(this, u"Text2"_s, u"Second file"_s, u"The file it is compared with"_s);
+    m_progress = bar(this, u"progressbar1"_s, u"Scan progress"_s);
+    m_groupProgress = bar(this, u"progressbar2"_s, u"Files of the size being compared"_s);
+    m_folder = field(this, u"curdir1"_s, u"Folder"_s, u"The folder being scanned"_s);
+    m_file1 = field(this, u"Text1"_s, u"First file"_s, u"A file being compared"_s);
+    m_file2 = field(this, u"Text2"_s, u"Second file"_s, u"The file it is compared with"_s);
     m_text1Caption = hint(this, u"Text1label"_s, u"File 1:"_s);
     m_text1Caption->setWordWrap(false);
-    m_text1Caption->setBuddy(Text1);
+    m_text1Caption->setBuddy(m_file1);
     m_text2Caption = hint(this, u"Text2label"_s, u"File 2:"_s);
     m_text2Caption->setWordWrap(false);
-    m_text2Caption->setBuddy(Text2);
-}
-
-void WorkingPanel::placeParts(double windowTwips) {
-    const int width = this->width();
-    const double height = double(this->height()) * twipsPerPixel;
-    const double W = windowTwips;
+    m_text2Caption->setBuddy(m_file2);
 
     // The caption band across the top, the picture and the hints below it.
-    Label5->setGeometry(0, 0, px(W - 130), kHeading);
-    animation->move(kMargin, kHeading + 14);
-    const int textLeft = kMargin + animation->width() + 14;
-    const int textWidth = std::max(40, width - textLeft - kMargin);
-    int top = kHeading + 12;
-    for (QLabel* label : {m_working, m_hintMenu, m_hintTime}) {
-        const int textHeight = label->heightForWidth(textWidth);
-        label->setGeometry(textLeft, top, textWidth,
-                           textHeight > 0 ? textHeight : label->sizeHint().height());
-        top += label->height() + 6;
-    }
+    auto* panel = new QVBoxLayout(this);
+    panel->setContentsMargins(0, 0, 0, px(kBottomMargin));
+    panel->setSpacing(0);
+    m_caption->setFixedHeight(kHeading);
+    // The band is painted whether its caption shows or not.
+    QSizePolicy band = m_caption->sizePolicy();
+    band.setRetainSizeWhenHidden(true);
+    m_caption->setSizePolicy(band);
+    panel->addWidget(m_caption);
+    auto* top = new QHBoxLayout;
+    top->setContentsMargins(kMargin, 12, kMargin, 0);
+    top->setSpacing(14);
+    top->addWidget(m_animation, 0, Qt::AlignTop);
+    auto* hints = new QVBoxLayout;
+    hints->setSpacing(6);
+    for (QLabel* label : {m_working, m_hintMenu, m_hintTime})
+        hints->addWidget(label);
+    top->addLayout(hints, 1);
+    panel->addLayout(top);
+    panel->addStretch(1);
 
-    // The fields and bars keep their distance from the panel's bottom.
-    const int fieldHeight = px(300);
-    Text1->setGeometry(px(850), px(height - 1800), px(W - 1140), fieldHeight);
-    Text2->setGeometry(px(850), px(height - 1500), px(W - 1140), fieldHeight);
-    m_text1Caption->setGeometry(px(150), Text1->y(), px(850 - 150) - 4, fieldHeight);
-    m_text2Caption->setGeometry(px(150), Text2->y(), px(850 - 150) - 4, fieldHeight);
-    curdir1->setGeometry(px(190), px(height - 1140), px(W - 480), fieldHeight);
-    progressbar2->setGeometry(px(150), px(height - 700), px(W - 440), px(270));
-    progressbar1->setGeometry(px(150), px(height - 400), px(W - 440), px(270));
+    // The fields and bars keep their distances from the panel's bottom.
+    const int fieldHeight = px(kFieldHeight);
+    auto* files = new QGridLayout;
+    files->setContentsMargins(px(kBarsLeft), 0, px(kRightMargin), 0);
+    files->setHorizontalSpacing(4);
+    files->setVerticalSpacing(0);
+    files->setColumnMinimumWidth(0, px(kFilesLeft - kBarsLeft) - 4);
+    files->setColumnStretch(1, 1);
+    int row = 0;
+    for (auto [caption, file] : {std::pair{m_text1Caption, m_file1}, {m_text2Caption, m_file2}}) {
+        caption->setFixedHeight(fieldHeight);
+        file->setFixedHeight(fieldHeight);
+        files->addWidget(caption, row, 0);
+        files->addWidget(file, row, 1);
+        ++row;
+    }
+    panel->addLayout(files);
+    panel->addSpacing(px(kFolderGap));
+    auto* folder = new QHBoxLayout;
+    folder->setContentsMargins(px(kFolderLeft), 0, px(kRightMargin), 0);
+    m_folder->setFixedHeight(fieldHeight);
+    folder->addWidget(m_folder);
+    panel->addLayout(folder);
+    panel->addSpacing(px(kBarsGap));
+    auto* bars = new QVBoxLayout;
+    bars->setContentsMargins(px(kBarsLeft), 0, px(kRightMargin), 0);
+    bars->setSpacing(px(kBetweenBars));
+    for (QProgressBar* progress : {m_groupProgress, m_progress}) {
+        progress->setFixedHeight(px(kBarHeight));
+        // A hidden bar keeps its place: the fields above it do not move.
+        QSizePolicy policy = progress->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        progress->setSizePolicy(policy);
+        bars->addWidget(progress);
+    }
+    panel->addLayout(bars);
 }
 
 void WorkingPanel::paintEvent(QPaintEvent*) {
@@ -149,29 +193,29 @@ void WorkingPanel::paintEvent(QPaintEvent*) {
 
 void WorkingPanel::showProgress(bool visible, qint64 done, qint64 total, qint64 groupDone,
                                 qint64 groupTotal) {
-    progressbar1->setVisible(visible);
-    progressbar2->setVisible(visible && groupTotal > 0);
-    progressbar1->setValue(permille(done, total));
-    progressbar2->setValue(permille(groupDone, groupTotal));
+    m_progress->setVisible(visible);
+    m_groupProgress->setVisible(visible && groupTotal > 0);
+    m_progress->setValue(permille(done, total));
+    m_groupProgress->setValue(permille(groupDone, groupTotal));
 }
 
 void WorkingPanel::fillBars() {
-    progressbar1->setValue(progressbar1->maximum());
-    progressbar2->setValue(progressbar2->maximum());
+    m_progress->setValue(m_progress->maximum());
+    m_groupProgress->setValue(m_groupProgress->maximum());
 }
 
 void WorkingPanel::showTexts(const QString& caption, const QString& folder, const QString& file1,
                              const QString& file2) {
-    if (Label5->text() != caption) {
-        Label5->setText(caption);
-        Label5->setAccessibleName(caption);
+    if (m_caption->text() != caption) {
+        m_caption->setText(caption);
+        m_caption->setAccessibleName(caption);
     }
-    if (curdir1->text() != folder)
-        curdir1->setText(folder);
-    if (Text1->text() != file1)
-        Text1->setText(file1);
-    if (Text2->text() != file2)
-        Text2->setText(file2);
+    if (m_folder->text() != folder)
+        m_folder->setText(folder);
+    if (m_file1->text() != file1)
+        m_file1->setText(file1);
+    if (m_file2->text() != file2)
+        m_file2->setText(file2);
 }
 
 } // namespace quillfen::ui

@@ -3,7 +3,7 @@
 // The panel that covers the result list while a scan or comparison runs:
 // the animated picture and the hints, the progress caption and bars, the
 // folder being walked and the two files being compared. The main window
-// sizes it; placeParts puts its parts where the window's width says.
+// sizes it; its layout keeps the fields and bars near its bottom edge.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -25,22 +25,21 @@ public:
                    const QString& file2);
     // Both bars drawn full, as after a run.
     void fillBars();
-    // Places the parts for a main window windowTwips wide, from the panel's
-    // own size.
-    void placeParts(double windowTwips);
 
-    QLabel* Label5 = nullptr;
-    QProgressBar* progressbar1 = nullptr;
-    QProgressBar* progressbar2 = nullptr;
-    QLineEdit* curdir1 = nullptr;
-    QLineEdit* Text1 = nullptr;
-    QLineEdit* Text2 = nullptr;
-    WorkingAnimation* animation = nullptr;
+    // The caption band's text ("Scan progress" and the like).
+    QLabel* captionLabel() const { return m_caption; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QLabel* m_caption = nullptr;
+    QProgressBar* m_progress = nullptr;      // items done of the run
+    QProgressBar* m_groupProgress = nullptr; // within the size being compared
+    QLineEdit* m_folder = nullptr;
+    QLineEdit* m_file1 = nullptr;
+    QLineEdit* m_file2 = nullptr;
+    WorkingAnimation* m_animation = nullptr;
     QLabel* m_working = nullptr;
     QLabel* m_hintMenu = nullptr;
     QLabel* m_hintTime = nullptr;

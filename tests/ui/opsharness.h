@@ -29,13 +29,12 @@ namespace quillfen::testing {
 // forwards to the host what the main window forwards.
 class HostWindow : public QWidget, public Frontend {
 public:
-    explicit HostWindow(AppState& state, bool withRunner = false)
-        : m_state(state),
-          host(DialogContext{state, *this, choosers, this, withRunner ? &runner : nullptr, [this] {
-                                 ++starts;
-                                 if (onStart)
-                                     onStart();
-                             }}) {
+    explicit HostWindow(AppState& state)
+        : m_state(state), host(DialogContext{state, *this, choosers, this, runner, [this] {
+                                                 ++starts;
+                                                 if (onStart)
+                                                     onStart();
+                                             }}) {
         model = new ui::ResultModel(state, this);
         view = new QTreeView(this);
         view->setObjectName(QStringLiteral("ListView1"));

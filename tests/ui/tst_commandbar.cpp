@@ -290,7 +290,7 @@ void CommandBarTest::noticesAndTheirLinks() {
              "duplicates."_s);
 
     // The "Compare" link is command 4, guard included.
-    emit status.warningLink->linkActivated(u"compare"_s);
+    emit status.warningSentence()->linkActivated(u"compare"_s);
     QCOMPARE(w.boxes.shown.size(), 1);
     QCOMPARE(w.boxes.shown[0].text, u"There are no files in the list to check for duplicates."_s);
 

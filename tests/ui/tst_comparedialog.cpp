@@ -297,7 +297,8 @@ void CompareDialogTest::hostOpensAFreshDialogEachTime() {
     testing::FakeFrontend frontend;
     testing::ScriptedChoosers choosers;
     QWidget owner;
-    DialogHost host({state, frontend, choosers, &owner, nullptr, [] {}});
+    JobRunner runner;
+    DialogHost host({state, frontend, choosers, &owner, runner, [] {}});
     // First opening: choose row 4 and cancel.
     testing::whenShown<CompareDialog>([](CompareDialog* dialog) {
         testing::clickIndicator(dialog->findChild<QRadioButton*>(u"Option3"_s));

@@ -39,14 +39,14 @@ namespace {
 std::vector<std::unique_ptr<FramedDialog>> allDialogs(AppState& state,
                                                       testing::HostWindow& window) {
     std::vector<std::unique_ptr<FramedDialog>> dialogs;
-    dialogs.push_back(std::make_unique<DeleteFilesDialog>(state, window, nullptr, &window));
+    dialogs.push_back(std::make_unique<DeleteFilesDialog>(state, window, window.runner, &window));
     dialogs.push_back(
-        std::make_unique<MoveFilesDialog>(state, window, window.choosers, nullptr, &window));
+        std::make_unique<MoveFilesDialog>(state, window, window.choosers, window.runner, &window));
     dialogs.push_back(std::make_unique<ErrorLogDialog>(state, &window));
     dialogs.push_back(std::make_unique<PreviewDialog>(state, window, &window));
     dialogs.push_back(std::make_unique<SelectFilesDialog>(state, window, window.choosers, &window));
-    dialogs.push_back(
-        std::make_unique<ExportReportDialog>(state, window, window.choosers, nullptr, &window));
+    dialogs.push_back(std::make_unique<ExportReportDialog>(state, window, window.choosers,
+                                                           window.runner, &window));
     dialogs.push_back(std::make_unique<WizardDialog>(state, std::function<void()>{}, &window));
     dialogs.push_back(std::make_unique<FilePropertiesDialog>(FileProperties{}, &window));
     dialogs.push_back(

@@ -71,7 +71,7 @@ void EndToEndTest::wizardScanCompareSelectAndTrash() {
     removable.drive.root = u"/media/quillfen-test-usb/"_s;
     state.scanpaths.drivelist = {fixed, removable};
 
-    testing::HostWindow window(state, true);
+    testing::HostWindow window(state);
     ScanController scan(state, window);
     scan.setGrouping([&] { groupFreshList(state, window); });
     CompareController compare(state, window);

@@ -50,7 +50,7 @@ private slots:
 void ExportReportDialogTest::defaultsAndTheSeparatorList() {
     AppState state;
     testing::HostWindow window(state);
-    ExportReportDialog dialog(state, window, window.choosers, nullptr, &window);
+    ExportReportDialog dialog(state, window, window.choosers, window.runner, &window);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), u"Export Report"_s);
     QCOMPARE(child<QLabel>(&dialog, u"Label1"_s)->text(), u"Export report"_s);
@@ -80,7 +80,7 @@ void ExportReportDialogTest::defaultsAndTheSeparatorList() {
 void ExportReportDialogTest::browseOffersTheFormatsFilter() {
     AppState state;
     testing::HostWindow window(state);
-    ExportReportDialog dialog(state, window, window.choosers, nullptr, &window);
+    ExportReportDialog dialog(state, window, window.choosers, window.runner, &window);
     dialog.show();
     auto* path = child<QLineEdit>(&dialog, u"Text1"_s);
     auto* browse = child<QPushButton>(&dialog, u"Command1"_s);
@@ -102,7 +102,7 @@ void ExportReportDialogTest::emptyPathIsRefused() {
     AppState state;
     state.resultlist = rows();
     testing::HostWindow window(state);
-    ExportReportDialog dialog(state, window, window.choosers, nullptr, &window);
+    ExportReportDialog dialog(state, window, window.choosers, window.runner, &window);
     dialog.show();
     QTest::mouseClick(exportButton(&dialog), Qt::LeftButton);
     QCOMPARE(window.boxes.shown.size(), 1);
@@ -117,7 +117,7 @@ void ExportReportDialogTest::existingFileIsKeptUnlessOverwriteIsConfirmed() {
     AppState state;
     state.resultlist = rows();
     testing::HostWindow window(state);
-    ExportReportDialog dialog(state, window, window.choosers, nullptr, &window);
+    ExportReportDialog dialog(state, window, window.choosers, window.runner, &window);
     dialog.show();
     child<QLineEdit>(&dialog, u"Text1"_s)->setText(target);
     QTest::mouseClick(exportButton(&dialog), Qt::LeftButton); // the default answer: No
@@ -131,8 +131,10 @@ void ExportReportDialogTest::existingFileIsKeptUnlessOverwriteIsConfirmed() {
     QVERIFY(dialog.isVisible());
 
     window.boxes.answer(MessageAnswer::Yes);
+    QSignalSpy written(&window.runner, &JobRunner::finished);
     QTest::mouseClick(exportButton(&dialog), Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
+    QVERIFY(written.wait());
     QCOMPARE(window.boxes.shown.last().text, u"2 entries have been successfully exported."_s);
     const QByteArray html = fixtures::readAll(target);
     QVERIFY(html.contains("<title>Quillfen - Report</title>\r\n"));
@@ -146,13 +148,15 @@ void ExportReportDialogTest::textReportWithTheChosenSeparator() {
     AppState state;
     state.resultlist = rows();
     testing::HostWindow window(state);
-    ExportReportDialog dialog(state, window, window.choosers, nullptr, &window);
+    ExportReportDialog dialog(state, window, window.choosers, window.runner, &window);
     dialog.show();
     child<QLineEdit>(&dialog, u"Text1"_s)->setText(tree.path(u"report.txt"_s));
     QTest::mouseClick(child<QRadioButton>(&dialog, u"Option1"_s), Qt::LeftButton);
     child<QComboBox>(&dialog, u"Combo1"_s)->setCurrentIndex(1);
     testing::clickIndicator(child<QCheckBox>(&dialog, u"Check2"_s));
+    QSignalSpy written(&window.runner, &JobRunner::finished);
     QTest::mouseClick(exportButton(&dialog), Qt::LeftButton);
+    QVERIFY(written.wait());
     const QByteArray date = state.resultlist[0].filedateText().toUtf8();
     QCOMPARE(fixtures::readAll(tree.path(u"report.txt"_s)),
              "x.txt*2.5*2500000*" + date + "*/a/\r\n" + "x.txt*2.5*2500000*" + date + "*/b/\r\n" +
@@ -166,7 +170,7 @@ void ExportReportDialogTest::hostKeepsTheSettingsAndWritesOnTheWorkerThread() {
     testing::TempTree tree;
     AppState state;
     state.resultlist = rows();
-    testing::HostWindow window(state, true);
+    testing::HostWindow window(state);
     window.show();
     bool hiddenWhileWriting = false;
     testing::whenShown<ExportReportDialog>([&](ExportReportDialog* dialog) {
@@ -175,9 +179,11 @@ void ExportReportDialogTest::hostKeepsTheSettingsAndWritesOnTheWorkerThread() {
         QTest::mouseClick(exportButton(dialog), Qt::LeftButton);
         hiddenWhileWriting = !dialog->isVisible();
     });
-    window.host.showExportReport(); // returns once the report is written
+    window.host.showExportReport();
+    auto* shown = window.findChild<ExportReportDialog*>();
+    QTRY_VERIFY(!shown->exportRunning());
     QVERIFY(hiddenWhileWriting);
-    QVERIFY(!window.runner.isRunning());
+    QVERIFY(!shown->isVisible());
     QCOMPARE(window.events, QStringList({u"busy"_s, u"idle"_s}));
     QCOMPARE(window.boxes.shown.last().text, u"2 entries have been successfully exported."_s);
     const QByteArray html = fixtures::readAll(tree.path(u"paths.html"_s));
@@ -201,7 +207,7 @@ void ExportReportDialogTest::failedWriteShowsTheDialogAgain() {
     testing::TempTree tree;
     AppState state;
     state.resultlist = rows();
-    testing::HostWindow window(state, true);
+    testing::HostWindow window(state);
     window.show();
     int openings = 0;
     std::function<void(ExportReportDialog*)> act = [&](ExportReportDialog* dialog) {
@@ -215,6 +221,8 @@ void ExportReportDialogTest::failedWriteShowsTheDialogAgain() {
     };
     testing::whenShown<ExportReportDialog>(act);
     window.host.showExportReport();
+    auto* shown = window.findChild<ExportReportDialog*>();
+    QTRY_VERIFY(!shown->exportRunning() && !shown->isVisible());
     QCOMPARE(openings, 2);
     QCOMPARE(window.boxes.shown.size(), 1);
     QVERIFY(window.boxes.shown[0].text.startsWith(

@@ -78,7 +78,7 @@ void FileDialogsTest::deleteDialogListsTheCheckedFiles() {
                         entry(u"/c/"_s, u"tiny"_s, 10, true),
                         entry(u"/d/"_s, u"tiny"_s, 10, false)};
     testing::HostWindow window(state);
-    DeleteFilesDialog dialog(state, window, nullptr, &window);
+    DeleteFilesDialog dialog(state, window, window.runner, &window);
     QCOMPARE(dialog.windowTitle(), u"Delete files"_s);
     QCOMPARE(dialog.findChild<QLabel*>(u"Label2"_s)->text(),
              u"These are the files that will be deleted"_s);
@@ -126,6 +126,7 @@ void FileDialogsTest::recycleGoesToTheTrashAndClosesTheDialog() {
         QTest::mouseClick(button(dialog, u"Command1"_s), Qt::LeftButton);
     });
     window.host.showDeleteFiles();
+    QTRY_VERIFY(window.findChildren<DeleteFilesDialog*>().isEmpty());
     QVERIFY(clicked);
     QVERIFY(!exists(tree.path(u"a1"_s)));
     QVERIFY(!exists(tree.path(u"a2"_s)));
@@ -177,7 +178,7 @@ void FileDialogsTest::permanentDeleteOnTheWorkerThread() {
     state.resultlist = {entryFor(tree.path(u"c1"_s), true),  entryFor(tree.path(u"c2"_s), false),
                         entryFor(tree.path(u"c3"_s), true),  ResultEntry::separator(),
                         entryFor(tree.path(u"d1"_s), false), entryFor(tree.path(u"d2"_s), false)};
-    testing::HostWindow window(state, true);
+    testing::HostWindow window(state);
     window.show();
     window.boxes.answer(MessageAnswer::Ok);
     bool closedAtOnce = false;
@@ -187,8 +188,8 @@ void FileDialogsTest::permanentDeleteOnTheWorkerThread() {
     });
     window.host.showDeleteFiles();
     QVERIFY(closedAtOnce);
-    QTRY_VERIFY(!window.runner.isRunning());
-    QTRY_COMPARE(window.boxes.shown.size(), 2);
+    QTRY_VERIFY(window.findChildren<DeleteFilesDialog*>().isEmpty());
+    QCOMPARE(window.boxes.shown.size(), 2);
     QCOMPARE(window.boxes.shown[1].text, u"2 files have been permanently deleted."_s);
     QCOMPARE(window.events.mid(0, 2), QStringList({u"busy"_s, u"idle"_s}));
     QVERIFY(!exists(tree.path(u"c1"_s)) && !exists(tree.path(u"c3"_s)));
@@ -201,19 +202,19 @@ void FileDialogsTest::permanentDeleteOnTheWorkerThread() {
 }
 
 void FileDialogsTest::operationEndedByAFailureLeavesTheDialogOpen_data() {
-    QTest::addColumn<bool>("worker");
-    QTest::newRow("window thread") << false;
-    QTest::newRow("worker thread") << true;
+    QTest::addColumn<QString>("command");
+    QTest::newRow("recycle bin") << u"Command1"_s;
+    QTest::newRow("permanent delete") << u"Command2"_s;
 }
 
 void FileDialogsTest::operationEndedByAFailureLeavesTheDialogOpen() {
-    QFETCH(bool, worker);
+    QFETCH(QString, command);
     testing::TempTree tree;
     AppState state;
     tree.writeFile(u"g1"_s, "x");
     tree.writeFile(u"g2"_s, "x");
     state.resultlist = {entryFor(tree.path(u"g1"_s), true), entryFor(tree.path(u"g2"_s), false)};
-    testing::HostWindow window(state, worker);
+    testing::HostWindow window(state);
     window.show();
     window.boxes.answer(MessageAnswer::Ok); // the confirmation
     bool openAfterwards = false;
@@ -223,7 +224,7 @@ void FileDialogsTest::operationEndedByAFailureLeavesTheDialogOpen() {
             result.failure = u"Out of memory"_s;
             return result;
         });
-        QTest::mouseClick(button(dialog, u"Command2"_s), Qt::LeftButton);
+        QTest::mouseClick(button(dialog, command), Qt::LeftButton);
         // The message is over the dialog; the user may try again or cancel.
         testing::whenShown<DeleteFilesDialog>(
             [&](DeleteFilesDialog* again) {
@@ -233,6 +234,7 @@ void FileDialogsTest::operationEndedByAFailureLeavesTheDialogOpen() {
             5000);
     });
     window.host.showDeleteFiles();
+    QTRY_VERIFY(window.findChildren<DeleteFilesDialog*>().isEmpty());
     QVERIFY(openAfterwards);
     QCOMPARE(shownTexts(window.boxes).mid(1),
              QStringList({u"An error occured!\r\n\r\nOut of memory"_s}));
@@ -275,6 +277,7 @@ void FileDialogsTest::failuresGoToTheErrorLogDialog() {
         QTest::mouseClick(button(log, u"Command1"_s), Qt::LeftButton);
     });
     window.host.showDeleteFiles();
+    QTRY_VERIFY(window.findChildren<DeleteFilesDialog*>().isEmpty());
     QCOMPARE(column, u"Error"_s);
     QVERIFY(wholeLines);
     QCOMPARE(logged.size(), 1);
@@ -291,7 +294,7 @@ void FileDialogsTest::moveDialogAsksForAPathAndBrowses() {
     AppState state;
     state.resultlist = {ResultEntry::separator()};
     testing::HostWindow window(state);
-    MoveFilesDialog dialog(state, window, window.choosers, nullptr, &window);
+    MoveFilesDialog dialog(state, window, window.choosers, window.runner, &window);
     dialog.show();
     QCOMPARE(dialog.windowTitle(), u"Move files"_s);
     QVERIFY(dialog.pathBox()->text().isEmpty());
@@ -336,7 +339,7 @@ void FileDialogsTest::moveDialogStaysOpenAfterAMove() {
     tree.writeFile(u"sub/f1"_s, "new");
     state.resultlist = {entryFor(tree.path(u"f1"_s), true),
                         entryFor(tree.path(u"sub/f1"_s), false)};
-    testing::HostWindow window(state, true);
+    testing::HostWindow window(state);
     window.show();
     window.boxes.answer(MessageAnswer::Ok);
     int openings = 0;
@@ -356,6 +359,7 @@ void FileDialogsTest::moveDialogStaysOpenAfterAMove() {
     };
     testing::whenShown<MoveFilesDialog>(act);
     window.host.showMoveFiles();
+    QTRY_VERIFY(window.findChildren<MoveFilesDialog*>().isEmpty());
     QCOMPARE(openings, 2);
     QVERIFY(hiddenDuringMove);
     QCOMPARE(pathAfter, typed);

@@ -40,8 +40,8 @@ void InfoBoxesTest::aboutBoxShortensItsNoticeOncePerLoad() {
         QVERIFY(about);
         if (!first)
             first = about;
-        notices << about->legalText->toPlainText();
-        QTest::mouseClick(about->doneButton, Qt::LeftButton);
+        notices << about->legalText()->toPlainText();
+        QTest::mouseClick(about->doneButton(), Qt::LeftButton);
     });
     w.window.dialogHost().showAbout();
     w.window.dialogHost().showAbout();
@@ -56,15 +56,15 @@ void InfoBoxesTest::aboutBoxShortensItsNoticeOncePerLoad() {
     QVERIFY(legalnotice().endsWith(u"\r\n"_s));
 
     QCOMPARE(first->windowTitle(), u"About this program.."_s);
-    QCOMPARE(first->Label7->text(), programversion());
+    QCOMPARE(first->versionLabel()->text(), programversion());
     QCOMPARE(first->findChild<QLabel*>(u"programname"_s)->text(), u"Quillfen"_s);
     QCOMPARE(first->findChild<QLabel*>(u"contacthint"_s)->text(),
              u"Feel free to contact us if you have any questions, comments or suggestions. All "
              "emails are read and replied to within 24-48 hours."_s);
-    QCOMPARE(first->creditLabel->text(), creditline(QDate::currentDate().year()));
-    QVERIFY(first->creditLabel->text().contains(QString::number(QDate::currentDate().year())));
-    QCOMPARE(first->doneButton->text(), u"&Done"_s);
-    QVERIFY(first->legalText->isReadOnly());
+    QCOMPARE(first->creditLabel()->text(), creditline(QDate::currentDate().year()));
+    QVERIFY(first->creditLabel()->text().contains(QString::number(QDate::currentDate().year())));
+    QCOMPARE(first->doneButton()->text(), u"&Done"_s);
+    QVERIFY(first->legalText()->isReadOnly());
     QCOMPARE(first->windowIcon().cacheKey(), w.window.windowIcon().cacheKey());
     for (const QString& edge : {u"leftedge"_s, u"rightedge"_s, u"bottomedge"_s})
         QVERIFY(first->findChild<QLabel*>(edge));
@@ -75,8 +75,8 @@ void InfoBoxesTest::aboutBoxLinksOpenHomepageAndMail() {
     AddressRecorder addresses({u"file"_s, u"mailto"_s});
     ModalWatch watch([&](QWidget* box) {
         auto* about = qobject_cast<AboutDialog*>(box);
-        QTest::mouseClick(about->homepageLink, Qt::LeftButton);
-        QTest::keyClick(about->mailLink, Qt::Key_Space);
+        QTest::mouseClick(about->homepageLink(), Qt::LeftButton);
+        QTest::keyClick(about->mailLink(), Qt::Key_Space);
         about->hide();
     });
     w.window.dialogHost().showAbout();
@@ -118,11 +118,11 @@ void InfoBoxesTest::versionHistoryBoxIsUnloadedByDone() {
     ModalWatch watch([&](QWidget* box) {
         shown = qobject_cast<VersionHistoryDialog*>(box);
         QVERIFY(shown);
-        text = shown->historyText->toPlainText();
+        text = shown->historyText()->toPlainText();
         hint = shown->findChild<QLabel*>(u"historyhint"_s)->text();
-        QCOMPARE(shown->doneButton->text(), u"Done"_s);
-        QVERIFY(shown->historyText->isReadOnly());
-        QTest::mouseClick(shown->doneButton, Qt::LeftButton);
+        QCOMPARE(shown->doneButton()->text(), u"Done"_s);
+        QVERIFY(shown->historyText()->isReadOnly());
+        QTest::mouseClick(shown->doneButton(), Qt::LeftButton);
     });
     w.window.dialogHost().showVersionHistory();
     QCOMPARE(watch.titles, QStringList{u"Version history"_s});

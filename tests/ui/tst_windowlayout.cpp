@@ -77,43 +77,82 @@ void WindowLayoutTest::framelessWithItsOwnTitleBar() {
 
 void WindowLayoutTest::layoutFollowsTheWindowSize() {
     Window w;
-    w.window.resize(1200, 800);
-    const double W = 1200 * 15.0;
-    const double H = 800 * 15.0;
-    const QRect list = w.child(u"ListView1"_s)->geometry();
-    QCOMPARE(list.width(), px(W - 130));
-    QCOMPARE(list.height(), px(H - 3540));
-    const QRect working = w.child(u"workingpanel"_s)->geometry();
-    QCOMPARE(working.topLeft(), list.topLeft());
-    QCOMPARE(working.width(), list.width());
-    QCOMPARE(working.height(), list.height() + px(100));
-    const QRect status = w.child(u"statuspanel"_s)->geometry();
-    QCOMPARE(status.top(), list.top() + list.height() + px(10));
-    QCOMPARE(status.width(), px(W - 140));
-    QVERIFY(status.bottom() < w.window.height());
-
-    auto* bar1 = w.child<QProgressBar>(u"progressbar1"_s);
-    auto* bar2 = w.child<QProgressBar>(u"progressbar2"_s);
-    QCOMPARE(bar1->width(), px(W - 440));
-    QCOMPARE(bar2->width(), px(W - 440));
-    const double panel = working.height() * 15.0;
-    QCOMPARE(bar1->y(), px(panel - 400));
-    QCOMPARE(bar2->y(), px(panel - 700));
-    QCOMPARE(w.child(u"curdir1"_s)->y(), px(panel - 1140));
-    QCOMPARE(w.child(u"curdir1"_s)->width(), px(W - 480));
-    QCOMPARE(w.child(u"Text1"_s)->y(), px(panel - 1800));
-    QCOMPARE(w.child(u"Text2"_s)->y(), px(panel - 1500));
-    QCOMPARE(w.child(u"Text2"_s)->width(), px(W - 1140));
-    QCOMPARE(w.child(u"Label5"_s)->width(), px(W - 130));
-    QCOMPARE(w.child(u"minimise"_s)->x(), px(W - 950));
-    QCOMPARE(w.child(u"maximise"_s)->x(), px(W - 650));
-    QCOMPARE(w.child(u"close"_s)->x(), px(W - 360));
-
-    // A second size moves everything with it; the top stays.
-    w.window.resize(1000, 700);
-    QCOMPARE(w.child(u"ListView1"_s)->y(), list.y());
-    QCOMPARE(w.child(u"ListView1"_s)->width(), px(1000 * 15.0 - 130));
-    QCOMPARE(w.child(u"close"_s)->x(), px(1000 * 15.0 - 360));
+    const QStringList parts{u"titleimage"_s, u"titlename"_s,    u"Label8"_s,      u"minimise"_s,
+                            u"maximise"_s,   u"close"_s,        u"imgapaths"_s,   u"imgascan"_s,
+                            u"imgastop"_s,   u"imgasettings"_s, u"imgacompare"_s, u"imgaselect"_s,
+                            u"imgadelete"_s, u"imgamove"_s,     u"imgaexport"_s,  u"imgasupport"_s,
+                            u"wizardlink"_s, u"aboutlink"_s,    u"historylink"_s, u"ListView1"_s,
+                            u"statuspanel"_s};
+    const QStringList workingParts{u"Label5"_s,   u"workinganimation"_s, u"workinglabel"_s,
+                                   u"hintmenu"_s, u"hinttime"_s,         u"Text1label"_s,
+                                   u"Text1"_s,    u"Text2label"_s,       u"Text2"_s,
+                                   u"curdir1"_s,  u"progressbar2"_s,     u"progressbar1"_s};
+    QRect smallest;
+    const qreal pointSize = w.window.font().pointSizeF();
+    // The minimum, the usual size, a large one, and a window narrower than
+    // the usual minimum, also with large letters (a large scale factor on a
+    // small screen).
+    const std::pair<QSize, qreal> cases[] = {{QSize(px(14000), px(8000)), 1.0},
+                                             {QSize(1200, 800), 1.0},
+                                             {QSize(1900, 1000), 1.0},
+                                             {QSize(800, 500), 1.0},
+                                             {QSize(800, 500), 1.2}};
+    for (const auto& [size, letters] : cases) {
+        if (size.width() < px(14000))
+            w.window.setMinimumSize(0, 0);
+        QFont font = w.window.font();
+        font.setPointSizeF(pointSize * letters);
+        w.window.setFont(font);
+        w.window.resize(size);
+        QTRY_COMPARE(w.window.size(), size);
+        QCoreApplication::processEvents();
+        w.window.layoutwindow();
+        const QString where =
+            u" at %1x%2, letters %3"_s.arg(size.width()).arg(size.height()).arg(letters);
+        // Every part is shown whole inside the window, and no two overlap.
+        for (int i = 0; i < parts.size(); ++i) {
+            QWidget* part = w.child(parts[i]);
+            QVERIFY2(part->isVisible() && !part->geometry().isEmpty(),
+                     qPrintable(parts[i] + where));
+            QVERIFY2(w.window.rect().contains(part->geometry()), qPrintable(parts[i] + where));
+            for (int j = 0; j < i; ++j) {
+                QVERIFY2(!part->geometry().intersects(w.child(parts[j])->geometry()),
+                         qPrintable(parts[i] + u" over "_s + parts[j] + where));
+            }
+        }
+        // The links keep their whole captions; a crowded bar narrows the buttons.
+        for (const QString& name : {u"wizardlink"_s, u"aboutlink"_s, u"historylink"_s}) {
+            QWidget* link = w.child(name);
+            QVERIFY2(link->width() >= link->sizeHint().width(), qPrintable(name + where));
+        }
+        // The title buttons stand at the right end of the title bar, in order.
+        const QRect close = w.child(u"close"_s)->geometry();
+        QVERIFY(close.right() >= size.width() - 12);
+        QVERIFY(w.child(u"maximise"_s)->geometry().right() < close.left());
+        QVERIFY(w.child(u"minimise"_s)->geometry().right() < w.child(u"maximise"_s)->x());
+        // The status panel lies under the list; the working panel covers the list.
+        const QRect list = w.child(u"ListView1"_s)->geometry();
+        QVERIFY(w.child(u"statuspanel"_s)->y() > list.bottom());
+        QWidget* working = w.child(u"workingpanel"_s);
+        QVERIFY2(working->geometry().contains(list), qPrintable(where));
+        // The working panel's texts and bars lie inside it, apart.
+        for (int i = 0; i < workingParts.size(); ++i) {
+            const QRect part = w.child(workingParts[i])->geometry();
+            QVERIFY2(working->rect().contains(part), qPrintable(workingParts[i] + where));
+            for (int j = 0; j < i; ++j) {
+                QVERIFY2(!part.intersects(w.child(workingParts[j])->geometry()),
+                         qPrintable(workingParts[i] + u" over "_s + workingParts[j] + where));
+            }
+        }
+        // The list keeps its top and takes every pixel the window gains.
+        if (smallest.isNull()) {
+            smallest = list;
+        } else if (size.width() > smallest.width()) {
+            QCOMPARE(list.topLeft(), smallest.topLeft());
+            QCOMPARE(list.width() - smallest.width(), size.width() - px(14000));
+            QCOMPARE(list.height() - smallest.height(), size.height() - px(8000));
+        }
+    }
 }
 
 void WindowLayoutTest::resizingBelowTheMinimumSnapsBack() {
@@ -121,7 +160,7 @@ void WindowLayoutTest::resizingBelowTheMinimumSnapsBack() {
     const QSize minimum(px(14000), px(8000));
     w.window.resize(300, 200);
     QTRY_COMPARE(w.window.size(), minimum);
-    QCOMPARE(w.child(u"ListView1"_s)->width(), px(minimum.width() * 15.0 - 130));
+    QVERIFY(w.window.rect().contains(w.child(u"statuspanel"_s)->geometry()));
     // One dimension alone snaps back too, the other is kept.
     w.window.resize(1100, 100);
     QTRY_COMPARE(w.window.size(), QSize(1100, minimum.height()));
@@ -136,18 +175,18 @@ void WindowLayoutTest::minimisedWindowIsNotLaidOut() {
     QVERIFY(w.window.isMinimized());
     // Parts out of place and a half-full bar, then the resize steps of a
     // window manager that resizes the minimised window.
-    w.child(u"ListView1"_s)->setGeometry(0, 0, 10, 10);
+    w.child(u"ListView1"_s)->setGeometry(0, 0, 100, 80);
     bar->setValue(500);
     w.window.resize(1300, 900);
     QResizeEvent resize(QSize(1300, 900), QSize(1000, 700));
     QApplication::sendEvent(&w.window, &resize);
     w.window.layoutwindow();
-    QCOMPARE(w.child(u"ListView1"_s)->geometry(), QRect(0, 0, 10, 10));
+    QCOMPARE(w.child(u"ListView1"_s)->geometry(), QRect(0, 0, 100, 80));
     QCOMPARE(bar->value(), 500);
     // Shown again, it is laid out for the size it has then.
     w.window.showNormal();
-    QTRY_COMPARE(w.child(u"ListView1"_s)->width(), px(w.window.width() * 15.0 - 130));
-    QCOMPARE(w.child(u"ListView1"_s)->y(), laidOut.y());
+    QTRY_COMPARE(w.child(u"ListView1"_s)->y(), laidOut.y());
+    QCOMPARE(w.child(u"ListView1"_s)->width(), laidOut.width() + w.window.width() - 1000);
     QCOMPARE(bar->value(), bar->maximum());
 }
 
