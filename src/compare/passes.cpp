@@ -46,7 +46,9 @@ constexpr qint64 aheadFiles = 64;
 constexpr qint64 aheadBytes = 32 * 1024 * 1024;
 constexpr qint64 aheadFileBytes = 2 * 1024 * 1024;
 // Folders held open by a pass at most (fewer under a low open-file limit).
-constexpr qint64 folderCacheSize = 4096;
+// A pass meets the folders in no order (its files go by size), so a tree of
+// more folders than are held opens a folder again for most of its files.
+constexpr qint64 folderCacheSize = 65536;
 // The CPU-gentle mode pauses once per this many bytes read side by side (a
 // pair of blocks, as comparing two files pauses).
 constexpr qint64 gentleBytes = 2 * byteBlockAdvance;
@@ -303,8 +305,8 @@ private:
                a.mtimensec == b.mtimensec;
     }
 
-    // The folders the pass may hold: a quarter of the descriptors left when
-    // it began, within bounds.
+    // The folders the pass may hold: half of the descriptors left when it
+    // began, within bounds.
     qint64 filesLeft() const {
         if (m_filesLeft < 0)
             m_filesLeft = qMax<qint64>(0, m_control.access().openFileBudget());
@@ -312,7 +314,7 @@ private:
     }
 
     std::size_t capacity() const {
-        return std::size_t(qBound<qint64>(4, filesLeft() / 4, folderCacheSize));
+        return std::size_t(qBound<qint64>(4, filesLeft() / 2, folderCacheSize));
     }
 
     // The open folder of the file (null when it cannot be opened or is not
