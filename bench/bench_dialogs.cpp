@@ -1,11 +1,15 @@
 // Times the result and file dialogs on a big result list, offscreen: opening
 // the Delete files dialog with every file checked, the preview and a move in
 // it, the list's "Select all" through its menu with the view repainting, the
-// Select files dialog's "&OK", and an error log of many messages.
+// Select files dialog's "&OK", and an error log of many messages. First, what
+// the window does when a comparison run ends (the groups coloured, the list
+// reset and painted) and how long the slowest of many jumps through the
+// list takes to paint.
 //
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_dialogs [rows]   (default 1,000,000)
 
 #include "biglist.h"
+#include "compare/grouping.h"
 #include "core/appstate.h"
 #include "core/headlessfrontend.h"
 #include "ui/deletefilesdialog.h"
@@ -21,6 +25,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTreeView>
 #include <cstdio>
 #include <cstdlib>
@@ -85,6 +90,26 @@ int main(int argc, char** argv) {
     window.show();
     QApplication::processEvents();
 
+    timed("end of a comparison run: groups coloured, list reset and painted", [&] {
+        groupFreshList(state, frontend);
+        frontend.resultListReset();
+        view->repaint();
+    });
+    {
+        // Jumps spread over the whole list, as a dragged scroll bar makes them.
+        QScrollBar* bar = view->verticalScrollBar();
+        qint64 slowest = 0;
+        QElapsedTimer timer;
+        for (int jump = 0; jump < 200; ++jump) {
+            timer.start();
+            bar->setValue(int(qint64(bar->maximum()) * ((jump * 7919) % 200) / 199));
+            view->viewport()->repaint();
+            slowest = qMax(slowest, timer.elapsed());
+        }
+        std::printf("%-62s %8lld ms\n", "slowest of 200 jumps through the list, painted",
+                    static_cast<long long>(slowest));
+        bar->setValue(0);
+    }
     timed("menu \"Select all\" (recount, view repainted)",
           [&] { commands->action(u"selall"_s)->trigger(); });
     timed("Delete files dialog opened with every file checked", [&] {
