@@ -21,7 +21,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <atomic>
 #include <vector>
 
@@ -97,16 +96,10 @@ struct AppState : RunProgress {
     double maxsize = 0; // bytes
     bool subdirs = true;
     bool ignorezero = true;
-    int attrreadonly = 0;
-    int attrhidden = 0;
-    int attrsystem = 0;
-    int attrarchive = 0;
 
     // Skip lists in force during a scan
     QStringList skipfolders;
-    bool skipfolderson = false;
     QStringList skipexts;
-    bool skipextson = false;
 
     // Texts of the status panel set when a run hands over its result
     QString labelposs1 = QStringLiteral("0");
@@ -117,10 +110,8 @@ struct AppState : RunProgress {
     QString viewerpath;
     bool nowizard = false;
     bool gentlecompare = false;
-    bool autoselect = false;
     QString appversion = programversion();
     QStringList errorlog;
-    std::array<quint32, 256> crctable{};
     int mbselected = 0;
     int clickeditem = 0;
 
