@@ -91,9 +91,9 @@ struct AppState : RunProgress {
 
     // Scan options of the path entry being walked
     bool minsizeon = false;
-    double minsize = 0; // bytes
+    SizeLimit minsize;
     bool maxsizeon = false;
-    double maxsize = 0; // bytes
+    SizeLimit maxsize;
     bool subdirs = true;
     bool ignorezero = true;
 

@@ -125,7 +125,8 @@ void MainWindowTest::emptyPathTableAsksToAddAPath() {
     QTest::mouseClick(w.button(MainWindow::Scan), Qt::LeftButton);
     QCOMPARE(w.state.scanpaths.pathtable.size(), 1u);
     QCOMPARE(w.state.scanpaths.pathtable[0].text, tree.path(u"music/*.*"_s));
-    QCOMPARE(w.state.scanpaths.pathtable[0].options[PathEntry::Attributes], u"RHA"_s);
+    QCOMPARE(optioncolumns(w.state.scanpaths.pathtable[0].options)[PathEntry::Attributes],
+             u"RHA"_s);
     QCOMPARE(listed, QStringList{tree.path(u"music/*.*"_s)});
     QTRY_VERIFY(w.idle() && !w.window.scanController().isScanning());
     QTRY_COMPARE(w.boxes.shown.size(), 3);
