@@ -47,6 +47,10 @@ struct SettingsDialogState {
     int selectedpattern = -1;
 };
 
+// Where a new path entry's patterns come from: the pattern selector's
+// "Predefined filepatterns:" (a named list) or "Specific filepatterns:" (the box).
+enum class PatternSource { Predefined, Specific };
+
 // A row of the Scan paths dialog's drive list.
 struct DriveRow {
     platform::Drive drive;
@@ -67,9 +71,8 @@ struct ScanPathsState {
     bool hiddenbox = true;
     bool systembox = false;
     bool archivebox = true;
-    // Pattern selector: 0 "Predefined filepatterns:", 1 "Specific filepatterns:";
-    // and the text of the specific patterns box.
-    int patternselector = 0;
+    // The pattern selector and the text of the specific patterns box.
+    PatternSource patternselector = PatternSource::Predefined;
     QString specificpatterns = QStringLiteral("*.*");
 };
 

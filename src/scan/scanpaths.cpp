@@ -71,11 +71,11 @@ void scanpathsactivate(AppState& state, const std::vector<platform::Drive>& driv
         for (const platform::Drive& drive : drives)
             state.scanpaths.drivelist.push_back(DriveRow{drive, false});
     }
-    state.scanpaths.patternselector = 0;
+    state.scanpaths.patternselector = PatternSource::Predefined;
 }
 
 QString newentrypatterns(const AppState& state, const QString& chosenListName) {
-    if (state.scanpaths.patternselector == 0)
+    if (state.scanpaths.patternselector == PatternSource::Predefined)
         return lookuppatterns(state.settings, chosenListName);
     return state.scanpaths.specificpatterns;
 }

@@ -63,11 +63,11 @@ void ScanPathsTest::newEntriesTakeTheSelectorsPatterns() {
     state.scanpaths.specificpatterns = u"a?c.txt;b?d.txt"_s;
     QCOMPARE(newentrypatterns(state, u"Music"_s), u"*.mp3; *.wav"_s);
     QCOMPARE(newentrypatterns(state, u"Gone"_s), QString());
-    state.scanpaths.patternselector = 1;
+    state.scanpaths.patternselector = PatternSource::Specific;
     QCOMPARE(newentrypatterns(state, u"Music"_s), u"a?c.txt;b?d.txt"_s);
 
     // A list chooser naming no list any more gives an entry without patterns.
-    state.scanpaths.patternselector = 0;
+    state.scanpaths.patternselector = PatternSource::Predefined;
     QCOMPARE(addfolderpath(state, u"/data"_s, newentrypatterns(state, u"Gone"_s)), 0);
     QCOMPARE(last(state).text, u"/data/"_s);
     QCOMPARE(last(state).patterntext(), QString());
@@ -175,13 +175,13 @@ void ScanPathsTest::tickedDrivesAddTheirRoots() {
 
 void ScanPathsTest::activationFillsOnlyWhatIsEmpty() {
     AppState state;
-    state.scanpaths.patternselector = 1;
+    state.scanpaths.patternselector = PatternSource::Specific;
     const std::vector<platform::Drive> drives{drive(u"/"_s, u"a"_s), drive(u"/data/"_s, u"b"_s)};
     scanpathsactivate(state, drives);
     QCOMPARE(state.settings.patternlists.size(), 12u); // the presets, as there were none
     QCOMPARE(state.scanpaths.drivelist.size(), 2u);
     QCOMPARE(state.scanpaths.drivelist[1].drive.text, u"/data/ [b]"_s);
-    QCOMPARE(state.scanpaths.patternselector, 0);
+    QCOMPARE(state.scanpaths.patternselector, PatternSource::Predefined);
 
     state.scanpaths.drivelist[1].ticked = true;
     state.settings.patternlists = {{u"Only"_s, u"*.x"_s}};

@@ -200,7 +200,7 @@ void ScanPathsDialogTest::advancedValuesReachTheColumnsAndTheScan() {
 void ScanPathsDialogTest::specificPatternsDropSeparatorsAsTyped() {
     Fixture f;
     f.chooseSpecific();
-    QCOMPARE(f.state.scanpaths.patternselector, 1);
+    QCOMPARE(f.state.scanpaths.patternselector, PatternSource::Specific);
     QVERIFY(f.find<QComboBox>(u"Text5"_s)->isVisible());
     QVERIFY(!f.find<QComboBox>(u"Combo2"_s)->isVisible());
     f.type(u"Text5edit"_s, u"*.mp3;\\ /*.wav"_s);
