@@ -92,7 +92,9 @@ struct AppState : RunProgress {
     bool timedrun = false;
     qint64 spacefreed = -1; // bytes the last replacement by links or clones freed; -1: none
 
-    // Scan options of the path entry being walked
+    // Scan options as readscanoptions last read them from the Scan paths
+    // dialog's boxes; a new path entry takes them. The walk reads each
+    // entry's own options.
     bool minsizeon = false;
     SizeLimit minsize;
     bool maxsizeon = false;
