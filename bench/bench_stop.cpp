@@ -31,13 +31,8 @@ using Clock = std::chrono::steady_clock;
 PathEntry folderEntry(const QString& folder) {
     PathEntry entry;
     entry.text = folder + u"*.*"_s;
-    entry.options[PathEntry::MinSizeOn] = u"False"_s;
-    entry.options[PathEntry::MinSizeKb] = u"-"_s;
-    entry.options[PathEntry::MaxSizeOn] = u"False"_s;
-    entry.options[PathEntry::MaxSizeKb] = u"-"_s;
-    entry.options[PathEntry::Subdirs] = u"True"_s;
-    entry.options[PathEntry::IgnoreZero] = u"True"_s;
-    entry.options[PathEntry::Attributes] = u"RHSA"_s;
+    entry.options.readonly = entry.options.hidden = entry.options.system = entry.options.archive =
+        true;
     return entry;
 }
 

@@ -108,19 +108,24 @@ QString absoluteFolder(const QString& folder, const QString& currentFolder) {
     return addbackslash(QDir::cleanPath(path));
 }
 
-std::optional<QString> limitColumn(const QString& option, const QString& value, QString& error) {
+// A limit as the Scan paths dialog's limit boxes take it: kB to four decimals.
+std::optional<SizeLimit> sizeLimit(const QString& option, const QString& value, QString& error) {
     bool ok = false;
     const double number = value.trimmed().toDouble(&ok);
     if (!ok || !(number >= 1 && number <= 1000000000)) {
         error = u"--%1 needs a number of kB from 1 to 1000000000, not \"%2\""_s.arg(option, value);
         return std::nullopt;
     }
-    return generalNumberText(number);
+    return SizeLimit::fromKb(number);
 }
 
-std::optional<QString> attributeColumn(const QString& value, QString& error) {
-    if (value.compare(u"normal"_s, Qt::CaseInsensitive) == 0)
-        return u"Only normal"_s;
+// The attributes a file may carry, from letters of R, H, S, A or "normal"
+// (none of them); false when the text is neither.
+bool readAttributes(const QString& value, EntryOptions& options, QString& error) {
+    if (value.compare(u"normal"_s, Qt::CaseInsensitive) == 0) {
+        options.readonly = options.hidden = options.system = options.archive = false;
+        return true;
+    }
     bool letters[4] = {false, false, false, false};
     static const QString known = u"RHSA"_s;
     for (QChar c : value) {
@@ -128,15 +133,19 @@ std::optional<QString> attributeColumn(const QString& value, QString& error) {
         if (index < 0) {
             error =
                 u"--attributes takes letters of R, H, S, A, or \"normal\", not \"%1\""_s.arg(value);
-            return std::nullopt;
+            return false;
         }
         letters[index] = true;
     }
     if (value.isEmpty()) {
         error = u"--attributes needs letters of R, H, S, A, or \"normal\""_s;
-        return std::nullopt;
+        return false;
     }
-    return attributeLetters(letters[0], letters[1], letters[2], letters[3]);
+    options.readonly = letters[0];
+    options.hidden = letters[1];
+    options.system = letters[2];
+    options.archive = letters[3];
+    return true;
 }
 
 // The plan codes of a comma list of pass names, in run order.
@@ -343,29 +352,25 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
         return std::nullopt;
     }
 
-    std::array<QString, PathEntry::ColumnCount> columns;
-    columns[PathEntry::MinSizeOn] = boolText(parser.isSet(minKb));
-    columns[PathEntry::MinSizeKb] = u"-"_s;
-    if (parser.isSet(minKb)) {
-        const auto column = limitColumn(u"min-kb"_s, parser.value(minKb), error);
-        if (!column)
+    EntryOptions entryoptions;
+    entryoptions.minsizeon = parser.isSet(minKb);
+    if (entryoptions.minsizeon) {
+        const auto limit = sizeLimit(u"min-kb"_s, parser.value(minKb), error);
+        if (!limit)
             return std::nullopt;
-        columns[PathEntry::MinSizeKb] = *column;
+        entryoptions.minsize = *limit;
     }
-    columns[PathEntry::MaxSizeOn] = boolText(parser.isSet(maxKb));
-    columns[PathEntry::MaxSizeKb] = u"-"_s;
-    if (parser.isSet(maxKb)) {
-        const auto column = limitColumn(u"max-kb"_s, parser.value(maxKb), error);
-        if (!column)
+    entryoptions.maxsizeon = parser.isSet(maxKb);
+    if (entryoptions.maxsizeon) {
+        const auto limit = sizeLimit(u"max-kb"_s, parser.value(maxKb), error);
+        if (!limit)
             return std::nullopt;
-        columns[PathEntry::MaxSizeKb] = *column;
+        entryoptions.maxsize = *limit;
     }
-    columns[PathEntry::Subdirs] = boolText(!parser.isSet(noSubdirs));
-    columns[PathEntry::IgnoreZero] = boolText(!parser.isSet(includeEmpty));
-    const auto letters = attributeColumn(parser.value(attributes), error);
-    if (!letters)
+    entryoptions.subdirs = !parser.isSet(noSubdirs);
+    entryoptions.ignorezero = !parser.isSet(includeEmpty);
+    if (!readAttributes(parser.value(attributes), entryoptions, error))
         return std::nullopt;
-    columns[PathEntry::Attributes] = *letters;
 
     const QStringList folders = parser.positionalArguments();
     // Taking back the journal's last operation needs no folder to scan.
@@ -387,7 +392,7 @@ std::optional<Options> parseArguments(const QStringList& arguments, const QStrin
         }
         PathEntry entry;
         entry.text = absoluteFolder(folder, currentFolder) + patterntext;
-        entry.options = columns;
+        entry.options = entryoptions;
         options.pathtable.push_back(std::move(entry));
     }
     for (const QString& folder : parser.values(skipFolder)) {

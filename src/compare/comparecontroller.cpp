@@ -83,9 +83,10 @@ bool CompareController::start() {
     if (m_state.settings.checksumcache)
         input->cachepath = ChecksumCache::defaultPath();
     auto result = std::make_shared<CompareJobResult>();
-    AppState* state = &m_state;
-    m_runner.start([input, result, state] { *result = runComparison(std::move(*input), *state); },
-                   [this, result] { finish(*result); });
+    RunProgress* progress = &m_state;
+    m_runner.start(
+        [input, result, progress] { *result = runComparison(std::move(*input), *progress); },
+        [this, result] { finish(*result); });
     return true;
 }
 

@@ -97,7 +97,7 @@ ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept,
     return rows;
 }
 
-CompareJobResult runComparison(CompareJobInput input, AppState& status) {
+CompareJobResult runComparison(CompareJobInput input, RunProgress& status) {
     CompareJobResult result;
     result.curstep = input.curstep;
     result.compareplan = input.plan;

@@ -2,14 +2,14 @@
 
 // The comparison run as a job for the worker thread: the planned passes,
 // always fuzzy, CRC, bytewise in that order, each rebuilding the list from
-// the files that matched. Progress goes to AppState's atomics and
-// texts; the result list of AppState is never touched.
+// the files that matched. The job gets a copy of the list and reports its
+// progress through RunProgress only.
 
 #include "compare/checksumcache.h"
 #include "compare/passes.h"
-#include "core/appstate.h"
 #include "core/compareplan.h"
 #include "core/resultlist.h"
+#include "core/runprogress.h"
 
 #include <QString>
 
@@ -74,6 +74,6 @@ ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept,
 
 // Runs the whole comparison. status supplies stopflag and receives kbdone,
 // filescompared and the progress values and texts.
-CompareJobResult runComparison(CompareJobInput input, AppState& status);
+CompareJobResult runComparison(CompareJobInput input, RunProgress& status);
 
 } // namespace quillfen

@@ -23,7 +23,6 @@ void readcompareoptions(AppState& state) {
                        (state.compareplan.contains(ComparePass::NoComparison) ? 1 : 0);
     state.curstep = 1;
     state.gentlecompare = settings.gentle == 1;
-    state.autoselect = settings.autoselectbox == 1;
 }
 
 } // namespace quillfen

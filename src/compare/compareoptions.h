@@ -12,8 +12,8 @@ namespace quillfen {
 ComparePlan afterSearchPlan(const SettingsDialogState& settings);
 
 // Copies the Settings dialog's run options into the state: compareplan,
-// totalsteps (the scan and one step per algorithm), curstep, gentlecompare
-// and autoselect.
+// totalsteps (the scan and one step per algorithm), curstep and
+// gentlecompare.
 void readcompareoptions(AppState& state);
 
 } // namespace quillfen

@@ -53,7 +53,7 @@ constexpr qint64 folderCacheSize = 65536;
 // pair of blocks, as comparing two files pauses).
 constexpr qint64 gentleBytes = 2 * byteBlockAdvance;
 
-void setGroupDone(AppState* status, qint64 done) {
+void setGroupDone(RunProgress* status, qint64 done) {
     if (status)
         status->groupdone.store(done, std::memory_order_relaxed);
 }
@@ -470,7 +470,7 @@ struct FreshDigest {
 };
 
 bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
-                   std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+                   std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status,
                    PassFiles& opener, std::vector<std::optional<QByteArray>>* wholes, qint64 room,
                    std::vector<std::optional<FreshDigest>>& fresh) {
     ClassNumbers<QByteArray> numbers;
@@ -538,7 +538,7 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
 // as they were read, without opening them again (their names are checked
 // afterwards like those of files read now).
 void classifyCarried(const std::vector<RunFile>& files, std::vector<int>& classes,
-                     std::vector<SeenFile>& seen, const ReadControl& control, AppState* status) {
+                     std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status) {
     ClassNumbers<QByteArray> numbers;
     for (std::size_t i = 0; i < files.size(); ++i) {
         seen[i] = files[i].before;
@@ -587,7 +587,7 @@ bool classifyWhole(std::size_t i, platform::InputFile& file, QByteArrayView head
 }
 
 bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
-                 std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+                 std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status,
                  PassFiles& opener) {
     ClassNumbers<CrcKey> numbers;
     const qint64 readStart = nowNanoseconds();
@@ -669,7 +669,7 @@ bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
 class ByteSplitter {
 public:
     ByteSplitter(const std::vector<RunFile>& files, std::vector<int>& classes,
-                 std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+                 std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status,
                  PassFiles& opener)
         : m_files(files), m_classes(classes), m_seen(seen), m_control(control), m_status(status),
           m_opener(opener), m_open(files.size()), m_opened(files.size(), false) {}
@@ -701,7 +701,7 @@ private:
     std::vector<int>& m_classes;
     std::vector<SeenFile>& m_seen;
     const ReadControl& m_control;
-    AppState* m_status;
+    RunProgress* m_status;
     PassFiles& m_opener;
     // The open files (only those of the window are); a long run keeps no
     // more than a pointer and a flag for each of its other files.
@@ -1052,7 +1052,7 @@ bool ByteSplitter::split(Work& work, std::vector<Work>& stack) {
 // added again.
 void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& classes,
                  const std::vector<SeenFile>& seen, qint64 first, std::vector<KeptRow>& kept,
-                 AppState* status, std::vector<std::optional<QByteArray>>* wholes,
+                 RunProgress* status, std::vector<std::optional<QByteArray>>* wholes,
                  qint64& carryLeft) {
     const int classCount =
         classes.empty() ? 0 : *std::max_element(classes.begin(), classes.end()) + 1;
@@ -1185,7 +1185,7 @@ QString runText(qint64 files, qint64 bytes) {
 // The classes of a run, the files reached through opener (which keeps the
 // folders of the pass open).
 bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
-              std::vector<SeenFile>& seen, const ReadControl& control, AppState* status,
+              std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status,
               PassFiles& opener, std::vector<std::optional<QByteArray>>* wholes = nullptr,
               qint64 wholeRoom = 0) {
     classes.assign(files.size(), -1);
@@ -1270,7 +1270,7 @@ QString passName(PassKind kind) {
 }
 
 bool classifyRun(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
-                 std::vector<SeenFile>& seen, const ReadControl& control, AppState* status) {
+                 std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status) {
     PassFiles opener(control);
     return classify(kind, files, classes, seen, control, status, opener);
 }
@@ -1293,7 +1293,7 @@ bool PassSource::samePath(qint64 a, qint64 b) const {
 
 bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
              const ReadControl& control, const PassProgress& progress, qint64 carryBytes) {
-    AppState* status = progress.status;
+    RunProgress* status = progress.status;
     kept.clear();
     const qint64 count = source.count();
     const qint64 last = count - 1;

@@ -9,7 +9,6 @@
 // together, in list order. A file is kept with what the pass saw of it.
 
 #include "compare/routines.h"
-#include "core/appstate.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,7 +20,7 @@ namespace quillfen {
 enum class PassKind { None, Fuzzy, Crc, Bytewise };
 
 struct PassProgress {
-    AppState* status = nullptr; // progress atomics and texts; null: none
+    RunProgress* status = nullptr; // progress atomics and texts; null: none
     int curstep = 0;
     int totalsteps = 0;
 };
@@ -66,7 +65,7 @@ struct RunFile {
 // nothing. seen gets the facts of each file read. Returns false when stopped.
 bool classifyRun(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
                  std::vector<SeenFile>& seen, const ReadControl& control,
-                 AppState* status = nullptr);
+                 RunProgress* status = nullptr);
 
 // The entries a pass works through: the entry table of the driver.
 class PassSource {

@@ -3,7 +3,7 @@
 // How the comparison reaches and reads files: the file access, the read
 // control of a run, the fuzzy samples and the CRC-32 of an open file.
 
-#include "core/appstate.h"
+#include "core/runprogress.h"
 #include "platform/platform.h"
 
 #include <QByteArray>
@@ -42,7 +42,7 @@ public:
 // What a routine needs from the run around it.
 struct ReadControl {
     const std::atomic<bool>* stopflag = nullptr; // True asks to stop; null: never stopped
-    AppState* counters = nullptr;                // kbdone grows here when set
+    RunProgress* counters = nullptr;             // kbdone grows here when set
     bool gentle = false;                         // CPU-gentle pauses
     const FileAccess* files = nullptr;           // null: the file system itself
     // Checksums of files read whole by earlier runs; null: none kept.

@@ -21,7 +21,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <array>
 #include <atomic>
 #include <vector>
 
@@ -48,6 +47,10 @@ struct SettingsDialogState {
     int selectedpattern = -1;
 };
 
+// Where a new path entry's patterns come from: the pattern selector's
+// "Predefined filepatterns:" (a named list) or "Specific filepatterns:" (the box).
+enum class PatternSource { Predefined, Specific };
+
 // A row of the Scan paths dialog's drive list.
 struct DriveRow {
     platform::Drive drive;
@@ -68,9 +71,8 @@ struct ScanPathsState {
     bool hiddenbox = true;
     bool systembox = false;
     bool archivebox = true;
-    // Pattern selector: 0 "Predefined filepatterns:", 1 "Specific filepatterns:";
-    // and the text of the specific patterns box.
-    int patternselector = 0;
+    // The pattern selector and the text of the specific patterns box.
+    PatternSource patternselector = PatternSource::Predefined;
     QString specificpatterns = QStringLiteral("*.*");
 };
 
@@ -90,23 +92,19 @@ struct AppState : RunProgress {
     bool timedrun = false;
     qint64 spacefreed = -1; // bytes the last replacement by links or clones freed; -1: none
 
-    // Scan options of the path entry being walked
+    // Scan options as readscanoptions last read them from the Scan paths
+    // dialog's boxes; a new path entry takes them. The walk reads each
+    // entry's own options.
     bool minsizeon = false;
-    double minsize = 0; // bytes
+    SizeLimit minsize;
     bool maxsizeon = false;
-    double maxsize = 0; // bytes
+    SizeLimit maxsize;
     bool subdirs = true;
     bool ignorezero = true;
-    int attrreadonly = 0;
-    int attrhidden = 0;
-    int attrsystem = 0;
-    int attrarchive = 0;
 
     // Skip lists in force during a scan
     QStringList skipfolders;
-    bool skipfolderson = false;
     QStringList skipexts;
-    bool skipextson = false;
 
     // Texts of the status panel set when a run hands over its result
     QString labelposs1 = QStringLiteral("0");
@@ -117,10 +115,8 @@ struct AppState : RunProgress {
     QString viewerpath;
     bool nowizard = false;
     bool gentlecompare = false;
-    bool autoselect = false;
     QString appversion = programversion();
     QStringList errorlog;
-    std::array<quint32, 256> crctable{};
     int mbselected = 0;
     int clickeditem = 0;
 

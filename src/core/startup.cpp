@@ -1,6 +1,5 @@
 #include "core/startup.h"
 
-#include "core/crc.h"
 #include "core/defaultlists.h"
 #include "core/settingsfile.h"
 
@@ -30,7 +29,6 @@ QString defaultviewerpath(const SystemFacts& system) {
 }
 
 bool startup(AppState& state, const SystemFacts& system) {
-    state.crctable = buildcrctable();
     state.stopflag = true;
 
     defaultskip(state, system);

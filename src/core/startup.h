@@ -19,11 +19,12 @@ QStringList commonTextEditors();
 // The first common text editor found on PATH (its full path), else xdg-open.
 QString defaultviewerpath(const SystemFacts& system);
 
-// Builds the CRC table, fills the default skip lists and the drive list, sets
-// the editor field and viewerpath to the default editor, gives the window its
-// first size, loads settings.dat from the folder settingsFolder() chooses,
-// and adds the pattern presets when the file brought none. Returns true when
-// the Quick Start Wizard is to be shown.
+// Fills the default skip lists and the drive list, sets the editor field
+// and viewerpath to the default editor, gives the window its first size,
+// loads settings.dat from the folder settingsFolder() chooses, and adds the
+// pattern presets when the file brought none (the CRC table is built where
+// the comparison first needs it). Returns true when the Quick Start Wizard
+// is to be shown.
 bool startup(AppState& state, const SystemFacts& system);
 
 // "Quillfen v" and the version.

@@ -57,8 +57,8 @@ struct FileJobInput {
     // Where each file is recorded before it is touched (empty: nowhere), so
     // that the operation can be taken back.
     QString journal;
-    // Set while the program is busy: true asks the job to stop after the
-    // file in hand (AppState::stopflag).
+    // The run's stopflag and progress counter (RunProgress), the only state
+    // the job touches: true asks it to stop after the file in hand.
     const std::atomic<bool>* stop = nullptr;
     std::atomic<qint64>* progress = nullptr; // files handled so far
 };

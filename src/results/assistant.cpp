@@ -3,6 +3,8 @@
 #include "core/format.h"
 #include "results/selection.h"
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 
 namespace quillfen {
@@ -32,7 +34,10 @@ bool assistantworking(const AssistantSettings& settings, AssistantWorking& worki
 
     working.sizeon = settings.sizeon;
     working.sizeatleast = settings.sizeatleast;
-    working.sizelimit = roundHalfEven(leadingNumber(settings.sizetext), 4);
+    // Beyond any file's size either way; keeps the conversion defined.
+    const double limit =
+        std::clamp(roundHalfEven(leadingNumber(settings.sizetext), 4), -9.0e18, 9.0e18);
+    working.sizelimit = qint64(settings.sizeatleast ? std::ceil(limit) : std::floor(limit));
 
     working.name = settings.nametext.trimmed().toLower();
     working.nameon = settings.nameon && !working.name.isEmpty();
@@ -59,7 +64,7 @@ bool assistantmatches(const ResultEntry& entry, const AssistantWorking& working)
     if (entry.isSeparator())
         return false;
     if (working.sizeon) {
-        const double value = entry.size < 0 ? 0.0 : double(entry.size);
+        const qint64 value = std::max<qint64>(entry.size, 0);
         if (working.sizeatleast ? value < working.sizelimit : value > working.sizelimit)
             return false;
     }

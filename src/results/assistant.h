@@ -19,7 +19,10 @@ enum class KeepCriterion { Date, NameLength, FolderLength };
 struct AssistantWorking {
     bool sizeon = false;
     bool sizeatleast = true;
-    double sizelimit = 0; // bytes, four decimals
+    // The limit in whole bytes: the box's bytes (four decimals) rounded up
+    // for "at least" and down for "at most", so that whole sizes compare
+    // with it as with the box's value.
+    qint64 sizelimit = 0;
 
     bool nameon = false;
     bool namemustmatch = true;

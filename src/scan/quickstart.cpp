@@ -20,7 +20,9 @@ void quickstartpaths(AppState& state) {
         PathEntry entry;
         entry.text = root + u"*.*"_s;
         entry.key = root;
-        entry.options = {u"True"_s, u"10"_s, u"False"_s, u"-"_s, u"True"_s, u"True"_s, u"RHA"_s};
+        entry.options.minsizeon = true;
+        entry.options.minsize = SizeLimit::fromKb(10);
+        entry.options.readonly = entry.options.hidden = entry.options.archive = true;
         table.push_back(std::move(entry));
     }
     state.scanpaths.pathtable.swap(table);

@@ -110,13 +110,11 @@ void ScanController::scanfilesStart() {
         if (entry.checked)
             m_state.skipfolders.append(entry.text);
     }
-    m_state.skipfolderson = !m_state.skipfolders.isEmpty();
     m_state.skipexts.clear();
     for (const CheckedEntry& entry : m_state.settings.skipextlist) {
         if (entry.checked)
             m_state.skipexts.append(entry.text);
     }
-    m_state.skipextson = !m_state.skipexts.isEmpty();
     input->skipfolders = m_state.skipfolders;
     input->skipexts = m_state.skipexts;
 

@@ -250,9 +250,9 @@ private:
             if (!info.isRegular()) // replaced since it was listed
                 return;
             const qint64 size = info.size;
-            if (options.minsizeon && double(size) < options.minsize)
+            if (options.minsizeon && size < options.minsize.bytes())
                 skip = true;
-            if (options.maxsizeon && double(size) >= options.maxsize)
+            if (options.maxsizeon && size >= options.maxsize.bytes())
                 skip = true;
             if (options.ignorezero && size == 0)
                 skip = true;
@@ -304,7 +304,7 @@ bool walkPathTable(const ScanInput& input, RunProgress& progress, CandidateStore
     Walk walk(progress, input, store);
     for (const PathEntry& entry : input.pathtable) {
         const QString folder = entry.folder();
-        const EntryOptions options = EntryOptions::fromPathEntry(entry);
+        const EntryOptions& options = entry.options;
         // A skip folder that holds the entry's own folder does not apply to
         // it: the user chose to scan in there.
         const QStringList skips = skipfoldersfor(input.skipfolders, addbackslash(folder));

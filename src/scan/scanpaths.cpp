@@ -10,10 +10,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-bool columnTrue(const QString& text) {
-    return text.trimmed().compare(u"True"_s, Qt::CaseInsensitive) == 0;
-}
-
 // A pattern text never holds a folder separator: the scan takes the folder
 // up to the entry's last "/", so one inside the patterns would move it.
 QString safePatterns(const QString& patterns) {
@@ -75,11 +71,11 @@ void scanpathsactivate(AppState& state, const std::vector<platform::Drive>& driv
         for (const platform::Drive& drive : drives)
             state.scanpaths.drivelist.push_back(DriveRow{drive, false});
     }
-    state.scanpaths.patternselector = 0;
+    state.scanpaths.patternselector = PatternSource::Predefined;
 }
 
 QString newentrypatterns(const AppState& state, const QString& chosenListName) {
-    if (state.scanpaths.patternselector == 0)
+    if (state.scanpaths.patternselector == PatternSource::Predefined)
         return lookuppatterns(state.settings, chosenListName);
     return state.scanpaths.specificpatterns;
 }
@@ -122,16 +118,16 @@ void clearpaths(ScanPathsState& paths) {
 }
 
 QStringList showpathsettings(const PathEntry& entry) {
-    const auto& column = entry.options;
+    const EntryOptions& options = entry.options;
+    const auto column = optioncolumns(options);
     QStringList lines{QString()};
-    if (columnTrue(column[PathEntry::MinSizeOn]))
+    if (options.minsizeon)
         lines << u"  Ignore files smaller than "_s + column[PathEntry::MinSizeKb] + u" kB"_s;
-    if (columnTrue(column[PathEntry::MaxSizeOn]))
+    if (options.maxsizeon)
         lines << u"  Ignore files larger than "_s + column[PathEntry::MaxSizeKb] + u" kB"_s;
-    lines << (columnTrue(column[PathEntry::Subdirs]) ? u"  Check subdirectories: Yes"_s
-                                                     : u"  Check subdirectories: No"_s);
-    lines << (columnTrue(column[PathEntry::IgnoreZero]) ? u"  Ignore 0 byte files: Yes"_s
-                                                        : u"  Ignore 0 byte files: No"_s);
+    lines << (options.subdirs ? u"  Check subdirectories: Yes"_s : u"  Check subdirectories: No"_s);
+    lines << (options.ignorezero ? u"  Ignore 0 byte files: Yes"_s
+                                 : u"  Ignore 0 byte files: No"_s);
     lines << u"  File attributes: "_s + column[PathEntry::Attributes];
     return lines;
 }

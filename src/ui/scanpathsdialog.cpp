@@ -113,7 +113,8 @@ QGroupBox* ScanPathsDialog::buildPathFrame() {
     m_specificPatterns->lineEdit()->setToolTip(m_specificPatterns->toolTip());
     m_specificPatterns->setVisible(false);
     connect(m_patternSelector, &QComboBox::activated, this, [this](int index) {
-        m_state.scanpaths.patternselector = index == 0 ? 0 : 1;
+        m_state.scanpaths.patternselector =
+            index == 0 ? PatternSource::Predefined : PatternSource::Specific;
         showPatternSelector();
     });
     connect(m_specificPatterns, &QComboBox::editTextChanged, this,
@@ -271,7 +272,7 @@ void ScanPathsDialog::becomeActive() {
 }
 
 void ScanPathsDialog::showPatternSelector() {
-    const bool specific = m_state.scanpaths.patternselector != 0;
+    const bool specific = m_state.scanpaths.patternselector == PatternSource::Specific;
     m_patternSelector->setCurrentIndex(specific ? 1 : 0);
     m_listChooser->setVisible(!specific);
     m_specificPatterns->setVisible(specific);

@@ -77,7 +77,6 @@ void CompareChoiceTest::readcompareoptionsBuildsThePlan() {
     QCOMPARE(state.compareplan.codes(), u"23"_s);
     QCOMPARE(state.totalsteps, 3);
     QCOMPARE(state.curstep, 1);
-    QVERIFY(state.autoselect);
 
     state.settings.donothing = 1;
     state.settings.fuzzy = 0;

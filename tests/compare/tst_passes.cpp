@@ -446,7 +446,7 @@ void PassesTest::eachFileIsReadOncePerPass() {
         {m_tree.writeFile(u"once/e"_s, big), 3000000},
     };
     testing::FailingAccess access;
-    AppState counters;
+    RunProgress counters;
     const ReadControl control{nullptr, &counters, false, &access};
     std::vector<PassItem> kept;
     QVERIFY(runPass(PassKind::Bytewise, table, kept, control));
@@ -547,7 +547,7 @@ void PassesTest::lowOpenFileLimitMissesNothing() {
 }
 
 void PassesTest::progressIsReported() {
-    AppState state;
+    RunProgress state;
     const std::vector<TableEntry> table = {
         {m_tree.writeFile(u"prog/a"_s, 1500000, 'p'), 1500000},
         {m_tree.writeFile(u"prog/b"_s, 1500000, 'p'), 1500000},

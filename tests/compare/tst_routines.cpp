@@ -107,7 +107,7 @@ void RoutinesTest::crcMatchesTheTableDefinition() {
 }
 
 void RoutinesTest::crcTextOfFiles() {
-    AppState state;
+    RunProgress state;
     const ReadControl counted{nullptr, &state};
     QCOMPARE(filecrc(m_tree.writeFile(u"crc/empty"_s, QByteArray()), counted), u"00000000"_s);
     QCOMPARE(filecrc(m_tree.writeFile(u"crc/digits"_s, "123456789"), counted), u"CBF43926"_s);
@@ -145,7 +145,7 @@ void RoutinesTest::crcComparison() {
     const QString b = m_tree.writeFile(u"crcc/b"_s, content);
     const QString c = m_tree.writeFile(u"crcc/c"_s, withByte(content, 100000, '\x7f'));
     const QString shorter = m_tree.writeFile(u"crcc/short"_s, content.left(99999));
-    AppState state;
+    RunProgress state;
     const ReadControl counted{nullptr, &state};
     QVERIFY(crccompare(a, b, counted));
     QVERIFY(crccompare(m_tree.writeFile(u"crcc/e1"_s, QByteArray()),
@@ -239,7 +239,7 @@ void RoutinesTest::fuzzyComparesOnlyItsSamples() {
                          m_tree.writeFile(u"fz/e2"_s, QByteArray())));
     QVERIFY(!fuzzycompare(b, h));
     QVERIFY(!fuzzycompare(b, m_tree.path(u"fz/missing"_s)));
-    AppState state;
+    RunProgress state;
     fuzzycompare(b, b, ReadControl{nullptr, &state});
     QCOMPARE(state.kbdoneValue(), 0.0);
 }
@@ -272,7 +272,7 @@ void RoutinesTest::bytewiseComparesEveryByte() {
 void RoutinesTest::bytewiseCountsKilobytes() {
     const QString a = m_tree.writeFile(u"kb/a"_s, 5000000, 'k');
     const QString b = m_tree.writeFile(u"kb/b"_s, 5000000, 'k');
-    AppState state;
+    RunProgress state;
     QVERIFY(bytecompare(a, b, ReadControl{nullptr, &state}));
     QCOMPARE(state.kbdoneValue(), 10000.0);
 
@@ -319,7 +319,7 @@ void RoutinesTest::stopEndsLongReads() {
     std::atomic<bool> stop{false};
     for (int round = 0; round < 3; ++round) {
         stop = false;
-        AppState counters;
+        RunProgress counters;
         const ReadControl control{&stop, &counters, round == 1};
         // The stop comes once the reading is under way.
         std::thread stopper([&stop, &counters] {

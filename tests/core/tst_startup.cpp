@@ -1,5 +1,4 @@
 #include "core/appstate.h"
-#include "core/crc.h"
 #include "core/settingsfile.h"
 #include "core/startup.h"
 #include "platform/fileops.h"
@@ -69,7 +68,6 @@ void StartupTest::firstStartShowsTheDefaults() {
     QVERIFY(!state.window.positionPixels());
     QCOMPARE(state.settingspath, system.settingsPath());
     QVERIFY(state.stopflag);
-    QCOMPARE(state.crctable, buildcrctable());
     QCOMPARE(maintitle(state), u"Quillfen v"_s + programversion());
 
     QVERIFY(state.settings.skipfolderlist.size() > 10);

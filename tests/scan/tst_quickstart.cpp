@@ -43,18 +43,18 @@ void QuickStartTest::newUserScansEveryFixedDrive() {
     for (const PathEntry& entry : table) {
         const std::array<QString, PathEntry::ColumnCount> expected = {
             u"True"_s, u"10"_s, u"False"_s, u"-"_s, u"True"_s, u"True"_s, u"RHA"_s};
-        QCOMPARE(entry.options, expected);
+        QCOMPARE(optioncolumns(entry.options), expected);
         QCOMPARE(entry.patterntext(), u"*.*"_s);
         // What the scan reads from it: at least 10 kB, no upper limit,
         // subfolders, no empty files, system files left out.
-        const EntryOptions options = EntryOptions::fromPathEntry(entry);
+        const EntryOptions& options = entry.options;
         QVERIFY(options.minsizeon);
-        QCOMPARE(options.minsize, 10000.0);
+        QCOMPARE(options.minsize.bytes(), qint64(10000));
         QVERIFY(!options.maxsizeon);
         QVERIFY(options.subdirs);
         QVERIFY(options.ignorezero);
-        QCOMPARE(options.attrsystem, 0);
-        QVERIFY(options.attrreadonly && options.attrhidden && options.attrarchive);
+        QVERIFY(!options.system);
+        QVERIFY(options.readonly && options.hidden && options.archive);
     }
 
     // No fixed drive: the table is empty and the scan will say so.

@@ -19,19 +19,23 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A path entry as the Scan paths dialog writes it.
+// A path entry as the Scan paths dialog writes it; attributes as the column's letters.
 PathEntry entry(const QString& folder, const QString& patterns = u"*.*"_s,
                 const QString& attributes = u"RHSA"_s, bool subdirs = true, bool ignorezero = true,
                 const QString& minKb = QString(), const QString& maxKb = QString()) {
     PathEntry e;
     e.text = folder + patterns;
-    e.options[PathEntry::MinSizeOn] = minKb.isEmpty() ? u"False"_s : u"True"_s;
-    e.options[PathEntry::MinSizeKb] = minKb.isEmpty() ? u"-"_s : minKb;
-    e.options[PathEntry::MaxSizeOn] = maxKb.isEmpty() ? u"False"_s : u"True"_s;
-    e.options[PathEntry::MaxSizeKb] = maxKb.isEmpty() ? u"-"_s : maxKb;
-    e.options[PathEntry::Subdirs] = subdirs ? u"True"_s : u"False"_s;
-    e.options[PathEntry::IgnoreZero] = ignorezero ? u"True"_s : u"False"_s;
-    e.options[PathEntry::Attributes] = attributes;
+    EntryOptions& o = e.options;
+    o.minsizeon = !minKb.isEmpty();
+    o.minsize = SizeLimit::fromKb(minKb.toDouble());
+    o.maxsizeon = !maxKb.isEmpty();
+    o.maxsize = SizeLimit::fromKb(maxKb.toDouble());
+    o.subdirs = subdirs;
+    o.ignorezero = ignorezero;
+    o.readonly = attributes.contains(u'R');
+    o.hidden = attributes.contains(u'H');
+    o.system = attributes.contains(u'S');
+    o.archive = attributes.contains(u'A');
     return e;
 }
 
@@ -148,10 +152,10 @@ void ScanEngineTest::readscanoptionsClampsLimits() {
     state.scanpaths.maxsizetext = u"5000000000"_s;
     readscanoptions(state);
     QCOMPARE(state.scanpaths.minsizetext, u"1"_s);
-    QCOMPARE(state.minsize, 1000.0);
+    QCOMPARE(state.minsize.bytes(), qint64(1000));
     QVERIFY(state.minsizeon);
     QCOMPARE(state.scanpaths.maxsizetext, u"1000000000"_s);
-    QCOMPARE(state.maxsize, 1e12);
+    QCOMPARE(state.maxsize.bytes(), qint64(1000000000000));
     QVERIFY(state.maxsizeon);
 
     state.scanpaths.minsizetext = u"ten"_s;
@@ -165,13 +169,13 @@ void ScanEngineTest::newPathEntryCopiesTheBoxes() {
     QCOMPARE(e.text, u"/data/*.mp3; *.wav"_s);
     QCOMPARE(e.folder(), u"/data/"_s);
     QCOMPARE(e.patterntext(), u"*.mp3; *.wav"_s);
-    QCOMPARE(e.options[PathEntry::MinSizeOn], u"True"_s);
-    QCOMPARE(e.options[PathEntry::MinSizeKb], u"10"_s);
-    QCOMPARE(e.options[PathEntry::MaxSizeOn], u"False"_s);
-    QCOMPARE(e.options[PathEntry::MaxSizeKb], u"-"_s);
-    QCOMPARE(e.options[PathEntry::Subdirs], u"True"_s);
-    QCOMPARE(e.options[PathEntry::IgnoreZero], u"True"_s);
-    QCOMPARE(e.options[PathEntry::Attributes], u"RHA"_s);
+    QCOMPARE(optioncolumns(e.options)[PathEntry::MinSizeOn], u"True"_s);
+    QCOMPARE(optioncolumns(e.options)[PathEntry::MinSizeKb], u"10"_s);
+    QCOMPARE(optioncolumns(e.options)[PathEntry::MaxSizeOn], u"False"_s);
+    QCOMPARE(optioncolumns(e.options)[PathEntry::MaxSizeKb], u"-"_s);
+    QCOMPARE(optioncolumns(e.options)[PathEntry::Subdirs], u"True"_s);
+    QCOMPARE(optioncolumns(e.options)[PathEntry::IgnoreZero], u"True"_s);
+    QCOMPARE(optioncolumns(e.options)[PathEntry::Attributes], u"RHA"_s);
 
     state.scanpaths.readonlybox = state.scanpaths.hiddenbox = state.scanpaths.archivebox = false;
     state.scanpaths.minsizebox = false;
@@ -179,33 +183,31 @@ void ScanEngineTest::newPathEntryCopiesTheBoxes() {
     state.scanpaths.maxsizetext = u"2.5"_s;
     e = newpathentry(state, u"/"_s, QString());
     QCOMPARE(e.text, u"/"_s);
-    QCOMPARE(e.options[PathEntry::MinSizeKb], u"-"_s);
-    QCOMPARE(e.options[PathEntry::MaxSizeKb], u"2.5"_s);
-    QCOMPARE(e.options[PathEntry::Attributes], u"Only normal"_s);
+    QCOMPARE(optioncolumns(e.options)[PathEntry::MinSizeKb], u"-"_s);
+    QCOMPARE(optioncolumns(e.options)[PathEntry::MaxSizeKb], u"2.5"_s);
+    QCOMPARE(optioncolumns(e.options)[PathEntry::Attributes], u"Only normal"_s);
     QCOMPARE(attributeLetters(true, true, true, true), u"RHSA"_s);
 }
 
 void ScanEngineTest::attributeWordFilter() {
-    const EntryOptions archiveOnly = EntryOptions::fromPathEntry(entry(u"/"_s, u"*.*"_s, u"A"_s));
+    const EntryOptions archiveOnly = entry(u"/"_s, u"*.*"_s, u"A"_s).options;
     QVERIFY(!archiveOnly.attributesAllowed(33));
     QVERIFY(archiveOnly.attributesAllowed(32));
     QVERIFY(archiveOnly.attributesAllowed(0x2020));
     QVERIFY(archiveOnly.attributesAllowed(0));
     QVERIFY(!archiveOnly.attributesAllowed(2));
 
-    const EntryOptions normal =
-        EntryOptions::fromPathEntry(entry(u"/"_s, u"*.*"_s, u"Only normal"_s));
+    const EntryOptions normal = entry(u"/"_s, u"*.*"_s, u"Only normal"_s).options;
     for (quint32 word : {1u, 2u, 3u, 4u, 32u, 39u})
         QVERIFY2(!normal.attributesAllowed(word), qPrintable(QString::number(word)));
     QVERIFY(normal.attributesAllowed(0));
     QVERIFY(normal.attributesAllowed(128));
 
-    const EntryOptions readonlyHidden =
-        EntryOptions::fromPathEntry(entry(u"/"_s, u"*.*"_s, u"RH"_s));
+    const EntryOptions readonlyHidden = entry(u"/"_s, u"*.*"_s, u"RH"_s).options;
     QVERIFY(readonlyHidden.attributesAllowed(3));
     QVERIFY(!readonlyHidden.attributesAllowed(7));
     // Lower-case letters are not the column's letters.
-    QVERIFY(!EntryOptions::fromPathEntry(entry(u"/"_s, u"*.*"_s, u"r"_s)).attributesAllowed(1));
+    QVERIFY(!entry(u"/"_s, u"*.*"_s, u"r"_s).options.attributesAllowed(1));
 }
 
 void ScanEngineTest::sharedSizesBecomeEntriesLargestFirst() {
@@ -278,6 +280,8 @@ void ScanEngineTest::sizeLimitsAndEmptyFiles() {
         tree.writeFile(u"max1999999"_s + c, 1999999, 'x');
         tree.writeFile(u"max2000000"_s + c, 2000000, 'x');
         tree.writeFile(u"empty"_s + c, 0, 'x');
+        tree.writeFile(u"frac2500"_s + c, 2500, 'x');
+        tree.writeFile(u"frac2501"_s + c, 2501, 'x');
     }
     AppState state;
     ScanResult result =
@@ -290,6 +294,13 @@ void ScanEngineTest::sizeLimitsAndEmptyFiles() {
         scan(state, {entry(tree.root(), u"max*"_s, u"RHSA"_s, true, true, QString(), u"2000"_s)});
     QCOMPARE(sortedNames(result.list), (QStringList{u"max1999999a"_s, u"max1999999b"_s}));
     QCOMPARE(state.filesskipped.load(), 2);
+
+    // A limit between two byte counts: 2.5005 kB is 2500.5 bytes.
+    result = scan(state, {entry(tree.root(), u"frac*"_s, u"RHSA"_s, true, true, u"2.5005"_s)});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"frac2501a"_s, u"frac2501b"_s}));
+    result = scan(state,
+                  {entry(tree.root(), u"frac*"_s, u"RHSA"_s, true, true, QString(), u"2.5005"_s)});
+    QCOMPARE(sortedNames(result.list), (QStringList{u"frac2500a"_s, u"frac2500b"_s}));
 
     result = scan(state, {entry(tree.root(), u"empty*"_s)});
     QVERIFY(result.list.empty());

@@ -23,7 +23,8 @@ const PathEntry& last(const AppState& state) {
 }
 
 QStringList columns(const PathEntry& entry) {
-    return QStringList(entry.options.begin(), entry.options.end());
+    const auto texts = optioncolumns(entry.options);
+    return QStringList(texts.begin(), texts.end());
 }
 
 } // namespace
@@ -62,11 +63,11 @@ void ScanPathsTest::newEntriesTakeTheSelectorsPatterns() {
     state.scanpaths.specificpatterns = u"a?c.txt;b?d.txt"_s;
     QCOMPARE(newentrypatterns(state, u"Music"_s), u"*.mp3; *.wav"_s);
     QCOMPARE(newentrypatterns(state, u"Gone"_s), QString());
-    state.scanpaths.patternselector = 1;
+    state.scanpaths.patternselector = PatternSource::Specific;
     QCOMPARE(newentrypatterns(state, u"Music"_s), u"a?c.txt;b?d.txt"_s);
 
     // A list chooser naming no list any more gives an entry without patterns.
-    state.scanpaths.patternselector = 0;
+    state.scanpaths.patternselector = PatternSource::Predefined;
     QCOMPARE(addfolderpath(state, u"/data"_s, newentrypatterns(state, u"Gone"_s)), 0);
     QCOMPARE(last(state).text, u"/data/"_s);
     QCOMPARE(last(state).patterntext(), QString());
@@ -106,8 +107,8 @@ void ScanPathsTest::folderEntriesCarryTheBoxesOfTheMoment() {
                                                 u"False"_s, u"Only normal"_s}));
     boxes.readonlybox = boxes.hiddenbox = boxes.systembox = boxes.archivebox = true;
     QCOMPARE(addfolderpath(state, u"/tmp/y"_s, u"*.iso"_s), 5);
-    QCOMPARE(last(state).options[PathEntry::Attributes], u"RHSA"_s);
-    QCOMPARE(state.scanpaths.pathtable[0].options[PathEntry::Attributes], u"RHA"_s);
+    QCOMPARE(optioncolumns(last(state).options)[PathEntry::Attributes], u"RHSA"_s);
+    QCOMPARE(optioncolumns(state.scanpaths.pathtable[0].options)[PathEntry::Attributes], u"RHA"_s);
     QCOMPARE(state.scanpaths.pathtable.size(), 6u);
 
     // A pattern text never carries a folder separator into the entry.
@@ -127,6 +128,7 @@ void ScanPathsTest::limitBoxesAreCorrectedInPlace() {
                  {u"0.5"_s, u"1"_s, u"1"_s},
                  {u"1"_s, u"1"_s, u"1"_s},
                  {u"12.5kB"_s, u"12.5kB"_s, u"12.5"_s},
+                 {u"2.50049"_s, u"2.50049"_s, u"2.5005"_s},
                  {u"1000000000"_s, u"1000000000"_s, u"1000000000"_s},
                  {u"5000000000"_s, u"1000000000"_s, u"1000000000"_s}};
     for (const auto& c : cases) {
@@ -137,15 +139,15 @@ void ScanPathsTest::limitBoxesAreCorrectedInPlace() {
         QCOMPARE(addfolderpath(state, u"/d"_s, u"*.*"_s), 0);
         QCOMPARE(state.scanpaths.minsizetext, c.corrected);
         QCOMPARE(state.scanpaths.maxsizetext, c.corrected);
-        QCOMPARE(last(state).options[PathEntry::MinSizeKb], c.column);
-        QCOMPARE(last(state).options[PathEntry::MaxSizeKb], c.column);
+        QCOMPARE(optioncolumns(last(state).options)[PathEntry::MinSizeKb], c.column);
+        QCOMPARE(optioncolumns(last(state).options)[PathEntry::MaxSizeKb], c.column);
     }
     // A box that is off is corrected too, and its column reads "-".
     AppState state;
     state.scanpaths.maxsizetext = u"0"_s;
     QCOMPARE(addfolderpath(state, u"/d"_s, u"*.*"_s), 0);
     QCOMPARE(state.scanpaths.maxsizetext, u"1"_s);
-    QCOMPARE(last(state).options[PathEntry::MaxSizeKb], u"-"_s);
+    QCOMPARE(optioncolumns(last(state).options)[PathEntry::MaxSizeKb], u"-"_s);
 }
 
 void ScanPathsTest::tickedDrivesAddTheirRoots() {
@@ -158,7 +160,7 @@ void ScanPathsTest::tickedDrivesAddTheirRoots() {
     QCOMPARE(state.scanpaths.pathtable.size(), 2u);
     QCOMPARE(state.scanpaths.pathtable[0].text, u"/*.mp3; *.wav"_s);
     QCOMPARE(state.scanpaths.pathtable[1].text, u"/media/usb/*.mp3; *.wav"_s);
-    QCOMPARE(state.scanpaths.pathtable[1].options[PathEntry::MinSizeKb], u"1"_s);
+    QCOMPARE(optioncolumns(state.scanpaths.pathtable[1].options)[PathEntry::MinSizeKb], u"1"_s);
     QCOMPARE(state.scanpaths.minsizetext, u"1"_s);
 
     // No drive ticked: nothing added, but the boxes are corrected all the same.
@@ -173,13 +175,13 @@ void ScanPathsTest::tickedDrivesAddTheirRoots() {
 
 void ScanPathsTest::activationFillsOnlyWhatIsEmpty() {
     AppState state;
-    state.scanpaths.patternselector = 1;
+    state.scanpaths.patternselector = PatternSource::Specific;
     const std::vector<platform::Drive> drives{drive(u"/"_s, u"a"_s), drive(u"/data/"_s, u"b"_s)};
     scanpathsactivate(state, drives);
     QCOMPARE(state.settings.patternlists.size(), 12u); // the presets, as there were none
     QCOMPARE(state.scanpaths.drivelist.size(), 2u);
     QCOMPARE(state.scanpaths.drivelist[1].drive.text, u"/data/ [b]"_s);
-    QCOMPARE(state.scanpaths.patternselector, 0);
+    QCOMPARE(state.scanpaths.patternselector, PatternSource::Predefined);
 
     state.scanpaths.drivelist[1].ticked = true;
     state.settings.patternlists = {{u"Only"_s, u"*.x"_s}};
@@ -193,14 +195,14 @@ void ScanPathsTest::removeAndClearKeepTheTableAligned() {
     AppState state;
     for (const QString& folder : {u"/a"_s, u"/b"_s, u"/c"_s})
         addfolderpath(state, folder, u"*.*"_s);
-    state.scanpaths.pathtable[1].options[PathEntry::Subdirs] = u"False"_s;
+    state.scanpaths.pathtable[1].options.subdirs = false;
     QVERIFY(!removepath(state.scanpaths, -1));
     QVERIFY(!removepath(state.scanpaths, 3));
     QVERIFY(removepath(state.scanpaths, 0));
     QCOMPARE(state.scanpaths.pathtable.size(), 2u);
     // The entry keeps its own option columns when it moves up.
     QCOMPARE(state.scanpaths.pathtable[0].text, u"/b/*.*"_s);
-    QCOMPARE(state.scanpaths.pathtable[0].options[PathEntry::Subdirs], u"False"_s);
+    QCOMPARE(optioncolumns(state.scanpaths.pathtable[0].options)[PathEntry::Subdirs], u"False"_s);
     QCOMPARE(state.scanpaths.pathtable[1].text, u"/c/*.*"_s);
     state.scanpaths.drivelist = {{drive(u"/"_s, u"a"_s), true}};
     clearpaths(state.scanpaths);
@@ -212,15 +214,20 @@ void ScanPathsTest::removeAndClearKeepTheTableAligned() {
 void ScanPathsTest::settingsLinesDescribeAnEntry() {
     PathEntry entry;
     entry.text = u"/d/*.*"_s;
-    entry.options = {u"True"_s, u"10"_s, u"True"_s, u"2000000"_s, u"True"_s, u"False"_s, u"RH"_s};
+    entry.options = {.minsizeon = true,
+                     .minsize = SizeLimit::fromKb(10),
+                     .maxsizeon = true,
+                     .maxsize = SizeLimit::fromKb(2000000),
+                     .ignorezero = false,
+                     .readonly = true,
+                     .hidden = true};
     QCOMPARE(
         showpathsettings(entry),
         (QStringList{QString(), u"  Ignore files smaller than 10 kB"_s,
                      u"  Ignore files larger than 2000000 kB"_s, u"  Check subdirectories: Yes"_s,
                      u"  Ignore 0 byte files: No"_s, u"  File attributes: RH"_s}));
     // Both limits off: the empty line, the two Yes/No lines and the attributes.
-    entry.options = {u"False"_s, u"-"_s,    u"False"_s,      u"-"_s,
-                     u"False"_s, u"True"_s, u"Only normal"_s};
+    entry.options = {.subdirs = false};
     QCOMPARE(showpathsettings(entry),
              (QStringList{QString(), u"  Check subdirectories: No"_s,
                           u"  Ignore 0 byte files: Yes"_s, u"  File attributes: Only normal"_s}));

@@ -177,7 +177,8 @@ void ScanPathsDialogTest::advancedValuesReachTheColumnsAndTheScan() {
     QCOMPARE(f.table().size(), 1u);
     const PathEntry& entry = f.table()[0];
     QCOMPARE(entry.text, tree.root() + u"*.bin"_s);
-    QCOMPARE(QStringList(entry.options.begin(), entry.options.end()),
+    const auto columns = optioncolumns(entry.options);
+    QCOMPARE(QStringList(columns.begin(), columns.end()),
              (QStringList{u"True"_s, u"1"_s, u"True"_s, u"3"_s, u"False"_s, u"True"_s, u"RA"_s}));
     QCOMPARE(rowsOf(f.find<QTreeWidget>(u"ListView1"_s)), QStringList{entry.text});
     QCOMPARE(rowsOf(f.find<QTreeWidget>(u"ListView4"_s)),
@@ -199,7 +200,7 @@ void ScanPathsDialogTest::advancedValuesReachTheColumnsAndTheScan() {
 void ScanPathsDialogTest::specificPatternsDropSeparatorsAsTyped() {
     Fixture f;
     f.chooseSpecific();
-    QCOMPARE(f.state.scanpaths.patternselector, 1);
+    QCOMPARE(f.state.scanpaths.patternselector, PatternSource::Specific);
     QVERIFY(f.find<QComboBox>(u"Text5"_s)->isVisible());
     QVERIFY(!f.find<QComboBox>(u"Combo2"_s)->isVisible());
     f.type(u"Text5edit"_s, u"*.mp3;\\ /*.wav"_s);
@@ -234,8 +235,8 @@ void ScanPathsDialogTest::limitBoxesAreCorrectedWhenAPathIsAdded() {
     f.click(u"addfolderbutton"_s);
     QCOMPARE(f.find<QLineEdit>(u"Text2"_s)->text(), u"1"_s);
     QCOMPARE(f.find<QLineEdit>(u"Text4"_s)->text(), u"1000000000"_s);
-    QCOMPARE(f.table()[0].options[PathEntry::MinSizeKb], u"1"_s);
-    QCOMPARE(f.table()[0].options[PathEntry::MaxSizeKb], u"1000000000"_s);
+    QCOMPARE(optioncolumns(f.table()[0].options)[PathEntry::MinSizeKb], u"1"_s);
+    QCOMPARE(optioncolumns(f.table()[0].options)[PathEntry::MaxSizeKb], u"1000000000"_s);
 
     // No attribute ticked: "Only normal"; values in the hidden panel stay in force.
     for (const char16_t* name : {u"Check7", u"Check9", u"Check6"})
@@ -244,8 +245,8 @@ void ScanPathsDialogTest::limitBoxesAreCorrectedWhenAPathIsAdded() {
     QVERIFY(!f.find<QWidget>(u"advancedpanel"_s)->isVisible());
     f.choosers.answers = {u"/b"_s};
     f.click(u"addfolderbutton"_s);
-    QCOMPARE(f.table()[1].options[PathEntry::Attributes], u"Only normal"_s);
-    QCOMPARE(f.table()[1].options[PathEntry::MaxSizeOn], u"True"_s);
+    QCOMPARE(optioncolumns(f.table()[1].options)[PathEntry::Attributes], u"Only normal"_s);
+    QCOMPARE(optioncolumns(f.table()[1].options)[PathEntry::MaxSizeOn], u"True"_s);
 }
 
 void ScanPathsDialogTest::tickedDrivesAreAddedByTheirRoots() {
@@ -278,7 +279,7 @@ void ScanPathsDialogTest::removeAndClearKeepListAndTableAligned() {
     f.choosers.answers = {u"/a"_s, u"/b"_s, u"/c"_s};
     for (int i = 0; i < 3; ++i)
         f.click(u"addfolderbutton"_s);
-    f.state.scanpaths.pathtable[0].options[PathEntry::Subdirs] = u"False"_s;
+    f.state.scanpaths.pathtable[0].options.subdirs = false;
     auto* paths = f.find<QTreeWidget>(u"ListView1"_s);
     auto* view = f.find<QTreeWidget>(u"ListView4"_s);
     // The row whose settings are shown is the highlighted one.
@@ -298,7 +299,7 @@ void ScanPathsDialogTest::removeAndClearKeepListAndTableAligned() {
     f.click(u"removebutton"_s);
     QCOMPARE(rowsOf(paths), (QStringList{u"/a/*.*"_s, u"/c/*.*"_s}));
     QCOMPARE(f.table()[1].text, u"/c/*.*"_s);
-    QCOMPARE(f.table()[0].options[PathEntry::Subdirs], u"False"_s);
+    QCOMPARE(optioncolumns(f.table()[0].options)[PathEntry::Subdirs], u"False"_s);
     QCOMPARE(rowsOf(view), shown); // one of several removed: the view stays
 
     // Clear asks, with No as the default; No keeps everything.
@@ -396,10 +397,14 @@ struct PreviewFixture {
               state, boxes, [this] { opened << -1; }, [this](int tab) { opened << tab; }) {
         PathEntry a;
         a.text = u"/music/*.mp3"_s;
-        a.options = {u"True"_s, u"10"_s, u"False"_s, u"-"_s, u"True"_s, u"True"_s, u"RHA"_s};
+        a.options = {.minsizeon = true,
+                     .minsize = SizeLimit::fromKb(10),
+                     .readonly = true,
+                     .hidden = true,
+                     .archive = true};
         PathEntry b = a;
         b.text = u"/docs/*.*"_s;
-        b.options = {u"False"_s, u"-"_s, u"False"_s, u"-"_s, u"False"_s, u"False"_s, u"A"_s};
+        b.options = {.subdirs = false, .ignorezero = false, .archive = true};
         state.scanpaths.pathtable = {a, b};
         state.settings.skipextlist = {
             {u"dll"_s, true, true}, {u"exe"_s, false, true}, {u"so"_s, true, true}};

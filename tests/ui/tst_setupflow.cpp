@@ -135,7 +135,8 @@ void SetupFlowTest::scanSetUpInTheDialogsFindsThePossibleDuplicates() {
     addTreePath(p, tree);
     QCOMPARE(p.state.scanpaths.pathtable.size(), 1u);
     QCOMPARE(p.state.scanpaths.pathtable[0].text, tree.root() + u"*.dat"_s);
-    QCOMPARE(p.state.scanpaths.pathtable[0].options[PathEntry::MinSizeOn], u"False"_s);
+    QCOMPARE(optioncolumns(p.state.scanpaths.pathtable[0].options)[PathEntry::MinSizeOn],
+             u"False"_s);
 
     // Scan: the preview shows the path and the plan, and Begin confirms it.
     QStringList previewPaths;
