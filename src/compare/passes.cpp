@@ -200,7 +200,7 @@ private:
             return;
         const qint64 count = m_source->count();
         while (m_next < count && qint64(m_ahead.size()) < m_aheadLimit &&
-               m_aheadBytes < aheadBytes) {
+               m_aheadBytes < aheadBytes && !m_control.stopRequested()) {
             const qint64 k = m_next++;
             if (!readSoon(k))
                 continue;
