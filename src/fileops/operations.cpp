@@ -443,17 +443,6 @@ void finishfileoperation(AppState& state, Frontend& frontend, FileOperation oper
     state.errorlog.clear();
 }
 
-namespace {
-
-void runNow(AppState& state, Frontend& frontend, FileOperation operation, const MoveOptions& move) {
-    if (!confirmfileoperation(state, frontend, operation))
-        return;
-    const FileJobResult result = runfilejob(planfileoperation(state, operation, move));
-    finishfileoperation(state, frontend, operation, result);
-}
-
-} // namespace
-
 bool startfileoperation(AppState& state, Frontend& frontend, JobRunner& runner,
                         FileOperation operation, const MoveOptions& move, FileJob job) {
     if (runner.isRunning() || !confirmfileoperation(state, frontend, operation))
@@ -517,7 +506,7 @@ bool startundo(AppState& state, Frontend& frontend, JobRunner& runner) {
 }
 
 bool movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& options,
-                      JobRunner* runner) {
+                      JobRunner& runner) {
     if (options.destination.isEmpty()) {
         frontend.messages().inform(u"You must first select a path to move the files too!"_s,
                                    MessageIcon::Exclamation);
@@ -529,10 +518,7 @@ bool movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& op
     if (!chosen.destination.endsWith(u'/') &&
         platform::fileInfo(chosen.destination).type == platform::FileType::Folder)
         chosen.destination += u'/';
-    if (runner)
-        return startfileoperation(state, frontend, *runner, FileOperation::Move, chosen);
-    runNow(state, frontend, FileOperation::Move, chosen);
-    return false;
+    return startfileoperation(state, frontend, runner, FileOperation::Move, chosen);
 }
 
 std::vector<DeleteDialogRow> deletedialogrows(const ResultList& list) {

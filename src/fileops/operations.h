@@ -149,10 +149,9 @@ bool startfileoperation(AppState& state, Frontend& frontend, JobRunner& runner,
                         FileJob job = runfilejob);
 
 // "&Move files" of the Move files dialog: an empty path is refused with its
-// message; otherwise the move runs (synchronously, or on runner when given).
-// True when a move was handed to runner.
+// message; otherwise the move runs on runner. True when it was started.
 bool movefilesclicked(AppState& state, Frontend& frontend, const MoveOptions& options,
-                      JobRunner* runner = nullptr);
+                      JobRunner& runner);
 
 // The rows the Delete files dialog lists: every checked entry's full path
 // and "Size (MB)" text, in list order; and its count label ("3 files").

@@ -61,7 +61,7 @@ void MoveFilesDialog::moveClicked() {
     const MoveOptions options{m_path->text(), m_rename->isChecked()};
     // The same checks as on the window thread: the empty path, and a folder
     // typed without its "/".
-    if (movefilesclicked(m_state, m_frontend, options, &m_runner)) {
+    if (movefilesclicked(m_state, m_frontend, options, m_runner)) {
         m_moveRunning = true;
         hide();
     }

@@ -476,13 +476,16 @@ void OperationsTest::destinationIsAPrefix() {
     tree.writeFile(u"src/a2.txt"_s, "a");
     testing::FakeFrontend frontend;
     AppState state;
+    JobRunner runner;
     state.resultlist = grouped(tree, {u"src/a.txt"_s, u"src/a2.txt"_s}, {u"src/a.txt"_s});
     frontend.boxes.answer(MessageAnswer::Ok);
-    movefilesclicked(state, frontend, {tree.path(u"Backup"_s), true});
+    movefilesclicked(state, frontend, {tree.path(u"Backup"_s), true}, runner);
+    runner.wait();
     QCOMPARE(readAll(tree.path(u"Backupa.txt"_s)), QByteArray("a"));
 
     frontend.boxes.shown.clear();
-    movefilesclicked(state, frontend, {QString(), true});
+    movefilesclicked(state, frontend, {QString(), true}, runner);
+    runner.wait();
     QCOMPARE(frontend.boxes.shown.size(), 1);
     QCOMPARE(frontend.boxes.shown[0].text,
              u"You must first select a path to move the files too!"_s);
@@ -499,12 +502,14 @@ void OperationsTest::failedMoveIsNotReportedAsDone() {
     // and the rows of the files still in place stay, unchecked.
     testing::FakeFrontend frontend;
     AppState state;
+    JobRunner runner;
     state.resultlist = grouped(tree, {u"src/a.txt"_s, u"src/b.txt"_s, u"src/c.txt"_s},
                                {u"src/a.txt"_s, u"src/b.txt"_s});
     frontend.boxes.answer(MessageAnswer::Ok);
     frontend.boxes.answer(MessageAnswer::Ok);
     frontend.boxes.answer(MessageAnswer::No);
-    movefilesclicked(state, frontend, {tree.path(u"missing/"_s), true});
+    movefilesclicked(state, frontend, {tree.path(u"missing/"_s), true}, runner);
+    runner.wait();
     QVERIFY(exists(tree.path(u"src/a.txt"_s)) && exists(tree.path(u"src/b.txt"_s)));
     QCOMPARE(frontend.boxes.shown.size(), 3);
     QCOMPARE(frontend.boxes.shown[1].text, u"0 files have been moved."_s);
@@ -519,7 +524,8 @@ void OperationsTest::failedMoveIsNotReportedAsDone() {
     frontend.boxes.shown.clear();
     frontend.boxes.answer(MessageAnswer::Ok);
     frontend.boxes.answer(MessageAnswer::Ok);
-    movefilesclicked(state, frontend, {tree.path(u"Backup"_s), true});
+    movefilesclicked(state, frontend, {tree.path(u"Backup"_s), true}, runner);
+    runner.wait();
     QCOMPARE(readAll(tree.path(u"Backup/a.txt"_s)), QByteArray("same"));
     QVERIFY(!exists(tree.path(u"Backupa.txt"_s)));
     QCOMPARE(frontend.boxes.shown[1].text, u"1 files have been moved."_s);
