@@ -1,6 +1,7 @@
 #include "compare/passes.h"
 
 #include "compare/checksumcache.h"
+#include "compare/crc32.h"
 #include "core/format.h"
 #include "core/resultlist.h"
 #include "platform/filename.h"
@@ -670,9 +671,10 @@ class ByteSplitter {
 public:
     ByteSplitter(const std::vector<RunFile>& files, std::vector<int>& classes,
                  std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status,
-                 PassFiles& opener)
+                 PassFiles& opener, bool keepSums = true)
         : m_files(files), m_classes(classes), m_seen(seen), m_control(control), m_status(status),
-          m_opener(opener), m_open(files.size()), m_opened(files.size(), false) {}
+          m_opener(opener), m_open(files.size()), m_opened(files.size(), false),
+          m_keepSums(keepSums && control.cache), m_readStart(nowNanoseconds()) {}
 
     bool run();
     // The same when the files are already parted into groups that no file
@@ -680,10 +682,30 @@ public:
     bool runParted(std::vector<std::vector<int>> groups);
 
 private:
+    // The checksums of the bytes the files of a work share, up to its
+    // offset: taken once for all of them, and kept for each file of a class
+    // that was read to its end.
+    struct SharedSums {
+        explicit SharedSums(qint64 length) : sampler(length) { XXH3_128bits_reset(state.get()); }
+        SharedSums(const SharedSums& other) : crc(other.crc), sampler(other.sampler) {
+            XXH3_copyState(state.get(), other.state.get());
+        }
+        void feed(qint64 offset, const char* data, qint64 count) {
+            crc = crc32Update(crc, data, std::size_t(count));
+            XXH3_128bits_update(state.get(), data, std::size_t(count));
+            sampler.feed(offset, data, count);
+        }
+        quint32 crc = 0xFFFFFFFFu;
+        std::unique_ptr<XXH3_state_t, decltype(&XXH3_freeState)> state{XXH3_createState(),
+                                                                       &XXH3_freeState};
+        FuzzySampler sampler;
+    };
+
     struct Work {
         std::vector<int> files; // all of the same length, equal up to offset
         qint64 offset = 0;
         qint64 block = firstBlock;
+        std::shared_ptr<const SharedSums> sums{}; // null: none are kept
     };
 
     qint64 length(int i) const { return m_seen[std::size_t(i)].size; }
@@ -695,6 +717,7 @@ private:
     bool hashAll(std::vector<std::vector<int>>& groups);
     bool compareInBatches(std::vector<int> files);
     bool readBlock(int i, qint64 offset, char* target, qint64 block);
+    void keepClassSums(const std::vector<int>& files, const SharedSums& sums);
     bool pauseIfGentle(qint64 bytes);
 
     const std::vector<RunFile>& m_files;
@@ -710,6 +733,8 @@ private:
     std::unique_ptr<char[]> m_buffer;
     qint64 m_bufferSize = 0;
     qint64 m_window = windowCap;
+    bool m_keepSums; // the checksums of files read to their end go to the cache
+    qint64 m_readStart;
     int m_nextClass = 0;
     qint64 m_settled = 0;
     qint64 m_gentleRead = 0;
@@ -825,7 +850,10 @@ bool ByteSplitter::splitAll(std::vector<int> files) {
             for (int i : same)
                 settle(i, cls);
         } else {
-            stack.push_back({std::move(same), 0, firstBlock});
+            std::shared_ptr<const SharedSums> sums;
+            if (m_keepSums)
+                sums = std::make_shared<const SharedSums>(*it);
+            stack.push_back({std::move(same), 0, firstBlock, std::move(sums)});
         }
     }
     while (!stack.empty()) {
@@ -1027,18 +1055,38 @@ bool ByteSplitter::split(Work& work, std::vector<Work>& stack) {
     const qint64 next = work.offset + block;
     const qint64 grown = qMin(largestBlock, work.block * 4);
     // Pushed in reverse so that the parts are worked through in order.
-    for (auto it = parts.rbegin(); it != parts.rend(); ++it) {
-        if (it->size() < 2) {
-            settle(it->front(), -1);
-        } else if (next >= length) {
+    for (std::size_t p = parts.size(); p-- > 0;) {
+        std::vector<int>& part = parts[p];
+        if (part.size() < 2) {
+            settle(part.front(), -1);
+            continue;
+        }
+        std::shared_ptr<SharedSums> sums;
+        if (work.sums) {
+            sums = std::make_shared<SharedSums>(*work.sums);
+            sums->feed(work.offset, blockOf(partFirst[p]), block);
+        }
+        if (next >= length) {
+            if (sums)
+                keepClassSums(part, *sums);
             const int cls = m_nextClass++;
-            for (int i : *it)
+            for (int i : part)
                 settle(i, cls);
         } else {
-            stack.push_back({std::move(*it), next, grown});
+            stack.push_back({std::move(part), next, grown, std::move(sums)});
         }
     }
     return true;
+}
+
+void ByteSplitter::keepClassSums(const std::vector<int>& files, const SharedSums& sums) {
+    const XXH128_hash_t hash = XXH3_128bits_digest(sums.state.get());
+    const CachedChecksums kept{sums.crc ^ 0xFFFFFFFFu, hash.low64, hash.high64,
+                               fuzzyDigest(length(files.front()), sums.sampler.samples()), true};
+    for (int i : files) {
+        if (const auto& file = m_open[std::size_t(i)])
+            keepSums(m_control, file->openedInfo(), kept, m_readStart);
+    }
 }
 
 // Appends the kept files of a size run (entries first..first + m - 1 of
@@ -1211,7 +1259,8 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
             classifyCarried(files, classes, seen, control, status);
             done = !control.stopRequested();
         } else if (auto groups = cachedGroups(files, control, opener)) {
-            done = ByteSplitter(files, classes, seen, control, status, opener)
+            // Their checksums are kept already.
+            done = ByteSplitter(files, classes, seen, control, status, opener, false)
                        .runParted(std::move(*groups));
         } else {
             done = ByteSplitter(files, classes, seen, control, status, opener).run();

@@ -470,6 +470,13 @@ void ComparisonTest::checksumCacheSparesReadsButNeverDecides_data() {
 
 void ComparisonTest::checksumCacheSparesReadsButNeverDecides() {
     QFETCH(bool, factsKnown);
+    // Files of several blocks for the checksums a bytewise pass keeps, below.
+    std::mt19937 random(5);
+    QByteArray big(300000, Qt::Uninitialized);
+    for (char& ch : big)
+        ch = char(random() & 0xFF);
+    const QString bigA = m_tree->writeFile(u"kept/A"_s, big);
+    const QString bigC = m_tree->writeFile(u"kept/C"_s, big);
     // Checksums are kept only of files whose last change lies a few seconds
     // before they were read.
     QTest::qSleep(3500);
@@ -503,6 +510,29 @@ void ComparisonTest::checksumCacheSparesReadsButNeverDecides() {
     QVERIFY(rewriteKeepingDate(m_d, original.readAll()));
     QCOMPARE(run(u"23"_s), (QStringList{u"^A"_s, u"C"_s, u"D"_s}));
     QCOMPARE(bytesRead, 4000);
+
+    // A bytewise pass keeps the checksums of the files it read to their end,
+    // taken once for their whole class: a new copy that the CRC and fuzzy
+    // passes read themselves must meet them.
+    const QString kept = m_tree->path(u"kept.sqlite"_s);
+    QVERIFY(ChecksumCache::clear(kept));
+    auto runKept = [&](const QStringList& paths, const QString& plan) {
+        AppState state;
+        state.stopflag = false;
+        CompareJobInput input;
+        for (const QString& path : paths)
+            input.list.push_back(factsKnown ? observedRow(path) : identifiedRow(path));
+        input.plan = ComparePlan::fromCodes(plan);
+        input.cachepath = kept;
+        const CompareJobResult result = runComparison(std::move(input), state);
+        bytesRead = state.kbdone.load() / 10;
+        return names(result.list);
+    };
+    QCOMPARE(runKept({bigA, bigC}, u"4"_s), (QStringList{u"^A"_s, u"C"_s}));
+    const QString copy = m_tree->writeFile(u"kept/E"_s, big);
+    QCOMPARE(runKept({bigA, bigC, copy}, u"3"_s), (QStringList{u"^A"_s, u"C"_s, u"E"_s}));
+    QCOMPARE(bytesRead, 300000);
+    QCOMPARE(runKept({bigA, bigC, copy}, u"2"_s), (QStringList{u"^A"_s, u"C"_s, u"E"_s}));
 }
 
 void ComparisonTest::equalCrcIsNoProof() {
