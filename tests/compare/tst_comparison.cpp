@@ -482,17 +482,20 @@ void ComparisonTest::checksumCacheSparesReadsButNeverDecides() {
     QTest::qSleep(3500);
     const QString cache = m_tree->path(u"cache.sqlite"_s);
     qint64 bytesRead = 0;
-    auto run = [&](const QString& plan) {
+    auto runOn = [&](const QStringList& paths, const QString& cachePath, const QString& plan) {
         AppState state;
         state.stopflag = false;
         CompareJobInput input;
-        for (const QString& path : {m_a, m_b, m_c, m_d, m_near})
+        for (const QString& path : paths)
             input.list.push_back(factsKnown ? observedRow(path) : identifiedRow(path));
         input.plan = ComparePlan::fromCodes(plan);
-        input.cachepath = cache;
+        input.cachepath = cachePath;
         const CompareJobResult result = runComparison(std::move(input), state);
         bytesRead = state.kbdone.load() / 10;
         return names(result.list);
+    };
+    auto run = [&](const QString& plan) {
+        return runOn({m_a, m_b, m_c, m_d, m_near}, cache, plan);
     };
     const QStringList pairs{u"^A"_s, u"C"_s, u"^B"_s, u"D"_s};
     QCOMPARE(run(u"23"_s), pairs);
@@ -517,16 +520,7 @@ void ComparisonTest::checksumCacheSparesReadsButNeverDecides() {
     const QString kept = m_tree->path(u"kept.sqlite"_s);
     QVERIFY(ChecksumCache::clear(kept));
     auto runKept = [&](const QStringList& paths, const QString& plan) {
-        AppState state;
-        state.stopflag = false;
-        CompareJobInput input;
-        for (const QString& path : paths)
-            input.list.push_back(factsKnown ? observedRow(path) : identifiedRow(path));
-        input.plan = ComparePlan::fromCodes(plan);
-        input.cachepath = kept;
-        const CompareJobResult result = runComparison(std::move(input), state);
-        bytesRead = state.kbdone.load() / 10;
-        return names(result.list);
+        return runOn(paths, kept, plan);
     };
     QCOMPARE(runKept({bigA, bigC}, u"4"_s), (QStringList{u"^A"_s, u"C"_s}));
     const QString copy = m_tree->writeFile(u"kept/E"_s, big);
