@@ -139,12 +139,13 @@ void ChecksumCache::closeDatabase() {
 
 void ChecksumCache::joinBatch() {
     if (m_pending >= kBatch)
-        flush();
+        writeAll();
     if (m_pending++ == 0)
         execute("BEGIN");
 }
 
 void ChecksumCache::preload(qint64 expectedLookups) {
+    const std::lock_guard lock(m_mutex);
     if (!m_db || m_preloaded || m_entries > 4 * expectedLookups || m_entries > kPreloadCap)
         return;
     sqlite3_stmt* all = nullptr;
@@ -212,7 +213,13 @@ std::optional<CachedChecksums> ChecksumCache::answer(const CacheKey& key,
     return sums;
 }
 
+bool ChecksumCache::holdsEntries() const {
+    const std::lock_guard lock(m_mutex);
+    return m_entries > 0 || !m_fresh.empty();
+}
+
 std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key) {
+    const std::lock_guard lock(m_mutex);
     if (!m_db)
         return std::nullopt;
     if (m_preloaded) {
@@ -249,6 +256,7 @@ std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key) {
 }
 
 void ChecksumCache::store(const CacheKey& key, const CachedChecksums& sums) {
+    const std::lock_guard lock(m_mutex);
     if (!m_db)
         return;
     m_fresh.push_back({key, sums});
@@ -291,11 +299,22 @@ void ChecksumCache::insert(const CacheKey& key, const CachedChecksums& sums) {
 }
 
 qint32 ChecksumCache::remember(const CachedChecksums& sums) {
+    const std::lock_guard lock(m_mutex);
     m_found.push_back(sums);
     return qint32(m_found.size() - 1);
 }
 
+CachedChecksums ChecksumCache::recalled(qint32 slot) const {
+    const std::lock_guard lock(m_mutex);
+    return m_found[std::size_t(slot)];
+}
+
 void ChecksumCache::flush() {
+    const std::lock_guard lock(m_mutex);
+    writeAll();
+}
+
+void ChecksumCache::writeAll() {
     if (!m_db)
         return;
     writeFresh();

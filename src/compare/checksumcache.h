@@ -6,13 +6,15 @@
 // size, modification time and change time (both to the nanosecond) are all
 // those it was stored under; the change time moves with every write and no
 // user can set it back. A damaged database is thrown away and started anew,
-// never trusted. Used from one thread at a time.
+// never trusted. The passes of a comparison may ask and store from several
+// threads at once.
 
 #include "platform/platform.h"
 
 #include <QString>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -63,7 +65,7 @@ public:
     // finds nothing and stores nothing.
     bool isOpen() const { return m_db != nullptr; }
     // Whether any entry was found when the database was opened, or stored since.
-    bool holdsEntries() const { return m_entries > 0 || !m_fresh.empty(); }
+    bool holdsEntries() const;
     std::optional<CachedChecksums> find(const CacheKey& key);
     // Reads every entry into memory when there are at most a few times as
     // many as the lookups expected, so that find() answers without asking
@@ -77,7 +79,7 @@ public:
     // What find() gave for a file, kept for the later passes of the run so
     // that they need not ask again: a slot for recalled().
     qint32 remember(const CachedChecksums& sums);
-    const CachedChecksums& recalled(qint32 slot) const { return m_found[std::size_t(slot)]; }
+    CachedChecksums recalled(qint32 slot) const;
 
     // Removes the database (Settings, "Clear"); true when none is left.
     static bool clear(const QString& path = defaultPath());
@@ -88,8 +90,10 @@ private:
     bool execute(const char* sql);
     void joinBatch(); // statements run in batches of one transaction
     void writeFresh();
+    void writeAll(); // flush() with the lock held
     void insert(const CacheKey& key, const CachedChecksums& sums);
 
+    mutable std::mutex m_mutex; // guards everything below
     qint64 m_limit;
     qint64 m_useGrain;
     qint64 m_entries = 0; // at least the entries there are

@@ -15,6 +15,7 @@
 #include <deque>
 #include <memory>
 #include <numeric>
+#include <thread>
 #include <unordered_map>
 #include <xxhash.h>
 
@@ -63,7 +64,9 @@ void setGroupDone(RunProgress* status, qint64 done) {
 // after the last read whether the file is still the one that was opened.
 class PassFiles {
 public:
-    explicit PassFiles(const ReadControl& control) : m_control(control) {}
+    // budget: the files it may hold open at once; -1: what is left now.
+    explicit PassFiles(const ReadControl& control, qint64 budget = -1)
+        : m_control(control), m_filesLeft(budget) {}
 
     // Opens the file and records its facts; false when it cannot be opened,
     // or its folder or itself is not the one the row stands for.
@@ -87,6 +90,16 @@ public:
         m_carrySmall = carrySmall;
         m_cacheHeld = m_control.cache && m_control.cache->holdsEntries();
         m_aheadLimit = qBound<qint64>(0, filesLeft() / 8, aheadFiles);
+        m_end = source.count();
+    }
+
+    // The pass goes on at row begin and stops before end: what was opened
+    // ahead for elsewhere is let go.
+    void moveTo(qint64 begin, qint64 end) {
+        m_ahead.clear();
+        m_aheadBytes = 0;
+        m_next = begin;
+        m_end = end;
     }
 
     // The pass begins the run at row: files opened ahead for the rows before
@@ -199,8 +212,7 @@ private:
     void fillAhead() {
         if (!m_source)
             return;
-        const qint64 count = m_source->count();
-        while (m_next < count && qint64(m_ahead.size()) < m_aheadLimit &&
+        while (m_next < m_end && qint64(m_ahead.size()) < m_aheadLimit &&
                m_aheadBytes < aheadBytes && !m_control.stopRequested()) {
             const qint64 k = m_next++;
             if (!readSoon(k))
@@ -241,7 +253,7 @@ private:
             return !m_cacheHeld;
         if (slot == SeenFile::kNothingKept)
             return true;
-        const CachedChecksums& sums = m_control.cache->recalled(slot);
+        const CachedChecksums sums = m_control.cache->recalled(slot);
         return m_kind == PassKind::Fuzzy ? sums.fuzzy == 0 : !sums.whole;
     }
 
@@ -353,7 +365,7 @@ private:
     std::unordered_map<QString, Cached> m_folders;
     Cached* m_last = nullptr;
     QString m_lastText; // held, so that its address stays its own
-    mutable qint64 m_filesLeft = -1;
+    mutable qint64 m_filesLeft;
 
     const PassSource* m_source = nullptr; // null: nothing is opened ahead
     PassKind m_kind = PassKind::None;
@@ -361,6 +373,7 @@ private:
     bool m_cacheHeld = false; // the cache held entries when the pass began
     qint64 m_aheadLimit = 0;
     qint64 m_next = 0; // the next entry to consider
+    qint64 m_end = 0;  // and the end of the entries this opener works through
     std::deque<Ahead> m_ahead;
     qint64 m_aheadBytes = 0;
     // Files opened ahead are looked at once in probeEvery; one not in memory
@@ -369,6 +382,25 @@ private:
     static constexpr int coldSpell = 256;
     int m_sinceProbe = probeEvery - 1;
     int m_coldLeft = 0;
+};
+
+// The bytes of small files a fuzzy pass may still hand on whole, taken by
+// the threads of the pass as they keep files.
+class CarryRoom {
+public:
+    explicit CarryRoom(qint64 bytes) : m_left(bytes) {}
+    qint64 left() const { return m_left.load(std::memory_order_relaxed); }
+    bool take(qint64 bytes) {
+        qint64 left = m_left.load(std::memory_order_relaxed);
+        while (left >= bytes) {
+            if (m_left.compare_exchange_weak(left, left - bytes, std::memory_order_relaxed))
+                return true;
+        }
+        return false;
+    }
+
+private:
+    std::atomic<qint64> m_left;
 };
 
 // Gives each distinct key a class number in the order the keys first appear.
@@ -1101,7 +1133,7 @@ void ByteSplitter::keepClassSums(const std::vector<int>& files, const SharedSums
 void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& classes,
                  const std::vector<SeenFile>& seen, qint64 first, std::vector<KeptRow>& kept,
                  RunProgress* status, std::vector<std::optional<QByteArray>>* wholes,
-                 qint64& carryLeft) {
+                 CarryRoom& carry) {
     const int classCount =
         classes.empty() ? 0 : *std::max_element(classes.begin(), classes.end()) + 1;
     if (classCount == 0)
@@ -1132,9 +1164,7 @@ void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& clas
             runKeys.insert(path);
             kept.push_back({first + i, head, seen[std::size_t(i)]});
             if (wholes && (*wholes)[std::size_t(i)]) {
-                const qint64 size = (*wholes)[std::size_t(i)]->size();
-                if (size <= carryLeft) {
-                    carryLeft -= size;
+                if (carry.take((*wholes)[std::size_t(i)]->size())) {
                     kept.back().content = std::move((*wholes)[std::size_t(i)]);
                 }
             }
@@ -1302,6 +1332,227 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
     return true;
 }
 
+// A stretch of entries that one thread of a pass works through: whole runs.
+struct Stretch {
+    qint64 begin = 0;
+    qint64 end = 0;
+};
+
+// The work of a run, for cutting the entries into stretches: an open for
+// each file, and the bytes of the whole files the pass reads.
+double runWork(PassKind kind, qint64 files, qint64 size) {
+    constexpr double openWork = 16 * 1024; // an open costs about as much as a read of 16 kB
+    return double(files) * (openWork + (kind == PassKind::Fuzzy ? 0.0 : double(size)));
+}
+
+// The entries cut at run boundaries into about pieces stretches of equal work.
+std::vector<Stretch> cutStretches(const PassSource& source, PassKind kind, int pieces) {
+    const qint64 count = source.count();
+    std::vector<std::pair<qint64, double>> runs; // end and work of each run of two or more
+    double total = 0;
+    for (qint64 pos = 0; pos < count;) {
+        const qint64 size = source.size(pos);
+        qint64 end = pos + 1;
+        while (end < count && source.size(end) == size)
+            ++end;
+        if (end - pos >= 2) {
+            runs.push_back({end, runWork(kind, end - pos, size)});
+            total += runs.back().second;
+        }
+        pos = end;
+    }
+    std::vector<Stretch> stretches;
+    const double share = total / double(qMax(1, pieces));
+    double work = 0;
+    qint64 begin = 0;
+    for (const auto& [end, runwork] : runs) {
+        work += runwork;
+        if (work >= share && end < count) {
+            stretches.push_back({begin, end});
+            begin = end;
+            work = 0;
+        }
+    }
+    stretches.push_back({begin, count});
+    return stretches;
+}
+
+// The threads a pass runs on: one per core up to four, unless asked
+// otherwise, and fewer when the files that may be open would not go round.
+int passThreads(PassKind kind, const ReadControl& control, qint64 budget) {
+    if (kind == PassKind::None || control.gentle)
+        return 1;
+    constexpr int mostThreads = 4;
+    constexpr qint64 leastBudget = 256; // files each thread may hold open
+    const int wanted = control.threads > 0
+                           ? control.threads
+                           : qBound(1, int(std::thread::hardware_concurrency()), mostThreads);
+    return int(qBound<qint64>(1, budget / leastBudget, qint64(wanted)));
+}
+
+// One pass: its entries in stretches that its threads take in turn, each
+// thread with files of its own open, and the kept rows of the stretches put
+// together in list order, as one thread going through them all would have
+// kept them.
+class PassRun {
+public:
+    PassRun(PassKind kind, const PassSource& source, const ReadControl& control,
+            const PassProgress& progress, qint64 carryBytes)
+        : m_kind(kind), m_source(source), m_control(control), m_progress(progress),
+          m_carrySmall(kind == PassKind::Fuzzy && carryBytes > 0),
+          m_carry(m_carrySmall ? carryBytes : 0) {}
+
+    bool runAll(std::vector<KeptRow>& kept) {
+        const qint64 budget = qMax<qint64>(0, m_control.access().openFileBudget());
+        const int threads = passThreads(m_kind, m_control, budget);
+        // Several stretches for each thread, so that one slow stretch does
+        // not leave the others idle for long.
+        const std::vector<Stretch> stretches = threads > 1
+                                                   ? cutStretches(m_source, m_kind, threads * 8)
+                                                   : std::vector<Stretch>{{0, m_source.count()}};
+        std::vector<std::vector<KeptRow>> keptOf(stretches.size());
+        std::atomic<std::size_t> next{0};
+        std::atomic<bool> stopped{false};
+        auto work = [&](int number) {
+            Worker worker(*this, number, budget / threads);
+            for (std::size_t k; (k = next.fetch_add(1)) < stretches.size();) {
+                if (!worker.runStretch(stretches[k], keptOf[k])) {
+                    stopped = true;
+                    return;
+                }
+            }
+        };
+        std::vector<std::thread> helpers;
+        for (int number = 1; number < threads && number < int(stretches.size()); ++number)
+            helpers.emplace_back(work, number);
+        work(0);
+        for (std::thread& helper : helpers)
+            helper.join();
+        if (stopped || m_control.stopRequested())
+            return false;
+        std::size_t total = 0;
+        for (const auto& part : keptOf)
+            total += part.size();
+        kept.reserve(total);
+        for (auto& part : keptOf)
+            std::move(part.begin(), part.end(), std::back_inserter(kept));
+        return true;
+    }
+
+private:
+    // A thread of the pass, with its own open files and buffers.
+    class Worker {
+    public:
+        Worker(PassRun& run, int number, qint64 budget)
+            : m_run(run), m_number(number), m_opener(run.m_control, budget) {
+            m_opener.openAhead(run.m_source, run.m_kind, run.m_carrySmall);
+        }
+
+        bool runStretch(const Stretch& stretch, std::vector<KeptRow>& kept) {
+            const PassSource& source = m_run.m_source;
+            m_opener.moveTo(stretch.begin, stretch.end);
+            for (qint64 pos = stretch.begin; pos < stretch.end;) {
+                const qint64 size = source.size(pos);
+                qint64 end = pos + 1;
+                while (end < stretch.end && source.size(end) == size)
+                    ++end;
+                if (!runFiles(pos, end, size, kept))
+                    return false;
+                pos = end;
+            }
+            return true;
+        }
+
+    private:
+        bool runFiles(qint64 pos, qint64 end, qint64 size, std::vector<KeptRow>& kept) {
+            const PassSource& source = m_run.m_source;
+            const ReadControl& control = m_run.m_control;
+            RunProgress* status = m_run.m_progress.status;
+            const qint64 runFiles = end - pos;
+            if (control.stopRequested())
+                return false;
+            // Runs that take a while always show themselves; the many small
+            // ones only every few milliseconds.
+            m_run.showProgress(runFiles, size,
+                               runFiles > 1000 || double(size) * double(runFiles) >= 10e6);
+            if (runFiles >= 2 && m_run.m_kind != PassKind::None) {
+                m_opener.reach(pos);
+                m_files.clear();
+                for (qint64 k = pos; k < end; ++k) {
+                    m_files.push_back({source.folder(k), source.name(k), source.fileId(k),
+                                       source.folderId(k), source.content(k), source.seenBefore(k),
+                                       k});
+                }
+                // Small files are read whole while there is room to hand them on.
+                const qint64 room = m_run.m_carry.left();
+                auto* carry = m_run.m_carrySmall && room >= size ? &m_wholes : nullptr;
+                // The group counters show the run of one thread at a time.
+                int none = -1;
+                const bool shows =
+                    status && (m_run.m_groupShower.compare_exchange_strong(none, m_number) ||
+                               none == m_number);
+                const bool done = classify(m_run.m_kind, m_files, m_classes, m_seen, control,
+                                           shows ? status : nullptr, m_opener, carry, room);
+                if (shows)
+                    m_run.m_groupShower.store(-1);
+                if (!done)
+                    return false;
+                keepMatches(m_files, m_classes, m_seen, pos, kept, status, carry, m_run.m_carry);
+            }
+            m_run.m_rowsDone.fetch_add(runFiles, std::memory_order_relaxed);
+            if (status) {
+                status->filescompared.fetch_add(runFiles, std::memory_order_relaxed);
+                status->bytescompared.fetch_add(size * runFiles, std::memory_order_relaxed);
+            }
+            return true;
+        }
+
+        PassRun& m_run;
+        int m_number;
+        PassFiles m_opener;
+        std::vector<std::optional<QByteArray>> m_wholes;
+        std::vector<RunFile> m_files;
+        std::vector<int> m_classes;
+        std::vector<SeenFile> m_seen;
+    };
+
+    // Texts are refreshed at most this often; the window shows them on its
+    // own timer anyway.
+    void showProgress(qint64 runFiles, qint64 size, bool force) {
+        RunProgress* status = m_progress.status;
+        if (!status)
+            return;
+        const qint64 done = m_rowsDone.load(std::memory_order_relaxed);
+        status->progressdone.store(done, std::memory_order_relaxed);
+        constexpr quint32 textInterval = 20;
+        const quint32 now = platform::tickCount();
+        quint32 last = m_lastText.load(std::memory_order_relaxed);
+        if (!force && now - last < textInterval)
+            return;
+        if (!m_lastText.compare_exchange_strong(last, now, std::memory_order_relaxed) && !force)
+            return; // another thread refreshed them just now
+        status->curfolder.set(runText(status->filescompared.load() + runFiles,
+                                      status->bytescompared.load() + size * runFiles));
+        const qint64 lastRow = m_source.count() - 1;
+        if (lastRow > 0 && m_kind != PassKind::None) {
+            const double share = roundHalfEven(double(done) / double(lastRow), 2) * 100.0;
+            status->label5.set(u"Step %1/%2 [%3%] - %4"_s.arg(m_progress.curstep)
+                                   .arg(m_progress.totalsteps)
+                                   .arg(generalNumberText(share), passName(m_kind)));
+        }
+    }
+
+    PassKind m_kind;
+    const PassSource& m_source;
+    const ReadControl& m_control;
+    const PassProgress& m_progress;
+    bool m_carrySmall;
+    CarryRoom m_carry;
+    std::atomic<qint64> m_rowsDone{0};
+    std::atomic<quint32> m_lastText{platform::tickCount() - 20};
+    std::atomic<int> m_groupShower{-1}; // the thread whose run the group counters show
+};
+
 } // namespace
 
 QString passName(PassKind kind) {
@@ -1342,78 +1593,14 @@ bool PassSource::samePath(qint64 a, qint64 b) const {
 
 bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
              const ReadControl& control, const PassProgress& progress, qint64 carryBytes) {
-    RunProgress* status = progress.status;
     kept.clear();
-    const qint64 count = source.count();
-    const qint64 last = count - 1;
-    if (status) {
-        status->progressmax.store(count, std::memory_order_relaxed);
+    PassRun run(kind, source, control, progress, carryBytes);
+    if (RunProgress* status = progress.status) {
+        status->progressmax.store(source.count(), std::memory_order_relaxed);
         status->progressdone.store(0, std::memory_order_relaxed);
         status->progressvisible.store(true, std::memory_order_relaxed);
     }
-    // Texts are refreshed at most this often; the window shows them on its
-    // own timer anyway.
-    constexpr quint32 textInterval = 20;
-    quint32 lastText = platform::tickCount() - textInterval;
-    auto showProgress = [&](qint64 pos, qint64 runFiles, qint64 size, bool force) {
-        if (!status)
-            return;
-        status->progressdone.store(pos, std::memory_order_relaxed);
-        const quint32 now = platform::tickCount();
-        if (!force && now - lastText < textInterval)
-            return;
-        lastText = now;
-        status->curfolder.set(runText(status->filescompared.load() + runFiles,
-                                      status->bytescompared.load() + size * runFiles));
-        if (last > 0 && kind != PassKind::None) {
-            const double share = roundHalfEven(double(pos) / double(last), 2) * 100.0;
-            status->label5.set(u"Step %1/%2 [%3%] - %4"_s.arg(progress.curstep)
-                                   .arg(progress.totalsteps)
-                                   .arg(generalNumberText(share), passName(kind)));
-        }
-    };
-
-    PassFiles opener(control);
-    qint64 carryLeft = kind == PassKind::Fuzzy ? carryBytes : 0;
-    opener.openAhead(source, kind, carryLeft > 0);
-    std::vector<std::optional<QByteArray>> wholes;
-    std::vector<RunFile> files;
-    std::vector<int> classes;
-    std::vector<SeenFile> seen;
-    qint64 pos = 0;
-    while (pos < count) {
-        const qint64 size = source.size(pos);
-        qint64 end = pos + 1;
-        while (end < count && source.size(end) == size)
-            ++end;
-        const qint64 runFiles = end - pos;
-        if (control.stopRequested())
-            return false;
-        // Runs that take a while always show themselves; the many small ones
-        // only every few milliseconds.
-        showProgress(pos, runFiles, size,
-                     runFiles > 1000 || double(size) * double(runFiles) >= 10e6);
-        if (runFiles >= 2 && kind != PassKind::None) {
-            opener.reach(pos);
-            files.clear();
-            for (qint64 k = pos; k < end; ++k) {
-                files.push_back({source.folder(k), source.name(k), source.fileId(k),
-                                 source.folderId(k), source.content(k), source.seenBefore(k), k});
-            }
-            // Small files are read whole while there is room to hand them on.
-            auto* carry =
-                kind == PassKind::Fuzzy && carryBytes > 0 && carryLeft >= size ? &wholes : nullptr;
-            if (!classify(kind, files, classes, seen, control, status, opener, carry, carryLeft))
-                return false;
-            keepMatches(files, classes, seen, pos, kept, status, carry, carryLeft);
-        }
-        if (status) {
-            status->filescompared.fetch_add(runFiles, std::memory_order_relaxed);
-            status->bytescompared.fetch_add(size * runFiles, std::memory_order_relaxed);
-        }
-        pos = end;
-    }
-    if (control.stopRequested())
+    if (!run.runAll(kept))
         return false;
     dropRepeatedPaths(source, kept);
     return true;

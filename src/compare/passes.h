@@ -104,6 +104,8 @@ struct KeptRow {
 // run, and the files of a run that equal another file of the run (by the
 // pass's test) are kept, set by set: a set in list order, its first file
 // marked as a sub-group start, the sets in the order of their first files.
+// The runs are shared out among the threads control allows, each run read
+// by one thread; what is kept does not depend on how many there are.
 // False when stopped (kept is then incomplete and must not be used).
 // carryBytes: how many bytes of small files the fuzzy pass may read whole
 // and hand on in kept, so that a bytewise pass after it need not open them.

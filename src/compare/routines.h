@@ -47,6 +47,8 @@ struct ReadControl {
     const FileAccess* files = nullptr;           // null: the file system itself
     // Checksums of files read whole by earlier runs; null: none kept.
     ChecksumCache* cache = nullptr;
+    // Threads a pass may read on; 0: one for each core, up to four.
+    int threads = 0;
 
     bool stopRequested() const { return stopflag && stopflag->load(std::memory_order_relaxed); }
     void countRead(qint64 bytes) const {

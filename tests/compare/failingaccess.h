@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <atomic>
 
 namespace quillfen::testing {
 
@@ -53,8 +54,9 @@ public:
     QSet<QString> unopenable;        // opening fails
     QHash<QString, qint64> failFrom; // reads reaching this offset fail
     qint64 budget = -1;              // files a pass may open at once; -1: the system's
-    mutable qint64 opens = 0;
-    mutable qint64 bytesRead = 0;
+    // Counted from every thread a pass reads on.
+    mutable std::atomic<qint64> opens = 0;
+    mutable std::atomic<qint64> bytesRead = 0;
 };
 
 } // namespace quillfen::testing
