@@ -26,6 +26,8 @@ public:
     Folder(Folder&& other) noexcept;
     Folder& operator=(Folder&& other) noexcept;
 
+    // A descriptor of its own for the same folder; not open when none is left.
+    Folder duplicate() const;
     bool isOpen() const { return m_fd >= 0; }
     int fd() const { return m_fd; }
     int error() const { return m_error; } // errno of a failed open

@@ -10,7 +10,9 @@
 #include <QSet>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <numeric>
+#include <thread>
 #include <tuple>
 
 namespace quillfen {
@@ -88,6 +90,10 @@ public:
             return;
         }
         walktree(root, std::move(folder));
+        if (stopped())
+            dropListed();
+        else
+            recordListed();
     }
 
 private:
@@ -114,6 +120,33 @@ private:
         if (m_input.enteringfolder)
             m_input.enteringfolder(folder);
     }
+
+    // A file of a listed folder, waiting for its facts.
+    struct ListedFile {
+        QString name;
+        quint32 folder = 0;   // its folder in m_listed
+        qsizetype rawAt = 0;  // its name as the system spells it, in m_rawNames
+        bool skipped = false; // its extension is skipped: its facts are not needed
+        bool known = false;   // info holds its facts
+        platform::FileInfo info;
+    };
+
+    // A listed folder whose files wait to be looked up and recorded.
+    struct ListedFolder {
+        QString folder;
+        platform::Folder handle; // a descriptor of its own, for the lookups
+        platform::FileInfo self;
+        std::size_t firstFile = 0; // its files in m_files
+        std::size_t endFile = 0;
+    };
+
+    // A batch is recorded once this many files wait for a lookup or this
+    // many folders are held open for them.
+    static constexpr std::size_t batchFiles = 8192;
+    static constexpr std::size_t batchFolders = 256;
+    // Fewer lookups are not worth a second thread.
+    static constexpr std::size_t parallelLookUps = 1024;
+    static constexpr int mostLookUpThreads = 4;
 
     // A folder of the branch being walked: its open descriptor and the
     // subfolders its listing found, walked in turn from the next one.
@@ -157,33 +190,19 @@ private:
         }
     }
 
-    // Lists one open folder: records its files and notes the subfolders to walk.
+    // Lists one open folder: notes its files for the batch and the
+    // subfolders to walk.
     void listfolder(Level& level) {
         if (stopped())
             return;
         const QString& folder = level.folder;
-        std::vector<QByteArray>& subfolders = level.subfolders;
         platform::DirectoryListing listing(level.handle);
         if (!listing.isOpen()) {
             m_progress.filesunreadable.fetch_add(1, std::memory_order_relaxed);
             return;
         }
         const bool descend = mayDescendFrom(folder);
-        qint64 folderIndex = -1;
-        const platform::FileInfo self = listing.folderInfo();
-        m_folderKnown = self.exists();
-        m_folderId = self.id;
-        m_recordedHere.clear();
-        if (m_folderKnown) {
-            const auto earlier = m_store.listedfolders.constFind(self.id);
-            if (earlier != m_store.listedfolders.cend()) {
-                for (const auto& [begin, end] : *earlier) {
-                    for (std::size_t k = begin; k < end; ++k)
-                        m_recordedHere.insert(m_store.candpaths[k].inode);
-                }
-            }
-        }
-        const std::size_t firstRecorded = m_store.candpaths.size();
+        ListedFolder listed{folder, {}, listing.folderInfo(), m_files.size(), 0};
         while (listing.next()) {
             if (stopped())
                 return;
@@ -201,7 +220,7 @@ private:
             if (type == platform::FileType::Folder) {
                 // Hidden folders are never entered.
                 if (descend && listing.rawName()[0] != '.')
-                    subfolders.emplace_back(listing.rawName());
+                    level.subfolders.emplace_back(listing.rawName());
                 continue;
             }
             // Symbolic links are never followed nor recorded; FIFOs,
@@ -211,10 +230,101 @@ private:
             QString name = listing.name();
             if (!m_matcher.matches(name))
                 continue;
-            filterfile(folder, folderIndex, std::move(name), listing, info);
+            ListedFile file;
+            file.skipped = extensionSkipped(name);
+            file.name = std::move(name);
+            file.folder = quint32(m_listed.size());
+            file.rawAt = m_rawNames.size();
+            file.known = info.exists();
+            file.info = info;
+            m_rawNames.append(listing.rawName(), qsizetype(std::strlen(listing.rawName())) + 1);
+            if (!file.skipped && !file.known)
+                ++m_toLookUp;
+            m_files.push_back(std::move(file));
         }
         if (listing.error() != 0)
             m_progress.filesunreadable.fetch_add(1, std::memory_order_relaxed);
+        listed.endFile = m_files.size();
+        if (listed.endFile == listed.firstFile)
+            return;
+        listed.handle = level.handle.duplicate();
+        if (!listed.handle.isOpen()) {
+            // No descriptor to spare: this folder's files are looked up now.
+            for (std::size_t k = listed.firstFile; k < listed.endFile; ++k)
+                lookUp(m_files[k], level.handle);
+        }
+        m_listed.push_back(std::move(listed));
+        if (m_toLookUp >= batchFiles || m_listed.size() >= batchFolders)
+            recordListed();
+    }
+
+    // Looks up the facts of a listed file whose facts are needed.
+    void lookUp(ListedFile& file, const platform::Folder& folder) {
+        if (file.skipped || file.known)
+            return;
+        file.info = folder.entryInfo(m_rawNames.constData() + file.rawAt);
+        file.known = true;
+    }
+
+    // The files of the listed folders are looked up on all cores (a lookup
+    // is a system call, and they are most of the walk), then recorded in
+    // the order they were listed, as if each had been recorded at once.
+    void recordListed() {
+        const std::size_t count = m_files.size();
+        const int threads =
+            m_toLookUp < parallelLookUps
+                ? 1
+                : qBound(1, int(std::thread::hardware_concurrency()), mostLookUpThreads);
+        auto lookUpPart = [this, count, threads](int part) {
+            const std::size_t begin = count * std::size_t(part) / std::size_t(threads);
+            const std::size_t end = count * std::size_t(part + 1) / std::size_t(threads);
+            for (std::size_t k = begin; k < end; ++k) {
+                if ((k & 0xFF) == 0 && stopped())
+                    return;
+                ListedFile& file = m_files[k];
+                lookUp(file, m_listed[file.folder].handle);
+            }
+        };
+        std::vector<std::thread> helpers;
+        for (int part = 1; part < threads; ++part)
+            helpers.emplace_back(lookUpPart, part);
+        lookUpPart(0);
+        for (std::thread& helper : helpers)
+            helper.join();
+        for (const ListedFolder& listed : m_listed) {
+            if (stopped())
+                break;
+            recordFolder(listed);
+        }
+        dropListed();
+    }
+
+    void dropListed() {
+        m_listed.clear();
+        m_files.clear();
+        m_rawNames.clear();
+        m_toLookUp = 0;
+    }
+
+    // Records the files of one listed folder that pass the filters.
+    void recordFolder(const ListedFolder& listed) {
+        qint64 folderIndex = -1;
+        const platform::FileInfo& self = listed.self;
+        m_folderKnown = self.exists();
+        m_folderId = self.id;
+        m_recordedHere.clear();
+        if (m_folderKnown) {
+            const auto earlier = m_store.listedfolders.constFind(self.id);
+            if (earlier != m_store.listedfolders.cend()) {
+                for (const auto& [begin, end] : *earlier) {
+                    for (std::size_t k = begin; k < end; ++k)
+                        m_recordedHere.insert(m_store.candpaths[k].inode);
+                }
+            }
+        }
+        const std::size_t firstRecorded = m_store.candpaths.size();
+        for (std::size_t k = listed.firstFile; k < listed.endFile; ++k)
+            filterfile(listed.folder, folderIndex, m_files[k]);
         if (m_folderKnown && m_store.candpaths.size() > firstRecorded)
             m_store.listedfolders[self.id].emplace_back(firstRecorded, m_store.candpaths.size());
     }
@@ -231,13 +341,11 @@ private:
         return false;
     }
 
-    void filterfile(const QString& folder, qint64& folderIndex, QString&& name,
-                    const platform::DirectoryListing& listing, platform::FileInfo& info) {
+    void filterfile(const QString& folder, qint64& folderIndex, ListedFile& file) {
         const EntryOptions& options = *m_options;
-        bool skip = extensionSkipped(name);
+        const platform::FileInfo& info = file.info;
+        bool skip = file.skipped;
         if (!skip) {
-            if (!info.exists())
-                info = listing.info();
             if (!info.exists()) {
                 // Counted as found (or skipped under a lower limit) like any
                 // file, and as unreadable; never a candidate, since files of
@@ -279,7 +387,7 @@ private:
             m_store.folderids.push_back(m_folderId);
         }
         m_store.candsizes.push_back(info.size);
-        m_store.candpaths.push_back({std::move(name), quint32(folderIndex), info.mtimensec,
+        m_store.candpaths.push_back({std::move(file.name), quint32(folderIndex), info.mtimensec,
                                      info.mtime, info.id.inode, info.id.device,
                                      platform::nanoseconds(info.ctime, info.ctimensec)});
         m_progress.filesfound.fetch_add(1, std::memory_order_relaxed);
@@ -297,6 +405,11 @@ private:
     platform::FileIdentity m_folderId;
     QSet<quint64> m_recordedHere;
     const QStringList* m_skips = nullptr;
+    // The batch: folders listed, their files, and the files' raw names.
+    std::vector<ListedFolder> m_listed;
+    std::vector<ListedFile> m_files;
+    QByteArray m_rawNames;
+    std::size_t m_toLookUp = 0;
 };
 
 // The walking phase over the whole path table; false when stopped.

@@ -114,6 +114,7 @@ private slots:
     void hiddenFoldersAndSubfolderSwitch();
     void skipFoldersAndExtensions();
     void fileReachedTwiceIsRecordedOnce();
+    void bigTreeGivesEveryFileItsOwnFacts();
     void bindMountShowsTheSameFilesTwice();
     void folderSwappedForALinkDuringTheWalkIsNotEntered();
     void filesBelowAPathLongerThanPathMaxAreFound();
@@ -405,6 +406,44 @@ void ScanEngineTest::fileReachedTwiceIsRecordedOnce() {
     QCOMPARE(state.filesfound.load(), 3);
     // Two hard links in the first walk, five names in the second, two in the third.
     QCOMPARE(state.filesskipped.load(), 2 + 5 + 2);
+}
+
+void ScanEngineTest::bigTreeGivesEveryFileItsOwnFacts() {
+    // More folders and files than the walk looks up at once, so that their
+    // facts are looked up in several batches and on several threads.
+    testing::TempTree tree;
+    QSet<QString> expected;
+    for (int f = 0; f < 2400; ++f) {
+        const QString name = u"d%1/f%2"_s.arg(f % 300).arg(f);
+        tree.writeFile(name, 1 + f % 97, 'x');
+        expected.insert(tree.path(name));
+    }
+    tree.writeFile(u"d7/lone"_s, 5000, 'x');
+    // A second name in a folder listed in a later batch: the file counts once.
+    QCOMPARE(
+        ::link(raw(tree.path(u"d3/f3"_s)).constData(), raw(tree.path(u"d299/again"_s)).constData()),
+        0);
+    AppState state;
+    const ScanResult result = scan(state, {entry(tree.root())});
+    QCOMPARE(result.candcount, 2401);
+    QSet<QString> found;
+    for (const ResultEntry& row : result.list) {
+        const QString path = row.fullPath();
+        found.insert(path);
+        const platform::FileInfo info = platform::fileInfo(path);
+        QCOMPARE(row.size, info.size);
+        QCOMPARE(row.id, info.id);
+        QCOMPARE(row.mtime, info.mtime);
+        QCOMPARE(row.folderid, platform::fileInfo(row.path).id);
+    }
+    // Whichever name the walk met first stands for the linked file.
+    const QString first = tree.path(u"d3/f3"_s);
+    if (found.remove(tree.path(u"d299/again"_s))) {
+        QVERIFY(!found.contains(first));
+        found.insert(first);
+    }
+    QCOMPARE(found, expected);
+    QCOMPARE(state.filesskipped.load(), 1);
 }
 
 void ScanEngineTest::bindMountShowsTheSameFilesTwice() {

@@ -84,6 +84,13 @@ Folder& Folder::operator=(Folder&& other) noexcept {
     return *this;
 }
 
+Folder Folder::duplicate() const {
+    Folder copy;
+    copy.m_fd = m_fd >= 0 ? ::fcntl(m_fd, F_DUPFD_CLOEXEC, 0) : -1;
+    copy.m_error = copy.m_fd < 0 ? (m_fd >= 0 ? errno : m_error) : 0;
+    return copy;
+}
+
 void Folder::close() {
     if (m_fd >= 0)
         ::close(m_fd);
