@@ -6,11 +6,6 @@ namespace quillfen {
 
 using namespace Qt::StringLiterals;
 
-namespace {
-// Bytes of small files a fuzzy pass hands on to the bytewise pass after it.
-constexpr qint64 carryBudget = 8 * 1024 * 1024;
-} // namespace
-
 qint64 ResultListSource::size(qint64 k) const {
     const ResultEntry& row = m_list[std::size_t(k)];
     return row.isSeparator() || row.size < 0 ? 0 : row.size;
@@ -37,11 +32,10 @@ platform::FileIdentity ResultListSource::folderId(qint64 k) const {
     return m_list[std::size_t(k)].folderid;
 }
 
-const QByteArray* ResultListSource::content(qint64 k) const {
-    if (!m_contents || std::size_t(k) >= m_contents->size())
-        return nullptr;
-    const auto& content = (*m_contents)[std::size_t(k)];
-    return content ? &*content : nullptr;
+qint64 ResultListSource::sameAs(qint64 k) const {
+    if (!m_labels || std::size_t(k) >= m_labels->size())
+        return -1;
+    return (*m_labels)[std::size_t(k)];
 }
 
 // The rows of a rebuilt list carry what the pass before saw.
@@ -118,8 +112,9 @@ CompareJobResult runComparison(CompareJobInput input, RunProgress& status) {
     }
     ComparePlan planleft = input.plan;
     ResultList list = std::move(input.list);
-    // Small files the fuzzy pass read whole, for a bytewise pass right after it.
-    std::vector<std::optional<QByteArray>> carried;
+    // Small files the fuzzy pass read whole, labelled by their bytes for a
+    // bytewise pass right after it.
+    std::vector<qint64> labels;
     // What the checksum cache answered for each row, so that no pass asks twice.
     std::vector<qint32> cacheslots;
 
@@ -149,25 +144,25 @@ CompareJobResult runComparison(CompareJobInput input, RunProgress& status) {
         ++result.passes;
         std::vector<KeptRow> kept;
         const PassProgress progress{&status, result.curstep, input.totalsteps};
-        const bool carry = kind == PassKind::Fuzzy && !planleft.contains(ComparePass::Crc) &&
+        const bool label = kind == PassKind::Fuzzy && !planleft.contains(ComparePass::Crc) &&
                            planleft.contains(ComparePass::Bytewise);
-        if (!runPass(kind, ResultListSource(list, &carried, &cacheslots), kept, control, progress,
-                     carry ? carryBudget : 0)) {
+        if (!runPass(kind, ResultListSource(list, &labels, &cacheslots), kept, control, progress,
+                     label)) {
             result.stopped = true;
             return result;
         }
         ResultList rebuilt = rebuildList(list, kept, planleft.isEmpty());
-        carried.clear();
+        labels.clear();
         cacheslots.clear();
         if (control.cache) {
             cacheslots.reserve(kept.size());
             for (const KeptRow& row : kept)
                 cacheslots.push_back(row.seen.cacheslot);
         }
-        if (carry) {
-            carried.reserve(kept.size());
-            for (KeptRow& row : kept)
-                carried.push_back(std::move(row.content));
+        if (label) {
+            labels.reserve(kept.size());
+            for (const KeptRow& row : kept)
+                labels.push_back(row.sameAs);
         }
         kept = {};
         list = std::move(rebuilt);

@@ -40,14 +40,13 @@ struct CompareJobResult {
 // without a size) counts as size 0, and a separator row has an empty path.
 class ResultListSource : public PassSource {
 public:
-    // contents: for each row, the whole file as the previous pass read it
-    // (none where it did not); null: none at all.
+    // labels: for each row, the label the previous pass gave it after
+    // reading it whole (KeptRow::sameAs); null: none at all.
     // cacheslots: for each row, what the checksum cache answered an earlier
     // pass (SeenFile::cacheslot); null: nothing asked.
-    explicit ResultListSource(const ResultList& list,
-                              const std::vector<std::optional<QByteArray>>* contents = nullptr,
+    explicit ResultListSource(const ResultList& list, const std::vector<qint64>* labels = nullptr,
                               const std::vector<qint32>* cacheslots = nullptr)
-        : m_list(list), m_contents(contents), m_cacheslots(cacheslots) {}
+        : m_list(list), m_labels(labels), m_cacheslots(cacheslots) {}
     qint64 count() const override { return qint64(m_list.size()); }
     qint64 size(qint64 k) const override;
     QString path(qint64 k) const override;
@@ -55,14 +54,14 @@ public:
     QString name(qint64 k) const override;
     platform::FileIdentity fileId(qint64 k) const override;
     platform::FileIdentity folderId(qint64 k) const override;
-    const QByteArray* content(qint64 k) const override;
+    qint64 sameAs(qint64 k) const override;
     SeenFile seenBefore(qint64 k) const override;
     size_t pathHash(qint64 k) const override;
     bool samePath(qint64 a, qint64 b) const override;
 
 private:
     const ResultList& m_list;
-    const std::vector<std::optional<QByteArray>>* m_contents;
+    const std::vector<qint64>* m_labels;
     const std::vector<qint32>* m_cacheslots;
 };
 

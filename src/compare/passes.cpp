@@ -37,8 +37,12 @@ constexpr qint64 smallestBlock = 4 * 1024;
 // file and then compared class by class in windows. Keeps the buffers of a
 // run (window times the smallest block) at 16 MB whatever its length.
 constexpr qint64 windowCap = 4096;
-// Files up to this length are read whole by a fuzzy pass that hands them on.
-constexpr qint64 carryLength = 1024;
+// Files up to this length are read whole by a fuzzy pass that labels equal
+// files for a bytewise pass after it: the samples of such a file span nearly
+// all of it anyway. The files of a run are held until the run is labelled,
+// so only runs of at most wholeRunBytes are read whole.
+constexpr qint64 wholeLength = 64 * 1024;
+constexpr qint64 wholeRunBytes = 8 * 1024 * 1024;
 // Descriptors left for the rest of the program.
 constexpr qint64 openHeadroom = 32;
 // Opening ahead: files held open before their turn at most, the bytes asked
@@ -82,12 +86,12 @@ public:
     // to start fetching what the pass will read of them: many requests are
     // in flight at once, and a warm cache pays one hint per file. A file is
     // still opened once, and checked after its last read as ever.
-    void openAhead(const PassSource& source, PassKind kind, bool carrySmall) {
+    void openAhead(const PassSource& source, PassKind kind, bool readWhole) {
         if (m_control.gentle || kind == PassKind::None)
             return;
         m_source = &source;
         m_kind = kind;
-        m_carrySmall = carrySmall;
+        m_readWhole = readWhole;
         m_cacheHeld = m_control.cache && m_control.cache->holdsEntries();
         m_aheadLimit = qBound<qint64>(0, filesLeft() / 8, aheadFiles);
         m_end = source.count();
@@ -221,7 +225,7 @@ private:
                               m_source->name(k),
                               m_source->fileId(k),
                               m_source->folderId(k),
-                              m_source->content(k),
+                              m_source->sameAs(k),
                               m_source->seenBefore(k),
                               k};
             Ahead ahead;
@@ -240,7 +244,7 @@ private:
     // no earlier pass handed on whole and whose kept checksums will not do.
     bool readSoon(qint64 k) const {
         const qint64 size = m_source->size(k);
-        if (size <= 0 || m_source->content(k))
+        if (size <= 0 || m_source->sameAs(k) >= 0)
             return false;
         const bool inRun = (k > 0 && m_source->size(k - 1) == size) ||
                            (k + 1 < m_source->count() && m_source->size(k + 1) == size);
@@ -269,7 +273,7 @@ private:
         if (++m_sinceProbe < probeEvery)
             return false;
         m_sinceProbe = 0;
-        const qint64 first = m_kind == PassKind::Fuzzy && !(m_carrySmall && length <= carryLength)
+        const qint64 first = m_kind == PassKind::Fuzzy && !(m_readWhole && length <= wholeLength)
                                  ? fuzzyStep(length) - 1
                                  : 0;
         if (file.isCachedAt(first))
@@ -280,7 +284,7 @@ private:
 
     // Asks the kernel for what the pass will read of the file; the bytes asked.
     qint64 adviseReads(platform::InputFile& file, qint64 length) const {
-        if (m_kind != PassKind::Fuzzy || (m_carrySmall && length <= carryLength)) {
+        if (m_kind != PassKind::Fuzzy || (m_readWhole && length <= wholeLength)) {
             const qint64 bytes = qMin(length, aheadFileBytes);
             file.adviseWillNeed(0, bytes);
             return bytes;
@@ -369,7 +373,7 @@ private:
 
     const PassSource* m_source = nullptr; // null: nothing is opened ahead
     PassKind m_kind = PassKind::None;
-    bool m_carrySmall = false;
+    bool m_readWhole = false; // the fuzzy pass reads small files whole
     bool m_cacheHeld = false; // the cache held entries when the pass began
     qint64 m_aheadLimit = 0;
     qint64 m_next = 0; // the next entry to consider
@@ -382,25 +386,6 @@ private:
     static constexpr int coldSpell = 256;
     int m_sinceProbe = probeEvery - 1;
     int m_coldLeft = 0;
-};
-
-// The bytes of small files a fuzzy pass may still hand on whole, taken by
-// the threads of the pass as they keep files.
-class CarryRoom {
-public:
-    explicit CarryRoom(qint64 bytes) : m_left(bytes) {}
-    qint64 left() const { return m_left.load(std::memory_order_relaxed); }
-    bool take(qint64 bytes) {
-        qint64 left = m_left.load(std::memory_order_relaxed);
-        while (left >= bytes) {
-            if (m_left.compare_exchange_weak(left, left - bytes, std::memory_order_relaxed))
-                return true;
-        }
-        return false;
-    }
-
-private:
-    std::atomic<qint64> m_left;
 };
 
 // Gives each distinct key a class number in the order the keys first appear.
@@ -419,8 +404,31 @@ private:
     QHash<Key, int> m_numbers;
 };
 
+// The small files of a run read whole, side by side in one buffer that a
+// thread keeps from run to run.
+class WholeFiles {
+public:
+    void prepare(std::size_t files, qint64 length) {
+        m_length = length;
+        m_bytes.resize(files * std::size_t(length));
+        m_read.assign(files, false);
+    }
+    qint64 length() const { return m_length; }
+    char* place(std::size_t i) { return m_bytes.data() + i * std::size_t(m_length); }
+    void markRead(std::size_t i) { m_read[i] = true; }
+    bool isRead(std::size_t i) const { return m_read[i]; }
+    QByteArrayView file(std::size_t i) const {
+        return {m_bytes.data() + i * std::size_t(m_length), m_length};
+    }
+
+private:
+    qint64 m_length = 0;
+    std::vector<char> m_bytes;
+    std::vector<bool> m_read;
+};
+
 // The fuzzy samples of a whole file, as readFuzzySamples reads them.
-void samplesOf(const QByteArray& content, QByteArray& samples) {
+void samplesOf(QByteArrayView content, QByteArray& samples) {
     FuzzySampler sampler(content.size());
     sampler.feed(0, content.constData(), content.size());
     samples = sampler.samples();
@@ -492,8 +500,8 @@ void keepSums(const ReadControl& control, const platform::FileInfo& opened,
         control.cache->store(CacheKey::of(opened), sums);
 }
 
-// wholes, when given, gets the whole content of small files (room bytes in
-// all at most), read in one go instead of the samples.
+// wholes, when given, gets the whole content of small files, read in one go
+// instead of the samples.
 // The fuzzy digest of a file the pass read, to be kept once the pass knows
 // that no other file matched it (the CRC pass keeps whole checksums of the
 // others).
@@ -504,7 +512,7 @@ struct FreshDigest {
 
 bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
                    std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status,
-                   PassFiles& opener, std::vector<std::optional<QByteArray>>* wholes, qint64 room,
+                   PassFiles& opener, WholeFiles* wholes,
                    std::vector<std::optional<FreshDigest>>& fresh) {
     ClassNumbers<QByteArray> numbers;
     QByteArray key;
@@ -540,12 +548,11 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         const qint64 length = seen[i].size;
         const QString path = files[i].path();
         bool sampled = false;
-        if (wholes && length <= carryLength && length <= room) {
-            QByteArray content(qsizetype(length), Qt::Uninitialized);
-            if (control.access().readAt(file, path, 0, content.data(), length) == length) {
-                samplesOf(content, samples);
-                (*wholes)[i] = std::move(content);
-                room -= length;
+        // A file that is not the length of its run is not read whole.
+        if (wholes && length == wholes->length()) {
+            if (control.access().readAt(file, path, 0, wholes->place(i), length) == length) {
+                samplesOf(wholes->file(i), samples);
+                wholes->markRead(i);
                 sampled = true;
             }
         }
@@ -567,18 +574,61 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
     return true;
 }
 
-// The bytewise classes of files that the pass before read whole: compared
-// as they were read, without opening them again (their names are checked
-// afterwards like those of files read now).
-void classifyCarried(const std::vector<RunFile>& files, std::vector<int>& classes,
-                     std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status) {
-    ClassNumbers<QByteArray> numbers;
+// The bytewise classes of files that the pass before read whole and
+// labelled by their bytes: taken as they were read, without opening the
+// files again (their names are checked afterwards like those of files read
+// now).
+void classifyLabelled(const std::vector<RunFile>& files, std::vector<int>& classes,
+                      std::vector<SeenFile>& seen, const ReadControl& control,
+                      RunProgress* status) {
+    ClassNumbers<qint64> numbers;
     for (std::size_t i = 0; i < files.size(); ++i) {
         seen[i] = files[i].before;
-        classes[i] = numbers.classOf(*files[i].content);
-        control.countRead(files[i].content->size());
+        classes[i] = numbers.classOf(files[i].sameAs);
+        control.countRead(files[i].before.size);
         setGroupDone(status, qint64(i) + 1);
     }
+}
+
+// The labels of files read whole: the row of the first file of the run with
+// the same bytes. Only files that equal another file under the pass's test
+// can equal one byte for byte.
+void labelEqualFiles(const std::vector<RunFile>& files, const std::vector<int>& classes,
+                     const std::vector<int>& members, const WholeFiles& wholes,
+                     std::vector<qint64>& labels) {
+    labels.assign(files.size(), -1);
+    // The first file of each set of equal bytes, by a hash of the bytes;
+    // files of one hash are told apart by their bytes.
+    QMultiHash<quint64, std::size_t> firsts;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        const int cls = classes[i];
+        if (cls < 0 || members[std::size_t(cls)] < 2 || !wholes.isRead(i))
+            continue;
+        const QByteArrayView bytes = wholes.file(i);
+        const quint64 hash = XXH3_64bits(bytes.data(), std::size_t(bytes.size()));
+        for (auto it = firsts.constFind(hash); it != firsts.constEnd() && it.key() == hash; ++it) {
+            if (wholes.file(*it) == bytes) {
+                labels[i] = files[*it].row;
+                break;
+            }
+        }
+        if (labels[i] < 0) {
+            firsts.insert(hash, i);
+            labels[i] = files[i].row;
+        }
+    }
+}
+
+// The checksums of a whole file read in one piece, as the cache keeps them.
+CachedChecksums wholeSums(QByteArrayView content, quint64 fuzzy) {
+    const XXH128_hash_t hash = XXH3_128bits(content.constData(), std::size_t(content.size()));
+    CachedChecksums sums;
+    sums.crc32 =
+        crc32Update(0xFFFFFFFFu, content.constData(), std::size_t(content.size())) ^ 0xFFFFFFFFu;
+    sums.hashlow = hash.low64;
+    sums.hashhigh = hash.high64;
+    sums.fuzzy = fuzzy;
+    return sums;
 }
 
 // The key of the CRC pass: length, CRC-32 and XXH3-64 of the same read.
@@ -1132,8 +1182,7 @@ void ByteSplitter::keepClassSums(const std::vector<int>& files, const SharedSums
 // added again.
 void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& classes,
                  const std::vector<SeenFile>& seen, qint64 first, std::vector<KeptRow>& kept,
-                 RunProgress* status, std::vector<std::optional<QByteArray>>* wholes,
-                 CarryRoom& carry) {
+                 RunProgress* status, const std::vector<qint64>* labels) {
     const int classCount =
         classes.empty() ? 0 : *std::max_element(classes.begin(), classes.end()) + 1;
     if (classCount == 0)
@@ -1162,12 +1211,8 @@ void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& clas
             if (runKeys.contains(path))
                 continue;
             runKeys.insert(path);
-            kept.push_back({first + i, head, seen[std::size_t(i)]});
-            if (wholes && (*wholes)[std::size_t(i)]) {
-                if (carry.take((*wholes)[std::size_t(i)]->size())) {
-                    kept.back().content = std::move((*wholes)[std::size_t(i)]);
-                }
-            }
+            kept.push_back(
+                {first + i, head, seen[std::size_t(i)], labels ? (*labels)[std::size_t(i)] : -1});
             head = false;
         }
     }
@@ -1264,8 +1309,8 @@ QString runText(qint64 files, qint64 bytes) {
 // folders of the pass open).
 bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
               std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status,
-              PassFiles& opener, std::vector<std::optional<QByteArray>>* wholes = nullptr,
-              qint64 wholeRoom = 0) {
+              PassFiles& opener, WholeFiles* wholes = nullptr,
+              std::vector<qint64>* labels = nullptr) {
     classes.assign(files.size(), -1);
     seen.assign(files.size(), SeenFile());
     if (status)
@@ -1275,18 +1320,16 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
     std::vector<std::optional<FreshDigest>> fresh;
     switch (kind) {
     case PassKind::Fuzzy:
-        if (wholes)
-            wholes->assign(files.size(), std::nullopt);
         fresh.assign(files.size(), std::nullopt);
-        done =
-            classifyFuzzy(files, classes, seen, control, status, opener, wholes, wholeRoom, fresh);
+        done = classifyFuzzy(files, classes, seen, control, status, opener, wholes, fresh);
         break;
     case PassKind::Crc:
         done = classifyCrc(files, classes, seen, control, status, opener);
         break;
     case PassKind::Bytewise:
-        if (std::all_of(files.begin(), files.end(), [](const RunFile& f) { return f.content; })) {
-            classifyCarried(files, classes, seen, control, status);
+        if (std::all_of(files.begin(), files.end(),
+                        [](const RunFile& f) { return f.sameAs >= 0; })) {
+            classifyLabelled(files, classes, seen, control, status);
             done = !control.stopRequested();
         } else if (auto groups = cachedGroups(files, control, opener)) {
             // Their checksums are kept already.
@@ -1318,15 +1361,22 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
             !opener.unchanged(files[i], seen[i]))
             classes[i] = -1;
     }
-    // The digests of files the fuzzy samples already set apart: a later run
+    if (wholes && labels)
+        labelEqualFiles(files, classes, members, *wholes, *labels);
+    // The digests of files the fuzzy samples already set apart, and the
+    // checksums of files read whole that another may equal: a later run
     // need not read them again.
     for (std::size_t i = 0; i < fresh.size(); ++i) {
         const int cls = classes[i];
-        if (fresh[i] && cls >= 0 && members[std::size_t(cls)] == 1) {
+        if (!fresh[i] || cls < 0)
+            continue;
+        if (members[std::size_t(cls)] == 1) {
             CachedChecksums sums;
             sums.fuzzy = fresh[i]->digest;
             sums.whole = false;
             control.cache->store(fresh[i]->key, sums);
+        } else if (wholes && wholes->isRead(i)) {
+            control.cache->store(fresh[i]->key, wholeSums(wholes->file(i), fresh[i]->digest));
         }
     }
     return true;
@@ -1397,10 +1447,9 @@ int passThreads(PassKind kind, const ReadControl& control, qint64 budget) {
 class PassRun {
 public:
     PassRun(PassKind kind, const PassSource& source, const ReadControl& control,
-            const PassProgress& progress, qint64 carryBytes)
+            const PassProgress& progress, bool labelEqual)
         : m_kind(kind), m_source(source), m_control(control), m_progress(progress),
-          m_carrySmall(kind == PassKind::Fuzzy && carryBytes > 0),
-          m_carry(m_carrySmall ? carryBytes : 0) {}
+          m_readWhole(kind == PassKind::Fuzzy && labelEqual) {}
 
     bool runAll(std::vector<KeptRow>& kept) {
         const qint64 budget = qMax<qint64>(0, m_control.access().openFileBudget());
@@ -1445,7 +1494,7 @@ private:
     public:
         Worker(PassRun& run, int number, qint64 budget)
             : m_run(run), m_number(number), m_opener(run.m_control, budget) {
-            m_opener.openAhead(run.m_source, run.m_kind, run.m_carrySmall);
+            m_opener.openAhead(run.m_source, run.m_kind, run.m_readWhole);
         }
 
         bool runStretch(const Stretch& stretch, std::vector<KeptRow>& kept) {
@@ -1480,24 +1529,28 @@ private:
                 m_files.clear();
                 for (qint64 k = pos; k < end; ++k) {
                     m_files.push_back({source.folder(k), source.name(k), source.fileId(k),
-                                       source.folderId(k), source.content(k), source.seenBefore(k),
+                                       source.folderId(k), source.sameAs(k), source.seenBefore(k),
                                        k});
                 }
-                // Small files are read whole while there is room to hand them on.
-                const qint64 room = m_run.m_carry.left();
-                auto* carry = m_run.m_carrySmall && room >= size ? &m_wholes : nullptr;
+                // The files of a run of small files are read whole and labelled.
+                const bool whole = m_run.m_readWhole && size <= wholeLength &&
+                                   double(size) * double(runFiles) <= double(wholeRunBytes);
+                if (whole)
+                    m_wholes.prepare(std::size_t(runFiles), size);
+                auto* wholes = whole ? &m_wholes : nullptr;
+                auto* labels = whole ? &m_labels : nullptr;
                 // The group counters show the run of one thread at a time.
                 int none = -1;
                 const bool shows =
                     status && (m_run.m_groupShower.compare_exchange_strong(none, m_number) ||
                                none == m_number);
                 const bool done = classify(m_run.m_kind, m_files, m_classes, m_seen, control,
-                                           shows ? status : nullptr, m_opener, carry, room);
+                                           shows ? status : nullptr, m_opener, wholes, labels);
                 if (shows)
                     m_run.m_groupShower.store(-1);
                 if (!done)
                     return false;
-                keepMatches(m_files, m_classes, m_seen, pos, kept, status, carry, m_run.m_carry);
+                keepMatches(m_files, m_classes, m_seen, pos, kept, status, labels);
             }
             m_run.m_rowsDone.fetch_add(runFiles, std::memory_order_relaxed);
             if (status) {
@@ -1510,7 +1563,8 @@ private:
         PassRun& m_run;
         int m_number;
         PassFiles m_opener;
-        std::vector<std::optional<QByteArray>> m_wholes;
+        WholeFiles m_wholes;
+        std::vector<qint64> m_labels;
         std::vector<RunFile> m_files;
         std::vector<int> m_classes;
         std::vector<SeenFile> m_seen;
@@ -1546,8 +1600,7 @@ private:
     const PassSource& m_source;
     const ReadControl& m_control;
     const PassProgress& m_progress;
-    bool m_carrySmall;
-    CarryRoom m_carry;
+    bool m_readWhole; // the fuzzy pass reads small files whole and labels them
     std::atomic<qint64> m_rowsDone{0};
     std::atomic<quint32> m_lastText{platform::tickCount() - 20};
     std::atomic<int> m_groupShower{-1}; // the thread whose run the group counters show
@@ -1592,9 +1645,9 @@ bool PassSource::samePath(qint64 a, qint64 b) const {
 }
 
 bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
-             const ReadControl& control, const PassProgress& progress, qint64 carryBytes) {
+             const ReadControl& control, const PassProgress& progress, bool labelEqual) {
     kept.clear();
-    PassRun run(kind, source, control, progress, carryBytes);
+    PassRun run(kind, source, control, progress, labelEqual);
     if (RunProgress* status = progress.status) {
         status->progressmax.store(source.count(), std::memory_order_relaxed);
         status->progressdone.store(0, std::memory_order_relaxed);

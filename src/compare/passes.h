@@ -51,9 +51,10 @@ struct RunFile {
     QString name;
     platform::FileIdentity id;       // the file the row stands for; zero: not known
     platform::FileIdentity folderid; // the folder it is in; zero: not known
-    // The whole file as the previous pass read it, and what it saw of it
-    // then; null when that pass did not read it whole.
-    const QByteArray* content = nullptr;
+    // What the previous pass saw of it, and when it read it whole, a label
+    // it shares with the files of its run whose bytes it equals (-1: not
+    // read whole).
+    qint64 sameAs = -1;
     SeenFile before{};
     qint64 row = -1; // its entry in the pass's source; -1: not from one
     QString path() const { return folder + name; }
@@ -82,9 +83,9 @@ public:
     // The file and folder the entry stands for; zero when not known.
     virtual platform::FileIdentity fileId(qint64) const { return {}; }
     virtual platform::FileIdentity folderId(qint64) const { return {}; }
-    // The whole file as the previous pass read it (null: not read whole),
-    // and what that pass saw of it.
-    virtual const QByteArray* content(qint64) const { return nullptr; }
+    // The label of its byte-for-byte equal files when the previous pass read
+    // it whole (-1: not read whole; see KeptRow), and what that pass saw of it.
+    virtual qint64 sameAs(qint64) const { return -1; }
     virtual SeenFile seenBefore(qint64) const { return {}; }
     // Overridden where the path can be hashed and compared without building it.
     virtual size_t pathHash(qint64 k) const;
@@ -96,8 +97,10 @@ struct KeptRow {
     qint64 index = 0;
     bool subgroupstart = false;
     SeenFile seen{}; // the file as the pass read it
-    // The whole file, when the pass read it whole and was asked to hand it on.
-    std::optional<QByteArray> content{};
+    // When the pass read the file whole and was asked to label it: the index
+    // of the first file of its run with the same bytes (itself, if none is
+    // before it); -1 otherwise.
+    qint64 sameAs = -1;
 };
 
 // Runs a pass over all entries: consecutive entries of equal size form a
@@ -107,10 +110,11 @@ struct KeptRow {
 // The runs are shared out among the threads control allows, each run read
 // by one thread; what is kept does not depend on how many there are.
 // False when stopped (kept is then incomplete and must not be used).
-// carryBytes: how many bytes of small files the fuzzy pass may read whole
-// and hand on in kept, so that a bytewise pass after it need not open them.
+// labelEqual: the fuzzy pass reads small files whole and labels those of
+// equal bytes, so that a bytewise pass after it need not read them again.
 bool runPass(PassKind kind, const PassSource& source, std::vector<KeptRow>& kept,
-             const ReadControl& control, const PassProgress& progress = {}, qint64 carryBytes = 0);
+             const ReadControl& control, const PassProgress& progress = {},
+             bool labelEqual = false);
 
 // The name of a pass in the progress caption.
 QString passName(PassKind kind);

@@ -40,6 +40,8 @@ public:
     qint64 count() const override { return qint64(m_table.size()); }
     qint64 size(qint64 k) const override { return m_table[std::size_t(k)].size; }
     QString path(qint64 k) const override { return m_table[std::size_t(k)].path; }
+    qint64 sameAs(qint64 k) const override { return m_table[std::size_t(k)].sameAs; }
+    SeenFile seenBefore(qint64 k) const override { return m_table[std::size_t(k)].seen; }
 
 private:
     const std::vector<TableEntry>& m_table;
@@ -152,6 +154,18 @@ bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<Pa
         return false;
     for (const KeptRow& row : rows)
         kept.push_back({table[std::size_t(row.index)].path, row.subgroupstart});
+    return true;
+}
+
+bool runLabellingPass(const std::vector<TableEntry>& table, std::vector<TableEntry>& kept,
+                      const ReadControl& control) {
+    std::vector<KeptRow> rows;
+    if (!quillfen::runPass(PassKind::Fuzzy, TableSource(table), rows, control, {}, true))
+        return false;
+    for (const KeptRow& row : rows) {
+        const TableEntry& entry = table[std::size_t(row.index)];
+        kept.push_back({entry.path, entry.size, row.sameAs, row.seen});
+    }
     return true;
 }
 

@@ -36,6 +36,9 @@ QString filecrc(const QString& path, const ReadControl& control = {});
 struct TableEntry {
     QString path;
     qint64 size = 0;
+    // Handed on by a fuzzy pass that labelled files it read whole.
+    qint64 sameAs = -1;
+    SeenFile seen{};
 };
 
 // A file kept by a pass; subgroupstart marks the first file of a set of
@@ -49,5 +52,10 @@ struct PassItem {
 // A pass over a table of paths and sizes, giving the kept paths.
 bool runPass(PassKind kind, const std::vector<TableEntry>& table, std::vector<PassItem>& kept,
              const ReadControl& control, const PassProgress& progress = {});
+
+// A fuzzy pass that labels the small files it reads whole; kept gets the
+// kept files with their labels and what the pass saw of them.
+bool runLabellingPass(const std::vector<TableEntry>& table, std::vector<TableEntry>& kept,
+                      const ReadControl& control);
 
 } // namespace quillfen::testing

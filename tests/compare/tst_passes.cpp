@@ -276,6 +276,7 @@ private:
     int m_keptFiles = 0;
     int m_fuzzyKeptMore = 0;
     int m_faults = 0;
+    int m_labelled = 0;
 };
 
 void PassesTest::initTestCase() {
@@ -388,6 +389,15 @@ void PassesTest::classesGiveThePairwiseResult() {
         if (kind == PassKind::Bytewise && fuzzyKept > int(kept.size()))
             ++m_fuzzyKeptMore;
     }
+    // The bytewise pass after a fuzzy pass that read small files whole and
+    // labelled them by their bytes.
+    std::vector<TableEntry> labelled;
+    QVERIFY(runLabellingPass(table, labelled, control));
+    std::vector<PassItem> kept;
+    QVERIFY(runPass(PassKind::Bytewise, labelled, kept, control));
+    QCOMPARE(describe(kept), describe(pairwisePass(PassKind::Bytewise, labelled, control)));
+    m_labelled += int(std::count_if(labelled.begin(), labelled.end(),
+                                    [](const TableEntry& entry) { return entry.sameAs >= 0; }));
     m_faults += int(access.unopenable.size() + access.unmeasurable.size() + access.failFrom.size());
 }
 
@@ -395,6 +405,7 @@ void PassesTest::cleanupTestCase() {
     QVERIFY(m_keptFiles > 200);
     QVERIFY(m_fuzzyKeptMore > 3);
     QVERIFY(m_faults > 10);
+    QVERIFY(m_labelled > 50);
 }
 
 void PassesTest::differencesAtBlockEdges() {
