@@ -138,8 +138,10 @@ void ChecksumCache::closeDatabase() {
 }
 
 void ChecksumCache::joinBatch() {
+    // Only the transaction ends here: writing the fresh entries would join
+    // the batch again, before it was ended.
     if (m_pending >= kBatch)
-        writeAll();
+        commit();
     if (m_pending++ == 0)
         execute("BEGIN");
 }
@@ -318,6 +320,10 @@ void ChecksumCache::writeAll() {
     if (!m_db)
         return;
     writeFresh();
+    commit();
+}
+
+void ChecksumCache::commit() {
     if (m_pending == 0)
         return;
     m_pending = 0;

@@ -91,6 +91,7 @@ private:
     void joinBatch(); // statements run in batches of one transaction
     void writeFresh();
     void writeAll(); // flush() with the lock held
+    void commit();   // ends the batch and removes what is over the limit
     void insert(const CacheKey& key, const CachedChecksums& sums);
 
     mutable std::mutex m_mutex; // guards everything below

@@ -24,6 +24,7 @@ private slots:
     void damagedDatabasesAreStartedAnew_data();
     void damagedDatabasesAreStartedAnew();
     void theLimitDropsTheEntriesUsedLongestAgo();
+    void longRunsOfLookupsKeepWhatWasStored();
 };
 
 void ChecksumCacheTest::entriesOnlyForTheSameFile_data() {
@@ -149,6 +150,24 @@ void ChecksumCacheTest::theLimitDropsTheEntriesUsedLongestAgo() {
     QCOMPARE(left, 90);
     QVERIFY(cache.find(key(7)));   // used in this run
     QVERIFY(cache.find(key(119))); // stored in this run
+}
+
+void ChecksumCacheTest::longRunsOfLookupsKeepWhatWasStored() {
+    // A run over a big tree asks for hundreds of thousands of files while
+    // entries wait to be written; once its transaction grew long this
+    // overflowed the stack.
+    testing::TempTree tree;
+    const QString path = tree.path(u"checksums.sqlite"_s);
+    {
+        ChecksumCache cache(path);
+        cache.store(kKey, kSums);
+        const CacheKey other{2049, 78, 5000, 1700000000, 123456789, 1700000100, 42};
+        for (int k = 0; k < 300000; ++k)
+            QVERIFY(!cache.find(other));
+        cache.store(other, kSums);
+    }
+    ChecksumCache reopened(path);
+    QCOMPARE(reopened.find(kKey), std::optional(kSums));
 }
 
 QTEST_GUILESS_MAIN(ChecksumCacheTest)
