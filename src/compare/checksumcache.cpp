@@ -19,8 +19,9 @@ namespace {
 // Statements per transaction: entries of neighbouring inodes share pages,
 // so one run's entries are written once rather than batch after batch.
 constexpr qint64 kBatch = 1 << 18;
-// Entries kept in memory before they are written (about 100 bytes each).
-constexpr qint64 kFreshBatch = 1 << 16;
+// Entries kept in memory before they are handed to the writer (about 100
+// bytes each): small batches, so that little is left to write at the end.
+constexpr qint64 kFreshBatch = 1 << 13;
 // Entries read into memory at most (about 100 bytes each).
 constexpr qint64 kPreloadCap = 1 << 20;
 
@@ -73,6 +74,13 @@ ChecksumCache::ChecksumCache(const QString& path, qint64 limit, qint64 useGrain)
 }
 
 ChecksumCache::~ChecksumCache() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_closing = true;
+    }
+    m_wake.notify_all();
+    if (m_writer.joinable())
+        m_writer.join(); // after writing what it was given
     flush();
     closeDatabase();
 }
@@ -147,7 +155,7 @@ void ChecksumCache::joinBatch() {
 }
 
 void ChecksumCache::preload(qint64 expectedLookups) {
-    const std::lock_guard lock(m_mutex);
+    const std::lock_guard lock(m_dbMutex);
     if (!m_db || m_preloaded || m_entries > 4 * expectedLookups || m_entries > kPreloadCap)
         return;
     sqlite3_stmt* all = nullptr;
@@ -217,19 +225,26 @@ std::optional<CachedChecksums> ChecksumCache::answer(const CacheKey& key,
 
 bool ChecksumCache::holdsEntries() const {
     const std::lock_guard lock(m_mutex);
-    return m_entries > 0 || !m_fresh.empty();
+    return m_entries > 0 || !m_fresh.empty() || !m_queue.empty() || m_writing;
 }
 
-std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key) {
-    const std::lock_guard lock(m_mutex);
-    if (!m_db)
-        return std::nullopt;
+std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key, qint32* slot) {
+    // A preloaded cache is read without the lock: what preload() read stays
+    // as it is until the cache goes.
     if (m_preloaded) {
         const Entry* entry = preloaded(key);
         if (!entry || entry->key != key)
             return std::nullopt;
+        if (slot)
+            *slot = qint32(entry - m_entriesRead.data());
+        if (entry->used > m_stamp - m_useGrain)
+            return entry->sums;
+        const std::lock_guard lock(m_dbMutex);
         return answer(key, entry->sums, entry->used);
     }
+    const std::lock_guard lock(m_dbMutex);
+    if (!m_db)
+        return std::nullopt;
     // Reads are batched too: a query of its own takes and drops the file
     // lock and looks for a journal every time.
     joinBatch();
@@ -254,31 +269,62 @@ std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key) {
         sqlite3_column_int64(m_find, 9) != 0};
     const qint64 used = sqlite3_column_int64(m_find, 10);
     sqlite3_reset(m_find);
+    if (slot) {
+        const std::lock_guard found(m_mutex);
+        *slot = qint32(m_entriesRead.size() + m_found.size());
+        m_found.push_back(sums);
+    }
     return answer(key, sums, used);
 }
 
 void ChecksumCache::store(const CacheKey& key, const CachedChecksums& sums) {
-    const std::lock_guard lock(m_mutex);
     if (!m_db)
         return;
+    std::unique_lock lock(m_mutex);
     m_fresh.push_back({key, sums});
-    if (qint64(m_fresh.size()) >= kFreshBatch)
-        writeFresh();
+    if (qint64(m_fresh.size()) < kFreshBatch)
+        return;
+    m_queue.push_back(std::move(m_fresh));
+    m_fresh = {};
+    if (!m_writer.joinable())
+        m_writer = std::thread(&ChecksumCache::writeQueued, this);
+    lock.unlock();
+    m_wake.notify_one();
 }
 
-void ChecksumCache::writeFresh() {
-    if (m_fresh.empty())
+void ChecksumCache::writeQueued() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return !m_queue.empty() || m_closing; });
+        if (m_queue.empty())
+            return;
+        std::vector<Fresh> batch = std::move(m_queue.front());
+        m_queue.erase(m_queue.begin());
+        m_writing = true;
+        lock.unlock();
+        {
+            const std::lock_guard db(m_dbMutex);
+            writeEntries(batch);
+            commit();
+        }
+        lock.lock();
+        m_writing = false;
+        m_idle.notify_all();
+    }
+}
+
+void ChecksumCache::writeEntries(std::vector<Fresh>& entries) {
+    if (entries.empty())
         return;
     // In key order the entries land on neighbouring pages instead of
     // splitting pages all over the table.
-    std::sort(m_fresh.begin(), m_fresh.end(),
+    std::sort(entries.begin(), entries.end(),
               [](const Fresh& a, const Fresh& b) { return keyBefore(a.key, b.key); });
     joinBatch();
-    for (const auto& [key, sums] : m_fresh)
+    for (const auto& [key, sums] : entries)
         insert(key, sums);
-    m_entries +=
-        qint64(m_fresh.size()); // replaced entries count too: recounted when over the limit
-    m_fresh.clear();
+    // Replaced entries count too: recounted when over the limit.
+    m_entries += qint64(entries.size());
 }
 
 void ChecksumCache::insert(const CacheKey& key, const CachedChecksums& sums) {
@@ -300,26 +346,26 @@ void ChecksumCache::insert(const CacheKey& key, const CachedChecksums& sums) {
     sqlite3_step(m_store);
 }
 
-qint32 ChecksumCache::remember(const CachedChecksums& sums) {
-    const std::lock_guard lock(m_mutex);
-    m_found.push_back(sums);
-    return qint32(m_found.size() - 1);
-}
-
 CachedChecksums ChecksumCache::recalled(qint32 slot) const {
+    // Slots below the preloaded entries' count are theirs, the rest m_found's.
+    if (std::size_t(slot) < m_entriesRead.size())
+        return m_entriesRead[std::size_t(slot)].sums;
     const std::lock_guard lock(m_mutex);
-    return m_found[std::size_t(slot)];
+    return m_found[std::size_t(slot) - m_entriesRead.size()];
 }
 
 void ChecksumCache::flush() {
-    const std::lock_guard lock(m_mutex);
-    writeAll();
-}
-
-void ChecksumCache::writeAll() {
+    std::vector<Fresh> rest;
+    {
+        std::unique_lock lock(m_mutex);
+        rest = std::move(m_fresh);
+        m_fresh = {};
+        m_idle.wait(lock, [this] { return m_queue.empty() && !m_writing; });
+    }
+    const std::lock_guard db(m_dbMutex);
     if (!m_db)
         return;
-    writeFresh();
+    writeEntries(rest);
     commit();
 }
 

@@ -12,10 +12,13 @@
 #include "platform/platform.h"
 
 #include <QString>
+#include <atomic>
+#include <condition_variable>
 #include <future>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 struct sqlite3;
@@ -66,19 +69,20 @@ public:
     bool isOpen() const { return m_db != nullptr; }
     // Whether any entry was found when the database was opened, or stored since.
     bool holdsEntries() const;
-    std::optional<CachedChecksums> find(const CacheKey& key);
+    // slot, when given, gets a slot for recalled() when an entry is found.
+    std::optional<CachedChecksums> find(const CacheKey& key, qint32* slot = nullptr);
     // Reads every entry into memory when there are at most a few times as
     // many as the lookups expected, so that find() answers without asking
     // SQLite file by file.
     void preload(qint64 expectedLookups);
-    // Entries are written in batches; flush() writes the batch and removes the
-    // entries used longest ago while the cache is over its limit.
+    // Entries are written in batches, on a thread of their own while the
+    // passes go on; flush() writes what is left and removes the entries used
+    // longest ago while the cache is over its limit.
     void store(const CacheKey& key, const CachedChecksums& sums);
     void flush();
 
-    // What find() gave for a file, kept for the later passes of the run so
-    // that they need not ask again: a slot for recalled().
-    qint32 remember(const CachedChecksums& sums);
+    // What find() gave for a file, for the later passes of the run so that
+    // they need not ask again.
     CachedChecksums recalled(qint32 slot) const;
 
     // Removes the database (Settings, "Clear"); true when none is left.
@@ -89,25 +93,35 @@ private:
     void closeDatabase();
     bool execute(const char* sql);
     void joinBatch(); // statements run in batches of one transaction
-    void writeFresh();
-    void writeAll(); // flush() with the lock held
-    void commit();   // ends the batch and removes what is over the limit
+    struct Fresh {
+        CacheKey key;
+        CachedChecksums sums;
+    };
+    void writeEntries(std::vector<Fresh>& entries);
+    void writeQueued(); // the writer thread
+    void commit();      // ends the batch and removes what is over the limit
     void insert(const CacheKey& key, const CachedChecksums& sums);
 
-    mutable std::mutex m_mutex; // guards everything below
+    // m_mutex guards the entries waiting to be written, the writer's state
+    // and m_found; m_dbMutex the database and its statements.
+    mutable std::mutex m_mutex;
+    std::mutex m_dbMutex;
+    std::condition_variable m_wake; // for the writer: a batch waits, or the cache closes
+    std::condition_variable m_idle; // for flush(): the writer wrote all it was given
+    std::vector<std::vector<Fresh>> m_queue;
+    bool m_writing = false;
+    bool m_closing = false;
+    std::thread m_writer;
     qint64 m_limit;
     qint64 m_useGrain;
-    qint64 m_entries = 0; // at least the entries there are
+    std::atomic<qint64> m_entries = 0; // at least the entries there are
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_find = nullptr;
     sqlite3_stmt* m_store = nullptr;
     sqlite3_stmt* m_touch = nullptr;
     qint64 m_pending = 0;
-    // Entries stored but not yet written; a run does not find its own.
-    struct Fresh {
-        CacheKey key;
-        CachedChecksums sums;
-    };
+    // Entries stored but not yet handed to the writer; a run does not find
+    // its own.
     std::vector<Fresh> m_fresh;
     std::vector<CachedChecksums> m_found;
     struct Entry {

@@ -469,10 +469,11 @@ std::optional<CachedChecksums> cachedSums(const RunFile& run, SeenFile& seen,
             return std::nullopt;
         key = CacheKey::of(info);
     }
-    auto sums = control.cache->find(key);
+    qint32 slot = SeenFile::kNothingKept;
+    auto sums = control.cache->find(key, &slot);
     if (sums) {
         seen = facts;
-        seen.cacheslot = control.cache->remember(*sums);
+        seen.cacheslot = slot;
     }
     return sums;
 }
