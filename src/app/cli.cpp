@@ -217,6 +217,7 @@ int undoLast(const cli::Options& options) {
 
 int main(int argc, char** argv) {
     platform::raiseOpenFileLimit(); // long runs are read side by side
+    platform::returnLargeBlocks();
     // Dates of a long list are cheaper; set before QCoreApplication may start threads.
     platform::cacheLocalTimeZone();
     QCoreApplication app(argc, argv);

@@ -26,6 +26,7 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char** argv) {
     quillfen::platform::raiseOpenFileLimit(); // long runs are read side by side
+    quillfen::platform::returnLargeBlocks();
     // setenv is not safe once other threads may read the environment, and
     // QApplication starts some (the platform plugin, D-Bus).
     quillfen::platform::cacheLocalTimeZone();

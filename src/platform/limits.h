@@ -12,6 +12,12 @@ namespace quillfen::platform {
 // start-up; failing leaves the limit as it was.
 void raiseOpenFileLimit();
 
+// Blocks of memory from 128 kB up are given back to the system as soon as
+// they are freed. A list that grows by doubling leaves its old blocks
+// behind, and the allocator would otherwise keep them (a second copy of the
+// largest list at the peak). Call once at start-up.
+void returnLargeBlocks();
+
 // How many more files the process may open now: the soft limit less the
 // descriptors already open (never below 0).
 qint64 openFilesLeft();

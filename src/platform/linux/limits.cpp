@@ -1,6 +1,7 @@
 #include "platform/limits.h"
 
 #include <dirent.h>
+#include <malloc.h>
 #include <sys/resource.h>
 
 namespace quillfen::platform {
@@ -29,6 +30,11 @@ void raiseOpenFileLimit() {
         return;
     limit.rlim_cur = limit.rlim_max;
     ::setrlimit(RLIMIT_NOFILE, &limit);
+}
+
+void returnLargeBlocks() {
+    // A fixed threshold also stops glibc from raising it after each free.
+    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 }
 
 qint64 openFilesLeft() {
