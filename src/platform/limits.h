@@ -12,10 +12,12 @@ namespace quillfen::platform {
 // start-up; failing leaves the limit as it was.
 void raiseOpenFileLimit();
 
-// Blocks of memory from 128 kB up are given back to the system as soon as
+// Blocks of memory from 4 MB up are given back to the system as soon as
 // they are freed. A list that grows by doubling leaves its old blocks
 // behind, and the allocator would otherwise keep them (a second copy of the
-// largest list at the peak). Call once at start-up.
+// largest list at the peak). Smaller blocks, such as the read buffers a
+// pass takes run after run, stay with the allocator for reuse. Call once at
+// start-up.
 void returnLargeBlocks();
 
 // How many more files the process may open now: the soft limit less the

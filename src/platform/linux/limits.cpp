@@ -34,7 +34,7 @@ void raiseOpenFileLimit() {
 
 void returnLargeBlocks() {
     // A fixed threshold also stops glibc from raising it after each free.
-    ::mallopt(M_MMAP_THRESHOLD, 128 * 1024);
+    ::mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
 }
 
 qint64 openFilesLeft() {
