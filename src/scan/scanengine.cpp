@@ -72,6 +72,12 @@ class Walk {
 public:
     Walk(RunProgress& progress, const ScanInput& input, CandidateStore& store)
         : m_progress(progress), m_input(input), m_store(store) {}
+    ~Walk() {
+        for (std::thread& looker : m_lookers)
+            looker.join();
+    }
+    Walk(const Walk&) = delete;
+    Walk& operator=(const Walk&) = delete;
 
     bool stopped() const { return m_progress.stopflag.load(std::memory_order_relaxed); }
 
@@ -90,10 +96,8 @@ public:
             return;
         }
         walktree(root, std::move(folder));
-        if (stopped())
-            dropListed();
-        else
-            recordListed();
+        handOn();
+        finishLooking();
     }
 
 private:
@@ -124,8 +128,8 @@ private:
     // A file of a listed folder, waiting for its facts.
     struct ListedFile {
         QString name;
-        quint32 folder = 0;   // its folder in m_listed
-        qsizetype rawAt = 0;  // its name as the system spells it, in m_rawNames
+        quint32 folder = 0;   // its folder in its batch
+        qsizetype rawAt = 0;  // its name as the system spells it, in the batch's raw names
         bool skipped = false; // its extension is skipped: its facts are not needed
         bool known = false;   // info holds its facts
         platform::FileInfo info;
@@ -136,11 +140,25 @@ private:
         QString folder;
         platform::Folder handle; // a descriptor of its own, for the lookups
         platform::FileInfo self;
-        std::size_t firstFile = 0; // its files in m_files
+        std::size_t firstFile = 0; // its files in its batch
         std::size_t endFile = 0;
     };
 
-    // A batch is recorded once this many files wait for a lookup or this
+    // Listed folders and their files, waiting to be looked up and recorded.
+    struct Batch {
+        std::vector<ListedFolder> listed;
+        std::vector<ListedFile> files;
+        QByteArray rawNames; // the files' names as the system spells them, each ending in NUL
+        std::size_t toLookUp = 0;
+        void clear() {
+            listed.clear();
+            files.clear();
+            rawNames.clear();
+            toLookUp = 0;
+        }
+    };
+
+    // A batch is handed on once this many files wait for a lookup or this
     // many folders are held open for them.
     static constexpr std::size_t batchFiles = 8192;
     static constexpr std::size_t batchFolders = 256;
@@ -202,7 +220,8 @@ private:
             return;
         }
         const bool descend = mayDescendFrom(folder);
-        ListedFolder listed{folder, {}, listing.folderInfo(), m_files.size(), 0};
+        Batch& batch = m_batch;
+        ListedFolder listed{folder, {}, listing.folderInfo(), batch.files.size(), 0};
         while (listing.next()) {
             if (stopped())
                 return;
@@ -233,81 +252,85 @@ private:
             ListedFile file;
             file.skipped = extensionSkipped(name);
             file.name = std::move(name);
-            file.folder = quint32(m_listed.size());
-            file.rawAt = m_rawNames.size();
+            file.folder = quint32(batch.listed.size());
+            file.rawAt = batch.rawNames.size();
             file.known = info.exists();
             file.info = info;
-            m_rawNames.append(listing.rawName(), qsizetype(std::strlen(listing.rawName())) + 1);
+            batch.rawNames.append(listing.rawName(), qsizetype(std::strlen(listing.rawName())) + 1);
             if (!file.skipped && !file.known)
-                ++m_toLookUp;
-            m_files.push_back(std::move(file));
+                ++batch.toLookUp;
+            batch.files.push_back(std::move(file));
         }
         if (listing.error() != 0)
             m_progress.filesunreadable.fetch_add(1, std::memory_order_relaxed);
-        listed.endFile = m_files.size();
+        listed.endFile = batch.files.size();
         if (listed.endFile == listed.firstFile)
             return;
         listed.handle = level.handle.duplicate();
         if (!listed.handle.isOpen()) {
             // No descriptor to spare: this folder's files are looked up now.
             for (std::size_t k = listed.firstFile; k < listed.endFile; ++k)
-                lookUp(m_files[k], level.handle);
+                lookUp(batch, batch.files[k], level.handle);
         }
-        m_listed.push_back(std::move(listed));
-        if (m_toLookUp >= batchFiles || m_listed.size() >= batchFolders)
-            recordListed();
+        batch.listed.push_back(std::move(listed));
+        if (batch.toLookUp >= batchFiles || batch.listed.size() >= batchFolders)
+            handOn();
     }
 
     // Looks up the facts of a listed file whose facts are needed.
-    void lookUp(ListedFile& file, const platform::Folder& folder) {
+    static void lookUp(const Batch& batch, ListedFile& file, const platform::Folder& folder) {
         if (file.skipped || file.known)
             return;
-        file.info = folder.entryInfo(m_rawNames.constData() + file.rawAt);
+        file.info = folder.entryInfo(batch.rawNames.constData() + file.rawAt);
         file.known = true;
     }
 
-    // The files of the listed folders are looked up on all cores (a lookup
-    // is a system call, and they are most of the walk), then recorded in
-    // the order they were listed, as if each had been recorded at once.
-    void recordListed() {
-        const std::size_t count = m_files.size();
+    // The lookups are most of the walk (a system call for each file), so
+    // the batch listed so far is looked up on other threads, on all cores,
+    // while the walk lists on. The batch handed on before it is recorded
+    // first, so files are recorded in the order they were listed, as if
+    // each had been recorded at once.
+    void handOn() {
+        finishLooking();
+        if (stopped()) {
+            m_batch.clear();
+            return;
+        }
+        std::swap(m_looking, m_batch);
+        const std::size_t count = m_looking.files.size();
         const int threads =
-            m_toLookUp < parallelLookUps
+            m_looking.toLookUp < parallelLookUps
                 ? 1
                 : qBound(1, int(std::thread::hardware_concurrency()), mostLookUpThreads);
-        auto lookUpPart = [this, count, threads](int part) {
-            const std::size_t begin = count * std::size_t(part) / std::size_t(threads);
-            const std::size_t end = count * std::size_t(part + 1) / std::size_t(threads);
-            for (std::size_t k = begin; k < end; ++k) {
-                if ((k & 0xFF) == 0 && stopped())
-                    return;
-                ListedFile& file = m_files[k];
-                lookUp(file, m_listed[file.folder].handle);
-            }
-        };
-        std::vector<std::thread> helpers;
-        for (int part = 1; part < threads; ++part)
-            helpers.emplace_back(lookUpPart, part);
-        lookUpPart(0);
-        for (std::thread& helper : helpers)
-            helper.join();
-        for (const ListedFolder& listed : m_listed) {
-            if (stopped())
-                break;
-            recordFolder(listed);
+        for (int part = 0; part < threads; ++part) {
+            m_lookers.emplace_back([this, count, threads, part] {
+                const std::size_t begin = count * std::size_t(part) / std::size_t(threads);
+                const std::size_t end = count * std::size_t(part + 1) / std::size_t(threads);
+                for (std::size_t k = begin; k < end; ++k) {
+                    if ((k & 0xFF) == 0 && stopped())
+                        return;
+                    ListedFile& file = m_looking.files[k];
+                    lookUp(m_looking, file, m_looking.listed[file.folder].handle);
+                }
+            });
         }
-        dropListed();
     }
 
-    void dropListed() {
-        m_listed.clear();
-        m_files.clear();
-        m_rawNames.clear();
-        m_toLookUp = 0;
+    // Waits for the lookups of the batch handed on and records it.
+    void finishLooking() {
+        for (std::thread& looker : m_lookers)
+            looker.join();
+        m_lookers.clear();
+        for (const ListedFolder& listed : m_looking.listed) {
+            if (stopped())
+                break;
+            recordFolder(m_looking, listed);
+        }
+        m_looking.clear();
     }
 
     // Records the files of one listed folder that pass the filters.
-    void recordFolder(const ListedFolder& listed) {
+    void recordFolder(Batch& batch, const ListedFolder& listed) {
         qint64 folderIndex = -1;
         const platform::FileInfo& self = listed.self;
         m_folderKnown = self.exists();
@@ -324,7 +347,7 @@ private:
         }
         const std::size_t firstRecorded = m_store.candpaths.size();
         for (std::size_t k = listed.firstFile; k < listed.endFile; ++k)
-            filterfile(listed.folder, folderIndex, m_files[k]);
+            filterfile(listed.folder, folderIndex, batch.files[k]);
         if (m_folderKnown && m_store.candpaths.size() > firstRecorded)
             m_store.listedfolders[self.id].emplace_back(firstRecorded, m_store.candpaths.size());
     }
@@ -405,11 +428,9 @@ private:
     platform::FileIdentity m_folderId;
     QSet<quint64> m_recordedHere;
     const QStringList* m_skips = nullptr;
-    // The batch: folders listed, their files, and the files' raw names.
-    std::vector<ListedFolder> m_listed;
-    std::vector<ListedFile> m_files;
-    QByteArray m_rawNames;
-    std::size_t m_toLookUp = 0;
+    Batch m_batch;                      // being listed
+    Batch m_looking;                    // being looked up by m_lookers
+    std::vector<std::thread> m_lookers; // joined before m_looking is touched
 };
 
 // The walking phase over the whole path table; false when stopped.
