@@ -501,8 +501,6 @@ void keepSums(const ReadControl& control, const platform::FileInfo& opened,
         control.cache->store(CacheKey::of(opened), sums);
 }
 
-// wholes, when given, gets the whole content of small files, read in one go
-// instead of the samples.
 // The fuzzy digest of a file the pass read, to be kept once the pass knows
 // that no other file matched it (the CRC pass keeps whole checksums of the
 // others).
@@ -511,6 +509,8 @@ struct FreshDigest {
     quint64 digest = 0;
 };
 
+// wholes, when given, gets the whole content of small files, read in one go
+// instead of the samples.
 bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
                    std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status,
                    PassFiles& opener, WholeFiles* wholes,
@@ -1396,18 +1396,24 @@ double runWork(PassKind kind, qint64 files, qint64 size) {
     return double(files) * (openWork + (kind == PassKind::Fuzzy ? 0.0 : double(size)));
 }
 
+// The end of the run of equal sizes that begins at pos, at most limit.
+qint64 runEnd(const PassSource& source, qint64 pos, qint64 limit) {
+    const qint64 size = source.size(pos);
+    qint64 end = pos + 1;
+    while (end < limit && source.size(end) == size)
+        ++end;
+    return end;
+}
+
 // The entries cut at run boundaries into about pieces stretches of equal work.
 std::vector<Stretch> cutStretches(const PassSource& source, PassKind kind, int pieces) {
     const qint64 count = source.count();
     std::vector<std::pair<qint64, double>> runs; // end and work of each run of two or more
     double total = 0;
     for (qint64 pos = 0; pos < count;) {
-        const qint64 size = source.size(pos);
-        qint64 end = pos + 1;
-        while (end < count && source.size(end) == size)
-            ++end;
+        const qint64 end = runEnd(source, pos, count);
         if (end - pos >= 2) {
-            runs.push_back({end, runWork(kind, end - pos, size)});
+            runs.push_back({end, runWork(kind, end - pos, source.size(pos))});
             total += runs.back().second;
         }
         pos = end;
@@ -1502,11 +1508,8 @@ private:
             const PassSource& source = m_run.m_source;
             m_opener.moveTo(stretch.begin, stretch.end);
             for (qint64 pos = stretch.begin; pos < stretch.end;) {
-                const qint64 size = source.size(pos);
-                qint64 end = pos + 1;
-                while (end < stretch.end && source.size(end) == size)
-                    ++end;
-                if (!runFiles(pos, end, size, kept))
+                const qint64 end = runEnd(source, pos, stretch.end);
+                if (!passRun(pos, end, source.size(pos), kept))
                     return false;
                 pos = end;
             }
@@ -1514,7 +1517,8 @@ private:
         }
 
     private:
-        bool runFiles(qint64 pos, qint64 end, qint64 size, std::vector<KeptRow>& kept) {
+        // The run of entries pos to end, all of the given size.
+        bool passRun(qint64 pos, qint64 end, qint64 size, std::vector<KeptRow>& kept) {
             const PassSource& source = m_run.m_source;
             const ReadControl& control = m_run.m_control;
             RunProgress* status = m_run.m_progress.status;
