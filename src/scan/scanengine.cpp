@@ -96,8 +96,7 @@ public:
             return;
         }
         walktree(root, std::move(folder));
-        handOn();
-        finishLooking();
+        finishWalk();
     }
 
 private:
@@ -314,6 +313,24 @@ private:
                 }
             });
         }
+    }
+
+    // Records what is left at the end of a walk. Nothing is listed any more,
+    // so a small last batch is looked up here rather than on a thread started
+    // for it (a path table of many small folders would start one per entry).
+    void finishWalk() {
+        if (m_batch.toLookUp >= parallelLookUps) {
+            handOn();
+        } else {
+            finishLooking();
+            for (ListedFile& file : m_batch.files) {
+                if (stopped())
+                    break;
+                lookUp(m_batch, file, m_batch.listed[file.folder].handle);
+            }
+            std::swap(m_looking, m_batch);
+        }
+        finishLooking();
     }
 
     // Waits for the lookups of the batch handed on and records it.
