@@ -336,15 +336,17 @@ private:
 
     // The open folder of the file (null when it cannot be opened or is not
     // the folder the row stands for). Rows of one folder share the folder
-    // text, so the last folder is found by the text's address.
+    // text, so a folder is found by the text's address first: hashing and
+    // comparing whole paths for every file cost more than the rest of the
+    // lookup.
     const Cached* folderOf(const RunFile& run) {
-        if (m_last && m_lastText.constData() == run.folder.constData())
-            return usable(*m_last, run);
+        if (const auto alias = m_byAddress.find(run.folder.constData()); alias != m_byAddress.end())
+            return usable(*alias->second.folder, run);
         auto it = m_folders.find(run.folder);
         if (it == m_folders.end()) {
             if (m_folders.size() >= capacity()) {
                 m_folders.clear(); // a pass over more folders than are kept
-                m_last = nullptr;
+                m_byAddress.clear();
             }
             Cached cached;
             cached.folder = platform::Folder(run.folder);
@@ -352,9 +354,13 @@ private:
                 cached.id = cached.folder.info().id;
             it = m_folders.emplace(run.folder, std::move(cached)).first;
         }
-        m_last = &it->second;
-        m_lastText = run.folder;
-        return usable(*m_last, run);
+        // Rows that spell one folder in texts of their own get an address
+        // each; the addresses are let go before they outnumber the folders
+        // by much.
+        if (m_byAddress.size() >= 4 * capacity())
+            m_byAddress.clear();
+        m_byAddress.emplace(run.folder.constData(), Alias{run.folder, &it->second});
+        return usable(it->second, run);
     }
 
     // A folder that another one has replaced under its name is not entered.
@@ -367,8 +373,11 @@ private:
 
     const ReadControl& m_control;
     std::unordered_map<QString, Cached> m_folders;
-    Cached* m_last = nullptr;
-    QString m_lastText; // held, so that its address stays its own
+    struct Alias {
+        QString text; // held, so that its address stays its own
+        const Cached* folder = nullptr;
+    };
+    std::unordered_map<const QChar*, Alias> m_byAddress;
     mutable qint64 m_filesLeft;
 
     const PassSource* m_source = nullptr; // null: nothing is opened ahead
@@ -1347,7 +1356,9 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
         return false;
     // After the last reads: a file whose name no longer shows it as it was
     // opened changed meanwhile and is equal to nothing. Files equal to
-    // nothing anyway need no check.
+    // nothing anyway need no check, nor files read whole for labels: the
+    // bytewise pass that takes the labels checks them after it, against the
+    // facts seen here.
     std::vector<int> members;
     for (int cls : classes) {
         if (cls >= 0) {
@@ -1358,7 +1369,8 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
         const int cls = classes[i];
-        if (cls >= 0 && members[std::size_t(cls)] >= 2 && !seen[i].stated &&
+        const bool labelled = wholes && labels && wholes->isRead(i);
+        if (cls >= 0 && members[std::size_t(cls)] >= 2 && !seen[i].stated && !labelled &&
             !opener.unchanged(files[i], seen[i]))
             classes[i] = -1;
     }

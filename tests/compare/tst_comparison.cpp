@@ -331,7 +331,9 @@ void ComparisonTest::fileChangedWhileReadIsEqualToNothing_data() {
     QTest::addColumn<QString>("plan");
     QTest::addColumn<qint64>("size");
     QTest::addColumn<QString>("how");
-    for (const QString& plan : {u"2"_s, u"3"_s, u"4"_s}) {
+    // "24": the fuzzy pass reads the small files whole and the bytewise
+    // pass takes its labels without reading again.
+    for (const QString& plan : {u"2"_s, u"3"_s, u"4"_s, u"24"_s}) {
         for (const QString& how : {u"renamed over"_s, u"written in place"_s})
             QTest::addRow("%s %s", qPrintable(plan), qPrintable(how))
                 << plan << qint64(5000) << how;
