@@ -4,8 +4,10 @@
 #include "platform/folders.h"
 
 #include <QDateTime>
+#include <QtEndian>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,35 +18,93 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Statements per transaction: entries of neighbouring inodes share pages,
-// so one run's entries are written once rather than batch after batch.
+// Statements per transaction.
 constexpr qint64 kBatch = 1 << 18;
-// Entries kept in memory before they are handed to the writer (about 100
-// bytes each): small batches, so that little is left to write at the end.
-constexpr qint64 kFreshBatch = 1 << 13;
+// Entries kept in memory before they are handed to the writer (about 90
+// bytes each). A run finds its files in the order of their sizes, all over
+// the table: every batch rewrites most rows, so batches are large.
+constexpr qint64 kFreshBatch = 1 << 18;
 // Entries read into memory at most (about 100 bytes each).
 constexpr qint64 kPreloadCap = 1 << 20;
 
-const char* const kSchema = "CREATE TABLE IF NOT EXISTS checksums ("
-                            " device INTEGER NOT NULL, inode INTEGER NOT NULL,"
-                            " size INTEGER NOT NULL, mtime INTEGER NOT NULL,"
-                            " mtimensec INTEGER NOT NULL, ctime INTEGER NOT NULL,"
-                            " ctimensec INTEGER NOT NULL, crc32 INTEGER NOT NULL,"
-                            " hashlow INTEGER NOT NULL, hashhigh INTEGER NOT NULL,"
-                            " fuzzy INTEGER NOT NULL, whole INTEGER NOT NULL,"
-                            " used INTEGER NOT NULL,"
-                            " PRIMARY KEY (device, inode)) WITHOUT ROWID;"
-                            // Pruning is rare; an index would cost every write.
-                            "DROP INDEX IF EXISTS checksums_used;";
+// A row holds the entries of up to 32 neighbouring inode numbers of one
+// device (files of one folder mostly have neighbouring numbers): SQLite
+// spends a few microseconds on every row it writes or reads, so a row per
+// file made keeping checksums cost a first run more than a fifth of its time.
+constexpr int kBucketBits = 5;
+constexpr qsizetype kMaxRecords = qsizetype(1) << kBucketBits;
+
+const char* const kSchema = "DROP TABLE IF EXISTS checksums;" // one row per file, before
+                            "CREATE TABLE IF NOT EXISTS buckets ("
+                            " device INTEGER NOT NULL, bucket INTEGER NOT NULL,"
+                            " used INTEGER NOT NULL, records BLOB NOT NULL,"
+                            " UNIQUE (device, bucket));";
+
+quint64 bucketOf(quint64 inode) {
+    return inode >> kBucketBits;
+}
+
+// An entry in a row, 72 bytes, little-endian: inode, size, mtime, ctime (8
+// bytes each), mtime and ctime nanoseconds, CRC-32, whole (4 bytes each),
+// the two halves of the second checksum and the fuzzy digest (8 each).
+constexpr qsizetype kRecordBytes = 72;
+
+template <typename T> void put(char* at, T value) {
+    qToLittleEndian(value, at);
+}
+
+template <typename T> T take(const char* at) {
+    return qFromLittleEndian<T>(at);
+}
+
+void encodeRecord(const CacheKey& key, const CachedChecksums& sums, char* at) {
+    put<quint64>(at, key.inode);
+    put<qint64>(at + 8, key.size);
+    put<qint64>(at + 16, key.mtime);
+    put<qint64>(at + 24, key.ctime);
+    put<quint32>(at + 32, key.mtimensec);
+    put<quint32>(at + 36, key.ctimensec);
+    put<quint32>(at + 40, sums.crc32);
+    put<quint32>(at + 44, sums.whole ? 1 : 0);
+    put<quint64>(at + 48, sums.hashlow);
+    put<quint64>(at + 56, sums.hashhigh);
+    put<quint64>(at + 64, sums.fuzzy);
+}
+
+void decodeRecord(const char* at, quint64 device, CacheKey& key, CachedChecksums& sums) {
+    key = {device,
+           take<quint64>(at),
+           take<qint64>(at + 8),
+           take<qint64>(at + 16),
+           take<quint32>(at + 32),
+           take<qint64>(at + 24),
+           take<quint32>(at + 36)};
+    sums = {take<quint32>(at + 40), take<quint64>(at + 48), take<quint64>(at + 56),
+            take<quint64>(at + 64), take<quint32>(at + 44) != 0};
+}
+
+// The records of a row, or an empty view when the row is not one this
+// program wrote for that bucket: such a row is never trusted.
+QByteArrayView recordsOf(sqlite3_stmt* statement, int column, quint64 bucket) {
+    const auto* data = static_cast<const char*>(sqlite3_column_blob(statement, column));
+    const qsizetype bytes = sqlite3_column_bytes(statement, column);
+    if (!data || bytes % kRecordBytes != 0 || bytes > kMaxRecords * kRecordBytes)
+        return {};
+    for (qsizetype at = 0; at < bytes; at += kRecordBytes) {
+        if (bucketOf(take<quint64>(data + at)) != bucket)
+            return {};
+    }
+    return {data, bytes};
+}
 
 // The order of the table's key: device, then inode.
 bool keyBefore(const CacheKey& a, const CacheKey& b) {
     return std::pair(a.device, a.inode) < std::pair(b.device, b.inode);
 }
 
-void bindKey(sqlite3_stmt* statement, const CacheKey& key) {
+void bindBucket(sqlite3_stmt* statement, const CacheKey& key) {
     sqlite3_bind_int64(statement, 1, sqlite3_int64(key.device));
-    sqlite3_bind_int64(statement, 2, sqlite3_int64(key.inode));
+    sqlite3_bind_int64(statement, 2, sqlite3_int64(bucketOf(key.inode)));
 }
 
 } // namespace
@@ -111,28 +171,30 @@ bool ChecksumCache::openDatabase(const QByteArray& file) {
               execute("PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;"
                       " PRAGMA mmap_size=268435456; PRAGMA cache_size=-16384;") &&
               execute(kSchema);
-    sqlite3_stmt* count = nullptr;
-    healthy = healthy &&
-              sqlite3_prepare_v2(m_db, "SELECT count(*) FROM checksums", -1, &count, nullptr) ==
-                  SQLITE_OK &&
-              sqlite3_step(count) == SQLITE_ROW;
-    if (healthy)
-        m_entries = sqlite3_column_int64(count, 0);
-    sqlite3_finalize(count);
-    // The statements fail on a table of another layout (an older version's).
+    healthy = healthy && countEntries();
+    // The statements fail on a table of another layout.
     return healthy &&
            sqlite3_prepare_v2(m_db,
-                              "SELECT size, mtime, mtimensec, ctime, ctimensec, crc32, hashlow,"
-                              " hashhigh, fuzzy, whole, used FROM checksums"
-                              " WHERE device = ?1 AND inode = ?2",
+                              "SELECT records, used FROM buckets WHERE device = ?1 AND bucket = ?2",
                               -1, &m_find, nullptr) == SQLITE_OK &&
            sqlite3_prepare_v2(m_db,
-                              "INSERT OR REPLACE INTO checksums VALUES"
-                              " (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13)",
+                              "INSERT OR REPLACE INTO buckets (device, bucket, used, records)"
+                              " VALUES (?1, ?2, ?3, ?4)",
                               -1, &m_store, nullptr) == SQLITE_OK &&
            sqlite3_prepare_v2(m_db,
-                              "UPDATE checksums SET used = ?3 WHERE device = ?1 AND inode = ?2", -1,
+                              "UPDATE buckets SET used = ?3 WHERE device = ?1 AND bucket = ?2", -1,
                               &m_touch, nullptr) == SQLITE_OK;
+}
+
+bool ChecksumCache::countEntries() {
+    sqlite3_stmt* count = nullptr;
+    const bool counted = sqlite3_prepare_v2(m_db, "SELECT total(length(records)) FROM buckets", -1,
+                                            &count, nullptr) == SQLITE_OK &&
+                         sqlite3_step(count) == SQLITE_ROW;
+    if (counted)
+        m_entries = qint64(sqlite3_column_double(count, 0)) / kRecordBytes;
+    sqlite3_finalize(count);
+    return counted;
 }
 
 void ChecksumCache::closeDatabase() {
@@ -159,21 +221,22 @@ void ChecksumCache::preload(qint64 expectedLookups) {
     if (!m_db || m_preloaded || m_entries > 4 * expectedLookups || m_entries > kPreloadCap)
         return;
     sqlite3_stmt* all = nullptr;
-    if (sqlite3_prepare_v2(m_db,
-                           "SELECT device, inode, size, mtime, mtimensec, ctime, ctimensec, crc32,"
-                           " hashlow, hashhigh, fuzzy, whole, used FROM checksums",
-                           -1, &all, nullptr) != SQLITE_OK)
+    if (sqlite3_prepare_v2(m_db, "SELECT device, bucket, used, records FROM buckets", -1, &all,
+                           nullptr) != SQLITE_OK)
         return;
     std::vector<Entry> entries;
     entries.reserve(std::size_t(m_entries));
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(all)) == SQLITE_ROW) {
-        const auto column = [all](int k) { return sqlite3_column_int64(all, k); };
-        entries.push_back({{quint64(column(0)), quint64(column(1)), column(2), column(3),
-                            quint32(column(4)), column(5), quint32(column(6))},
-                           {quint32(column(7)), quint64(column(8)), quint64(column(9)),
-                            quint64(column(10)), column(11) != 0},
-                           column(12)});
+        const auto device = quint64(sqlite3_column_int64(all, 0));
+        const auto bucket = quint64(sqlite3_column_int64(all, 1));
+        const qint64 used = sqlite3_column_int64(all, 2);
+        const QByteArrayView records = recordsOf(all, 3, bucket);
+        for (qsizetype at = 0; at < records.size(); at += kRecordBytes) {
+            Entry& entry = entries.emplace_back();
+            decodeRecord(records.data() + at, device, entry.key, entry.sums);
+            entry.used = used;
+        }
     }
     sqlite3_finalize(all);
     if (step != SQLITE_DONE)
@@ -213,10 +276,11 @@ const ChecksumCache::Entry* ChecksumCache::preloaded(const CacheKey& key) const 
 
 std::optional<CachedChecksums> ChecksumCache::answer(const CacheKey& key,
                                                      const CachedChecksums& sums, qint64 used) {
-    if (used <= m_stamp - m_useGrain) {
+    if (used <= m_stamp - m_useGrain && !m_touched.contains({key.device, bucketOf(key.inode)})) {
+        m_touched.insert({key.device, bucketOf(key.inode)});
         joinBatch();
         sqlite3_reset(m_touch);
-        bindKey(m_touch, key);
+        bindBucket(m_touch, key);
         sqlite3_bind_int64(m_touch, 3, m_stamp);
         sqlite3_step(m_touch);
     }
@@ -249,26 +313,23 @@ std::optional<CachedChecksums> ChecksumCache::find(const CacheKey& key, qint32* 
     // lock and looks for a journal every time.
     joinBatch();
     sqlite3_reset(m_find);
-    bindKey(m_find, key);
+    bindBucket(m_find, key);
     if (sqlite3_step(m_find) != SQLITE_ROW)
         return std::nullopt;
-    const CacheKey stored{key.device,
-                          key.inode,
-                          sqlite3_column_int64(m_find, 0),
-                          sqlite3_column_int64(m_find, 1),
-                          quint32(sqlite3_column_int64(m_find, 2)),
-                          sqlite3_column_int64(m_find, 3),
-                          quint32(sqlite3_column_int64(m_find, 4))};
-    if (stored != key) {
-        sqlite3_reset(m_find);
-        return std::nullopt;
+    const QByteArrayView records = recordsOf(m_find, 0, bucketOf(key.inode));
+    const qint64 used = sqlite3_column_int64(m_find, 1);
+    std::optional<CachedChecksums> match;
+    for (qsizetype at = 0; at < records.size() && !match; at += kRecordBytes) {
+        CacheKey stored;
+        CachedChecksums sums;
+        decodeRecord(records.data() + at, key.device, stored, sums);
+        if (stored == key)
+            match = sums;
     }
-    const CachedChecksums sums{
-        quint32(sqlite3_column_int64(m_find, 5)), quint64(sqlite3_column_int64(m_find, 6)),
-        quint64(sqlite3_column_int64(m_find, 7)), quint64(sqlite3_column_int64(m_find, 8)),
-        sqlite3_column_int64(m_find, 9) != 0};
-    const qint64 used = sqlite3_column_int64(m_find, 10);
     sqlite3_reset(m_find);
+    if (!match)
+        return std::nullopt;
+    const CachedChecksums sums = *match;
     if (slot) {
         const std::lock_guard found(m_mutex);
         *slot = qint32(m_entriesRead.size() + m_found.size());
@@ -316,34 +377,48 @@ void ChecksumCache::writeQueued() {
 void ChecksumCache::writeEntries(std::vector<Fresh>& entries) {
     if (entries.empty())
         return;
-    // In key order the entries land on neighbouring pages instead of
-    // splitting pages all over the table.
-    std::sort(entries.begin(), entries.end(),
-              [](const Fresh& a, const Fresh& b) { return keyBefore(a.key, b.key); });
+    // In key order the entries of a row come together, and the rows land on
+    // neighbouring pages. A stable sort keeps the last of two entries for a
+    // file last.
+    std::stable_sort(entries.begin(), entries.end(),
+                     [](const Fresh& a, const Fresh& b) { return keyBefore(a.key, b.key); });
     joinBatch();
-    for (const auto& [key, sums] : entries)
-        insert(key, sums);
-    // Replaced entries count too: recounted when over the limit.
-    m_entries += qint64(entries.size());
+    for (auto first = entries.begin(); first != entries.end();) {
+        const auto end = std::find_if(first, entries.end(), [&](const Fresh& fresh) {
+            return fresh.key.device != first->key.device ||
+                   bucketOf(fresh.key.inode) != bucketOf(first->key.inode);
+        });
+        writeBucket(first, end);
+        first = end;
+    }
 }
 
-void ChecksumCache::insert(const CacheKey& key, const CachedChecksums& sums) {
+void ChecksumCache::writeBucket(std::vector<Fresh>::const_iterator first,
+                                std::vector<Fresh>::const_iterator end) {
+    const CacheKey& key = first->key;
+    QByteArray records;
+    sqlite3_reset(m_find);
+    bindBucket(m_find, key);
+    if (sqlite3_step(m_find) == SQLITE_ROW)
+        records = recordsOf(m_find, 0, bucketOf(key.inode)).toByteArray();
+    sqlite3_reset(m_find);
+    const qint64 before = records.size() / kRecordBytes;
+    // A file's new entry takes the place of its old one.
+    for (auto fresh = first; fresh != end; ++fresh) {
+        qsizetype at = 0;
+        while (at < records.size() && take<quint64>(records.constData() + at) != fresh->key.inode)
+            at += kRecordBytes;
+        if (at == records.size())
+            records.resize(at + kRecordBytes);
+        encodeRecord(fresh->key, fresh->sums, records.data() + at);
+    }
     sqlite3_reset(m_store);
-    bindKey(m_store, key);
-    const sqlite3_int64 values[] = {key.size,
-                                    key.mtime,
-                                    key.mtimensec,
-                                    key.ctime,
-                                    key.ctimensec,
-                                    sums.crc32,
-                                    sqlite3_int64(sums.hashlow),
-                                    sqlite3_int64(sums.hashhigh),
-                                    sqlite3_int64(sums.fuzzy),
-                                    sums.whole ? 1 : 0,
-                                    m_stamp};
-    for (int k = 0; k < 11; ++k)
-        sqlite3_bind_int64(m_store, k + 3, values[k]);
-    sqlite3_step(m_store);
+    bindBucket(m_store, key);
+    sqlite3_bind_int64(m_store, 3, m_stamp);
+    sqlite3_bind_blob(m_store, 4, records.constData(), int(records.size()), SQLITE_STATIC);
+    if (sqlite3_step(m_store) == SQLITE_DONE)
+        m_entries += records.size() / kRecordBytes - before;
+    sqlite3_reset(m_store);
 }
 
 CachedChecksums ChecksumCache::recalled(qint32 slot) const {
@@ -374,24 +449,35 @@ void ChecksumCache::commit() {
         return;
     m_pending = 0;
     execute("COMMIT");
-    if (m_entries <= m_limit)
+    if (m_entries <= m_limit || !countEntries() || m_entries <= m_limit)
         return;
-    sqlite3_stmt* count = nullptr;
-    qint64 entries = 0;
-    if (sqlite3_prepare_v2(m_db, "SELECT count(*) FROM checksums", -1, &count, nullptr) ==
-            SQLITE_OK &&
-        sqlite3_step(count) == SQLITE_ROW)
-        entries = sqlite3_column_int64(count, 0);
-    sqlite3_finalize(count);
-    m_entries = entries;
-    if (entries <= m_limit)
-        return;
-    // The entries used longest ago go, down to nine tenths of the limit.
-    const QByteArray prune = "DELETE FROM checksums WHERE (device, inode) IN (SELECT device, inode"
-                             " FROM checksums ORDER BY used LIMIT " +
-                             QByteArray::number(entries - m_limit * 9 / 10) + ")";
-    if (execute(prune.constData()))
-        m_entries = m_limit * 9 / 10;
+    // The rows used longest ago go, down to nine tenths of the limit.
+    sqlite3_stmt* oldest = nullptr;
+    sqlite3_stmt* drop = nullptr;
+    if (sqlite3_prepare_v2(m_db,
+                           "SELECT device, bucket, length(records) FROM buckets ORDER BY used", -1,
+                           &oldest, nullptr) == SQLITE_OK &&
+        sqlite3_prepare_v2(m_db, "DELETE FROM buckets WHERE device = ?1 AND bucket = ?2", -1, &drop,
+                           nullptr) == SQLITE_OK) {
+        std::vector<std::pair<sqlite3_int64, sqlite3_int64>> rows;
+        qint64 left = m_entries;
+        while (left > m_limit * 9 / 10 && sqlite3_step(oldest) == SQLITE_ROW) {
+            rows.emplace_back(sqlite3_column_int64(oldest, 0), sqlite3_column_int64(oldest, 1));
+            left -= sqlite3_column_int64(oldest, 2) / kRecordBytes;
+        }
+        sqlite3_reset(oldest);
+        execute("BEGIN");
+        for (const auto& [device, bucket] : rows) {
+            sqlite3_reset(drop);
+            sqlite3_bind_int64(drop, 1, device);
+            sqlite3_bind_int64(drop, 2, bucket);
+            sqlite3_step(drop);
+        }
+        if (execute("COMMIT"))
+            m_entries = left;
+    }
+    sqlite3_finalize(oldest);
+    sqlite3_finalize(drop);
 }
 
 bool ChecksumCache::clear(const QString& path) {

@@ -11,6 +11,7 @@
 
 #include "platform/platform.h"
 
+#include <QSet>
 #include <QString>
 #include <atomic>
 #include <condition_variable>
@@ -53,7 +54,7 @@ struct CachedChecksums {
 class ChecksumCache {
 public:
     static QString defaultPath();                      // $XDG_CACHE_HOME/quillfen/checksums.sqlite
-    static constexpr qint64 kDefaultLimit = 4'000'000; // entries (about 100 bytes each)
+    static constexpr qint64 kDefaultLimit = 4'000'000; // entries (about 80 bytes each)
     // An entry's use is recorded again only when its record is older than
     // this, so that runs over unchanged files write almost nothing.
     static constexpr qint64 kDefaultUseGrain = 3600; // seconds
@@ -100,7 +101,11 @@ private:
     void writeEntries(std::vector<Fresh>& entries);
     void writeQueued(); // the writer thread
     void commit();      // ends the batch and removes what is over the limit
-    void insert(const CacheKey& key, const CachedChecksums& sums);
+    // Writes the entries of one row (one device, neighbouring inodes) over
+    // what it held.
+    void writeBucket(std::vector<Fresh>::const_iterator first,
+                     std::vector<Fresh>::const_iterator end);
+    bool countEntries();
 
     // m_mutex guards the entries waiting to be written, the writer's state
     // and m_found; m_dbMutex the database and its statements.
@@ -137,6 +142,8 @@ private:
     std::optional<CachedChecksums> answer(const CacheKey& key, const CachedChecksums& sums,
                                           qint64 used);
     qint64 m_stamp = 0; // this run's use stamp
+    // Rows whose use this run recorded already (device, row).
+    QSet<std::pair<quint64, quint64>> m_touched;
 };
 
 // Opens the cache on a thread of its own and reads a small one into memory,

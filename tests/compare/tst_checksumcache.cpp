@@ -3,6 +3,7 @@
 
 #include <QtTest>
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 using namespace quillfen;
@@ -24,6 +25,9 @@ private slots:
     void damagedDatabasesAreStartedAnew_data();
     void damagedDatabasesAreStartedAnew();
     void theLimitDropsTheEntriesUsedLongestAgo();
+    void neighboursStoredApartAreAllKept();
+    void rowsThatDoNotFitTheirPlaceAreNotTrusted_data();
+    void rowsThatDoNotFitTheirPlaceAreNotTrusted();
     void longRunsOfLookupsKeepWhatWasStored();
 };
 
@@ -132,7 +136,9 @@ void ChecksumCacheTest::damagedDatabasesAreStartedAnew() {
 void ChecksumCacheTest::theLimitDropsTheEntriesUsedLongestAgo() {
     testing::TempTree tree;
     const QString path = tree.path(u"checksums.sqlite"_s);
-    const auto key = [](quint64 k) { return CacheKey{1, k, 10, 1, 1, 1, 1}; };
+    // Entries of neighbouring inodes share a row and go together; these are
+    // far apart, so that each goes on its own.
+    const auto key = [](quint64 k) { return CacheKey{1, k * 1000, 10, 1, 1, 1, 1}; };
     {
         ChecksumCache cache(path, 100);
         for (quint64 k = 0; k < 100; ++k)
@@ -150,6 +156,72 @@ void ChecksumCacheTest::theLimitDropsTheEntriesUsedLongestAgo() {
     QCOMPARE(left, 90);
     QVERIFY(cache.find(key(7)));   // used in this run
     QVERIFY(cache.find(key(119))); // stored in this run
+}
+
+void ChecksumCacheTest::neighboursStoredApartAreAllKept() {
+    // Files of neighbouring inodes share a row: what one run stores must not
+    // wipe what another stored, and a file's new entry replaces its old one.
+    testing::TempTree tree;
+    const QString path = tree.path(u"checksums.sqlite"_s);
+    const auto key = [](quint64 inode) { return CacheKey{7, inode, 10, 1, 1, 1, 1}; };
+    const CachedChecksums other{1, 2, 3, 4};
+    const CachedChecksums newest{5, 6, 7, 8};
+    {
+        ChecksumCache cache(path);
+        cache.store(key(64), kSums);
+        cache.store(key(65), kSums);
+    }
+    {
+        ChecksumCache cache(path);
+        cache.store(key(66), kSums);
+        cache.store(key(65), other);
+        cache.store(key(65), newest); // stored twice in one run: the last counts
+    }
+    for (const bool preloaded : {false, true}) {
+        ChecksumCache cache(path);
+        if (preloaded)
+            cache.preload(10);
+        QCOMPARE(cache.find(key(64)), std::optional(kSums));
+        QCOMPARE(cache.find(key(65)), std::optional(newest));
+        QCOMPARE(cache.find(key(66)), std::optional(kSums));
+        QVERIFY(!cache.find(key(67)));
+    }
+}
+
+void ChecksumCacheTest::rowsThatDoNotFitTheirPlaceAreNotTrusted_data() {
+    QTest::addColumn<QByteArray>("sql");
+    QTest::addRow("moved to another row") << QByteArray("UPDATE buckets SET bucket = bucket + 1");
+    QTest::addRow("cut short") << QByteArray("UPDATE buckets SET records = substr(records, 1, 50)");
+    QTest::addRow("not a blob") << QByteArray("UPDATE buckets SET records = 'text'");
+}
+
+void ChecksumCacheTest::rowsThatDoNotFitTheirPlaceAreNotTrusted() {
+    QFETCH(QByteArray, sql);
+    testing::TempTree tree;
+    const QString path = tree.path(u"checksums.sqlite"_s);
+    const auto key = [](quint64 inode) { return CacheKey{7, inode, 10, 1, 1, 1, 1}; };
+    {
+        ChecksumCache cache(path);
+        for (quint64 inode = 64; inode < 64 + 32; ++inode)
+            cache.store(key(inode), kSums);
+    }
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    for (const bool preloaded : {false, true}) {
+        ChecksumCache cache(path);
+        if (preloaded)
+            cache.preload(10);
+        for (quint64 inode : {64, 65, 95, 96, 127})
+            QVERIFY(!cache.find(key(inode)));
+    }
+    // The row is written afresh.
+    ChecksumCache cache(path);
+    cache.store(key(70), kSums);
+    cache.flush();
+    QCOMPARE(cache.find(key(70)), std::optional(kSums));
+    QVERIFY(!cache.find(key(71)));
 }
 
 void ChecksumCacheTest::longRunsOfLookupsKeepWhatWasStored() {
