@@ -241,6 +241,10 @@ void ChecksumCache::preload(qint64 expectedLookups) {
     sqlite3_finalize(all);
     if (step != SQLITE_DONE)
         return; // asked one by one then
+    // A comparison asks for its files in the order of their sizes: in that
+    // order the entries it reads lie side by side in memory.
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.key.size < b.key.size; });
     // An open-addressed index by file identity, at most half full: a lookup
     // touches one or two places where a binary search touched twenty.
     std::size_t places = 16;
