@@ -22,6 +22,7 @@ private slots:
     void fifoIsNeverOpened();
     void readAtReturnsShortCountAtEnd();
     void openedFileKnowsItsFactsAndLinksCanBeRefused();
+    void readingLeavesTheAccessTimeAlone();
     void driveListFromMountTable();
     void foldersOpenAtAnyDepthAndRefuseLinks();
 };
@@ -108,6 +109,23 @@ void FilesTest::openedFileKnowsItsFactsAndLinksCanBeRefused() {
     QVERIFY(!file.open(link, false));
     QVERIFY(!file.isOpen());
     QCOMPARE(file.openedInfo().size, -1);
+}
+
+void FilesTest::readingLeavesTheAccessTimeAlone() {
+    testing::TempTree tree;
+    const QString path = tree.writeFile(u"read me"_s, "0123456789");
+    const QByteArray encoded = QFile::encodeName(path);
+    // Days old: even a file system mounted relatime would stamp a read now.
+    const struct timespec times[2] = {{1000000000, 0}, {0, UTIME_OMIT}};
+    QCOMPARE(::utimensat(AT_FDCWD, encoded.constData(), times, 0), 0);
+    InputFile file;
+    QVERIFY(file.open(path, false));
+    char bytes[10];
+    QCOMPARE(file.readAt(0, bytes, 10), 10);
+    file.close();
+    struct stat after {};
+    QCOMPARE(::stat(encoded.constData(), &after), 0);
+    QCOMPARE(qint64(after.st_atim.tv_sec), qint64(1000000000));
 }
 
 void FilesTest::driveListFromMountTable() {

@@ -5,6 +5,7 @@
 #include "platform/linux/posixfiles.h"
 #include "platform/platform.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -15,6 +16,23 @@
 
 namespace quillfen::platform {
 namespace {
+
+// Reading a file need not stamp its access time: a comparison over a whole
+// drive would otherwise have the inodes of every file it read written back.
+// Only the owner (or root) may ask for that; after some refusals (a tree of
+// other people's files) the program stops asking.
+std::atomic<int> g_noAtimeRefusals{0};
+constexpr int kNoAtimeRefusalsAtMost = 64;
+
+int openForReading(int folderFd, const char* name, int flags) {
+    if (g_noAtimeRefusals.load(std::memory_order_relaxed) < kNoAtimeRefusalsAtMost) {
+        const int fd = ::openat(folderFd, name, flags | O_NOATIME);
+        if (fd >= 0 || errno != EPERM)
+            return fd;
+        g_noAtimeRefusals.fetch_add(1, std::memory_order_relaxed);
+    }
+    return ::openat(folderFd, name, flags);
+}
 
 FileType typeOf(mode_t mode) {
     if (S_ISREG(mode))
@@ -201,7 +219,7 @@ bool InputFile::openAtFlags(int folderFd, const char* name, int extraFlags) {
     // O_NONBLOCK keeps the open itself from hanging on a FIFO; the type check
     // below then refuses everything that is not a regular file.
     const int fd =
-        ::openat(folderFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | extraFlags);
+        openForReading(folderFd, name, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | extraFlags);
     if (fd < 0) {
         m_error = errno;
         return false;
