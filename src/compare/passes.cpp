@@ -9,7 +9,6 @@
 
 #include <QDateTime>
 #include <QHash>
-#include <QSet>
 #include <algorithm>
 #include <cstring>
 #include <deque>
@@ -1181,6 +1180,68 @@ void ByteSplitter::keepClassSums(const std::vector<int>& files, const SharedSums
     }
 }
 
+// Which of count rows repeat the path of an earlier row. Rows of one path
+// show one file, so the rows are put together by the file they showed,
+// which needs no path, and only rows of one file compare their paths: a few
+// one with another, the many hard links of one file by a hash of the path.
+// Rows whose file is not known go together by the hash of the path.
+template <typename IdOf, typename HashOf, typename Same>
+std::vector<bool> repeatedPaths(std::size_t count, IdOf idOf, HashOf hashOf, Same same) {
+    struct Place {
+        quint64 a = 0;
+        quint64 b = 0;
+        std::size_t k = 0;
+        auto operator<=>(const Place&) const = default;
+    };
+    std::vector<bool> repeated(count, false);
+    if (count < 2)
+        return repeated;
+    std::vector<Place> places;
+    places.reserve(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const platform::FileIdentity id = idOf(k);
+        places.push_back(id != platform::FileIdentity() ? Place{id.device, id.inode, k}
+                                                        : Place{~quint64(0), hashOf(k), k});
+    }
+    std::sort(places.begin(), places.end());
+    // Within [first, end) of one key, the rows in their order: an earlier
+    // row of the path stays.
+    const auto compareGroup = [&](auto first, auto end) {
+        for (auto x = first + 1; x < end; ++x) {
+            for (auto y = first; y < x; ++y) {
+                if (!repeated[y->k] && same(y->k, x->k)) {
+                    repeated[x->k] = true;
+                    break;
+                }
+            }
+        }
+    };
+    constexpr std::ptrdiff_t fewLinks = 16;
+    for (auto first = places.begin(); first != places.end();) {
+        auto end = first + 1;
+        while (end != places.end() && end->a == first->a && end->b == first->b)
+            ++end;
+        if (end - first > fewLinks && first->a != ~quint64(0)) {
+            for (auto it = first; it != end; ++it)
+                it->b = hashOf(it->k);
+            std::sort(first, end, [](const Place& x, const Place& y) {
+                return std::pair(x.b, x.k) < std::pair(y.b, y.k);
+            });
+            for (auto part = first; part != end;) {
+                auto partEnd = part + 1;
+                while (partEnd != end && partEnd->b == part->b)
+                    ++partEnd;
+                compareGroup(part, partEnd);
+                part = partEnd;
+            }
+        } else {
+            compareGroup(first, end);
+        }
+        first = end;
+    }
+    return repeated;
+}
+
 // Appends the kept files of a size run (entries first..first + m - 1 of
 // the source): the files of every class of two or more, each class together
 // in list order with the sub-group start on its first file, the classes in
@@ -1213,14 +1274,26 @@ void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& clas
             classOrder.push_back(cls);
         classFiles[std::size_t(cls)].push_back(i);
     }
-    QSet<QString> runKeys;
+    std::vector<int> order; // the files to keep, in the order they are kept
+    for (int cls : classOrder)
+        order.insert(order.end(), classFiles[std::size_t(cls)].begin(),
+                     classFiles[std::size_t(cls)].end());
+    const auto fileOf = [&](std::size_t k) -> const RunFile& {
+        return files[std::size_t(order[k])];
+    };
+    const std::vector<bool> repeated = repeatedPaths(
+        order.size(), [&](std::size_t k) { return seen[std::size_t(order[k])].id; },
+        [&](std::size_t k) { return qHash(fileOf(k).path()); },
+        [&](std::size_t a, std::size_t b) {
+            // Folders end in "/" and names hold none: equal pieces, equal paths.
+            return fileOf(a).name == fileOf(b).name && fileOf(a).folder == fileOf(b).folder;
+        });
+    std::size_t place = 0;
     for (int cls : classOrder) {
         bool head = true;
         for (int i : classFiles[std::size_t(cls)]) {
-            const QString path = files[std::size_t(i)].path();
-            if (runKeys.contains(path))
+            if (repeated[place++])
                 continue;
-            runKeys.insert(path);
             kept.push_back(
                 {first + i, head, seen[std::size_t(i)], labels ? (*labels)[std::size_t(i)] : -1});
             head = false;
@@ -1247,30 +1320,13 @@ void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& clas
 // the program builds never hold a path twice, so this rarely removes
 // anything; it only keeps the result exact for lists that do.)
 void dropRepeatedPaths(const PassSource& source, std::vector<KeptRow>& kept) {
-    std::vector<std::pair<size_t, std::size_t>> hashes; // path hash, place in kept
-    hashes.reserve(kept.size());
-    for (std::size_t k = 0; k < kept.size(); ++k)
-        hashes.push_back({source.pathHash(kept[k].index), k});
-    std::sort(hashes.begin(), hashes.end());
-    std::vector<bool> drop(kept.size(), false);
-    bool any = false;
-    for (std::size_t a = 0; a < hashes.size();) {
-        std::size_t b = a + 1;
-        while (b < hashes.size() && hashes[b].first == hashes[a].first)
-            ++b;
-        for (std::size_t x = a + 1; x < b; ++x) {
-            for (std::size_t y = a; y < x; ++y) {
-                if (!drop[hashes[y].second] &&
-                    source.samePath(kept[hashes[y].second].index, kept[hashes[x].second].index)) {
-                    drop[hashes[x].second] = true;
-                    any = true;
-                    break;
-                }
-            }
-        }
-        a = b;
-    }
-    if (!any)
+    const std::vector<bool> drop = repeatedPaths(
+        kept.size(), [&](std::size_t k) { return kept[k].seen.id; },
+        [&](std::size_t k) { return source.pathHash(kept[k].index); },
+        [&](std::size_t a, std::size_t b) {
+            return source.samePath(kept[a].index, kept[b].index);
+        });
+    if (std::find(drop.begin(), drop.end(), true) == drop.end())
         return;
     std::size_t out = 0;
     for (std::size_t k = 0; k < kept.size(); ++k) {

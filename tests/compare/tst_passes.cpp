@@ -193,6 +193,22 @@ private:
                 table.push_back({written[std::size_t(pick(int(written.size())))], size});
                 continue;
             }
+            if (!written.empty() && pick(25) == 0) {
+                // Hard links: one file under several names, each kept once;
+                // sometimes more than are compared one with another.
+                const QString target = written[std::size_t(pick(int(written.size())))];
+                const int links = pick(3) == 0 ? 20 : 1 + pick(3);
+                for (int l = 0; l < links; ++l) {
+                    const QString link =
+                        m_tree.path(u"%1/r%2f%3l%4"_s.arg(m_folder).arg(run).arg(f).arg(l));
+                    if (::link(QFile::encodeName(target).constData(),
+                               QFile::encodeName(link).constData()) == 0)
+                        table.push_back({link, size});
+                    if (pick(4) == 0)
+                        table.push_back({link, size}); // and the name once more
+                }
+                continue;
+            }
             const QString name = u"%1/r%2f%3"_s.arg(m_folder).arg(run).arg(f);
             QByteArray content = bases[std::size_t(pick(classes))];
             if (!changes.empty() && pick(3) == 0) {
