@@ -10,6 +10,7 @@
 #include <cstring>
 #include <sqlite3.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace quillfen {
@@ -95,6 +96,11 @@ QByteArrayView recordsOf(sqlite3_stmt* statement, int column, quint64 bucket) {
             return {};
     }
     return {data, bytes};
+}
+
+// The order in which preloaded entries are searched: by size, then identity.
+std::tuple<qint64, quint64, quint64> searchOrder(const CacheKey& key) {
+    return {key.size, key.device, key.inode};
 }
 
 // The order of the table's key: device, then inode.
@@ -241,41 +247,23 @@ void ChecksumCache::preload(qint64 expectedLookups) {
     sqlite3_finalize(all);
     if (step != SQLITE_DONE)
         return; // asked one by one then
-    // A comparison asks for its files in the order of their sizes: in that
-    // order the entries it reads lie side by side in memory.
-    std::sort(entries.begin(), entries.end(),
-              [](const Entry& a, const Entry& b) { return a.key.size < b.key.size; });
-    // An open-addressed index by file identity, at most half full: a lookup
-    // touches one or two places where a binary search touched twenty.
-    std::size_t places = 16;
-    while (places < 2 * entries.size())
-        places *= 2;
-    m_index.assign(places, 0);
-    for (std::size_t k = 0; k < entries.size(); ++k) {
-        std::size_t place = placeOf(entries[k].key);
-        while (m_index[place] != 0)
-            place = (place + 1) & (places - 1);
-        m_index[place] = quint32(k + 1);
-    }
+    // A comparison asks for its files in the order of their sizes. Searched
+    // in that order, the entries it meets are those it met just before, in
+    // the processor's caches; a hash table sent every lookup to memory.
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return searchOrder(a.key) < searchOrder(b.key);
+    });
     m_entriesRead = std::move(entries);
     m_preloaded = true;
 }
 
-std::size_t ChecksumCache::placeOf(const CacheKey& key) const {
-    // The inode spreads well; the multiplication mixes in the device.
-    const quint64 mixed =
-        (key.inode ^ (key.device * 0x9E3779B97F4A7C15ULL)) * 0xBF58476D1CE4E5B9ULL;
-    return std::size_t(mixed >> 32) & (m_index.size() - 1);
-}
-
 const ChecksumCache::Entry* ChecksumCache::preloaded(const CacheKey& key) const {
-    for (std::size_t place = placeOf(key); m_index[place] != 0;
-         place = (place + 1) & (m_index.size() - 1)) {
-        const Entry& entry = m_entriesRead[m_index[place] - 1];
-        if (entry.key.inode == key.inode && entry.key.device == key.device)
-            return &entry;
-    }
-    return nullptr;
+    const auto it = std::lower_bound(
+        m_entriesRead.begin(), m_entriesRead.end(), searchOrder(key),
+        [](const Entry& entry, const auto& order) { return searchOrder(entry.key) < order; });
+    if (it == m_entriesRead.end() || searchOrder(it->key) != searchOrder(key))
+        return nullptr;
+    return &*it;
 }
 
 std::optional<CachedChecksums> ChecksumCache::answer(const CacheKey& key,

@@ -134,10 +134,8 @@ private:
         CachedChecksums sums;
         qint64 used = 0;
     };
-    std::vector<Entry> m_entriesRead; // used when m_preloaded
-    std::vector<quint32> m_index;     // places of m_entriesRead by identity, 1-based; 0: free
+    std::vector<Entry> m_entriesRead; // used when m_preloaded, in search order
     bool m_preloaded = false;
-    std::size_t placeOf(const CacheKey& key) const;
     const Entry* preloaded(const CacheKey& key) const;
     std::optional<CachedChecksums> answer(const CacheKey& key, const CachedChecksums& sums,
                                           qint64 used);
