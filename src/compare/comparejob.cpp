@@ -65,14 +65,15 @@ bool ResultListSource::samePath(qint64 a, qint64 b) const {
     return x.path == y.path && x.filename == y.filename;
 }
 
-ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept, bool lastPass) {
+ResultList rebuildList(ResultList list, const std::vector<KeptRow>& kept, bool lastPass) {
     ResultList rows;
     rows.reserve(kept.size());
     for (const KeptRow& item : kept) {
-        const ResultEntry& old = list[std::size_t(item.index)];
+        // A row is kept once at most, so its texts move over.
+        ResultEntry& old = list[std::size_t(item.index)];
         ResultEntry row;
-        row.filename = old.filename; // shares the text with the old row
-        row.path = old.path;
+        row.filename = std::move(old.filename);
+        row.path = std::move(old.path);
         row.id = old.id;
         row.folderid = old.folderid;
         const SeenFile& seen = item.seen;
@@ -151,7 +152,7 @@ CompareJobResult runComparison(CompareJobInput input, RunProgress& status) {
             result.stopped = true;
             return result;
         }
-        ResultList rebuilt = rebuildList(list, kept, planleft.isEmpty());
+        ResultList rebuilt = rebuildList(std::move(list), kept, planleft.isEmpty());
         labels.clear();
         cacheslots.clear();
         if (control.cache) {

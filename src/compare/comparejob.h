@@ -68,8 +68,9 @@ private:
 // The rows of the files a pass kept, built from their rows in list with the
 // identity, length and modification time the pass read (the date in the
 // general form); empty columns for a row the pass did not read. Sub-group
-// starts are carried only when lastPass is true.
-ResultList rebuildList(const ResultList& list, const std::vector<KeptRow>& kept, bool lastPass);
+// starts are carried only when lastPass is true. A caller done with the list
+// moves it in, and the names move over instead of being shared.
+ResultList rebuildList(ResultList list, const std::vector<KeptRow>& kept, bool lastPass);
 
 // Runs the whole comparison. status supplies stopflag and receives kbdone,
 // filescompared and the progress values and texts.
