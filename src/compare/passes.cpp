@@ -601,11 +601,14 @@ void classifyLabelled(const std::vector<RunFile>& files, std::vector<int>& class
 
 // The labels of files read whole: the row of the first file of the run with
 // the same bytes. Only files that equal another file under the pass's test
-// can equal one byte for byte.
+// can equal one byte for byte. hashes gets the XXH3-128 of each file
+// labelled, which the checksum cache keeps too.
 void labelEqualFiles(const std::vector<RunFile>& files, const std::vector<int>& classes,
                      const std::vector<int>& members, const WholeFiles& wholes,
-                     std::vector<qint64>& labels) {
+                     std::vector<qint64>& labels,
+                     std::vector<std::optional<XXH128_hash_t>>& hashes) {
     labels.assign(files.size(), -1);
+    hashes.assign(files.size(), std::nullopt);
     // The first file of each set of equal bytes, by a hash of the bytes;
     // files of one hash are told apart by their bytes.
     QMultiHash<quint64, std::size_t> firsts;
@@ -614,7 +617,8 @@ void labelEqualFiles(const std::vector<RunFile>& files, const std::vector<int>& 
         if (cls < 0 || members[std::size_t(cls)] < 2 || !wholes.isRead(i))
             continue;
         const QByteArrayView bytes = wholes.file(i);
-        const quint64 hash = XXH3_64bits(bytes.data(), std::size_t(bytes.size()));
+        hashes[i] = XXH3_128bits(bytes.data(), std::size_t(bytes.size()));
+        const quint64 hash = hashes[i]->low64;
         for (auto it = firsts.constFind(hash); it != firsts.constEnd() && it.key() == hash; ++it) {
             if (wholes.file(*it) == bytes) {
                 labels[i] = files[*it].row;
@@ -629,8 +633,10 @@ void labelEqualFiles(const std::vector<RunFile>& files, const std::vector<int>& 
 }
 
 // The checksums of a whole file read in one piece, as the cache keeps them.
-CachedChecksums wholeSums(QByteArrayView content, quint64 fuzzy) {
-    const XXH128_hash_t hash = XXH3_128bits(content.constData(), std::size_t(content.size()));
+CachedChecksums wholeSums(QByteArrayView content, quint64 fuzzy,
+                          std::optional<XXH128_hash_t> known) {
+    const XXH128_hash_t hash =
+        known ? *known : XXH3_128bits(content.constData(), std::size_t(content.size()));
     CachedChecksums sums;
     sums.crc32 =
         crc32Update(0xFFFFFFFFu, content.constData(), std::size_t(content.size())) ^ 0xFFFFFFFFu;
@@ -1430,8 +1436,9 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
             !opener.unchanged(files[i], seen[i]))
             classes[i] = -1;
     }
+    std::vector<std::optional<XXH128_hash_t>> hashes;
     if (wholes && labels)
-        labelEqualFiles(files, classes, members, *wholes, *labels);
+        labelEqualFiles(files, classes, members, *wholes, *labels, hashes);
     // The digests of files the fuzzy samples already set apart, and the
     // checksums of files read whole that another may equal: a later run
     // need not read them again.
@@ -1445,7 +1452,9 @@ bool classify(PassKind kind, const std::vector<RunFile>& files, std::vector<int>
             sums.whole = false;
             control.cache->store(fresh[i]->key, sums);
         } else if (wholes && wholes->isRead(i)) {
-            control.cache->store(fresh[i]->key, wholeSums(wholes->file(i), fresh[i]->digest));
+            control.cache->store(fresh[i]->key,
+                                 wholeSums(wholes->file(i), fresh[i]->digest,
+                                           i < hashes.size() ? hashes[i] : std::nullopt));
         }
     }
     return true;
