@@ -21,7 +21,7 @@ trees=("$@")
 [ ${#trees[@]} -gt 0 ] || trees=(mixed small)
 build=${BUILD:-build}
 data=${QUILLFEN_BENCH_DIR:-/tmp/quillfen-bench}
-scripts/install-deps.sh time python3 strace
+scripts/install-deps.sh python3 strace
 cmake --build "$build" --target quillfen-cli >/dev/null
 cli=$(realpath "$build/src/app/quillfen-cli")
 work=$(mktemp -d)
@@ -48,8 +48,12 @@ run() {
         ;;
     bytewise-second) set -- --compare fuzzy,bytewise ;;
     esac
-    /usr/bin/time -f "%e" -o "$work/time.txt" "$cli" "$@" "$root" >"$work/$name.txt" 2>/dev/null
-    tail -n 1 "$work/time.txt"
+    # To the millisecond: /usr/bin/time gives hundredths, a tenth of a run
+    # on the mixed tree.
+    local start=${EPOCHREALTIME/,/.} # some locales write a decimal comma
+    "$cli" "$@" "$root" >"$work/$name.txt" 2>/dev/null
+    local end=${EPOCHREALTIME/,/.}
+    awk -v a="$start" -v b="$end" 'BEGIN{printf "%.3f\n", b - a}'
 }
 
 # The reads (pread64 calls) of one run.
