@@ -1222,29 +1222,31 @@ std::vector<bool> repeatedPaths(std::size_t count, IdOf idOf, HashOf hashOf, Sam
             }
         }
     };
+    // Calls visit for each stretch of [first, last) whose places share a key.
+    const auto eachGroup = [](auto first, auto last, auto sameKey, auto visit) {
+        while (first != last) {
+            const auto end =
+                std::find_if(first, last, [&](const Place& p) { return !sameKey(p, *first); });
+            visit(first, end);
+            first = end;
+        }
+    };
     constexpr std::ptrdiff_t fewLinks = 16;
-    for (auto first = places.begin(); first != places.end();) {
-        auto end = first + 1;
-        while (end != places.end() && end->a == first->a && end->b == first->b)
-            ++end;
-        if (end - first > fewLinks && first->a != ~quint64(0)) {
+    eachGroup(
+        places.begin(), places.end(),
+        [](const Place& x, const Place& y) { return x.a == y.a && x.b == y.b; },
+        [&](auto first, auto end) {
+            if (end - first <= fewLinks || first->a == ~quint64(0)) {
+                compareGroup(first, end);
+                return;
+            }
             for (auto it = first; it != end; ++it)
                 it->b = hashOf(it->k);
-            std::sort(first, end, [](const Place& x, const Place& y) {
-                return std::pair(x.b, x.k) < std::pair(y.b, y.k);
-            });
-            for (auto part = first; part != end;) {
-                auto partEnd = part + 1;
-                while (partEnd != end && partEnd->b == part->b)
-                    ++partEnd;
-                compareGroup(part, partEnd);
-                part = partEnd;
-            }
-        } else {
-            compareGroup(first, end);
-        }
-        first = end;
-    }
+            std::sort(first, end); // one identity: by path hash, then in order
+            eachGroup(
+                first, end, [](const Place& x, const Place& y) { return x.b == y.b; },
+                compareGroup);
+        });
     return repeated;
 }
 
