@@ -7,7 +7,6 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <sqlite3.h>
 #include <sys/stat.h>
 #include <tuple>
