@@ -74,7 +74,7 @@ public:
     // Opens the file and records its facts; false when it cannot be opened,
     // or its folder or itself is not the one the row stands for.
     bool open(const RunFile& run, platform::InputFile& file, SeenFile& seen) {
-        if (run.row >= 0 && takeAhead(run.row, file, seen))
+        if (takeAhead(run.row, file, seen))
             return true;
         return openNow(run, file, seen);
     }
@@ -119,7 +119,7 @@ private:
         const Cached* cached = folderOf(run);
         if (!cached)
             return false;
-        const QByteArray name = platform::encodeFileName(run.name);
+        const QByteArray name = platform::encodeFileName(run.name());
         if (name.isEmpty() || name.contains('/') || name.contains('\0'))
             return false;
         if (!m_control.access().openIn(file, cached->folder.fd(), name, run.path()))
@@ -143,9 +143,10 @@ public:
     // checksums an earlier run kept. False as open() would be.
     bool stat(const RunFile& run, platform::FileInfo& info, SeenFile& seen) {
         const Cached* cached = folderOf(run);
-        if (!cached || run.name.isEmpty() || run.name.contains(u'/'))
+        const QString name = run.name();
+        if (!cached || name.isEmpty() || name.contains(u'/'))
             return false;
-        info = cached->folder.entryInfo(run.name);
+        info = cached->folder.entryInfo(name);
         if (!info.isRegular() || (run.id != platform::FileIdentity() && info.id != run.id))
             return false;
         seen = factsOf(info);
@@ -175,7 +176,7 @@ public:
         const Cached* cached = folderOf(run);
         if (!cached || cached->id != seen.folderid)
             return false;
-        const platform::FileInfo named = cached->folder.entryInfo(run.name);
+        const platform::FileInfo named = cached->folder.entryInfo(run.name());
         return named.isRegular() && sameFacts(factsOf(named), seen);
     }
 
@@ -220,13 +221,12 @@ private:
             const qint64 k = m_next++;
             if (!readSoon(k))
                 continue;
-            const RunFile run{m_source->folder(k),
-                              m_source->name(k),
+            const RunFile run{m_source,
+                              k,
                               m_source->fileId(k),
                               m_source->folderId(k),
                               m_source->sameAs(k),
-                              m_source->seenBefore(k),
-                              k};
+                              m_source->seenBefore(k)};
             Ahead ahead;
             if (!openNow(run, ahead.file, ahead.seen))
                 continue; // its turn will try again, and fail as surely
@@ -339,26 +339,27 @@ private:
     // comparing whole paths for every file cost more than the rest of the
     // lookup.
     const Cached* folderOf(const RunFile& run) {
-        if (const auto alias = m_byAddress.find(run.folder.constData()); alias != m_byAddress.end())
+        const QString folder = run.folder();
+        if (const auto alias = m_byAddress.find(folder.constData()); alias != m_byAddress.end())
             return usable(*alias->second.folder, run);
-        auto it = m_folders.find(run.folder);
+        auto it = m_folders.find(folder);
         if (it == m_folders.end()) {
             if (m_folders.size() >= capacity()) {
                 m_folders.clear(); // a pass over more folders than are kept
                 m_byAddress.clear();
             }
             Cached cached;
-            cached.folder = platform::Folder(run.folder);
+            cached.folder = platform::Folder(folder);
             if (cached.folder.isOpen())
                 cached.id = cached.folder.info().id;
-            it = m_folders.emplace(run.folder, std::move(cached)).first;
+            it = m_folders.emplace(folder, std::move(cached)).first;
         }
         // Rows that spell one folder in texts of their own get an address
         // each; the addresses are let go before they outnumber the folders
         // by much.
         if (m_byAddress.size() >= 4 * capacity())
             m_byAddress.clear();
-        m_byAddress.emplace(run.folder.constData(), Alias{run.folder, &it->second});
+        m_byAddress.emplace(folder.constData(), Alias{folder, &it->second});
         return usable(it->second, run);
     }
 
@@ -1291,10 +1292,9 @@ void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& clas
     };
     const std::vector<bool> repeated = repeatedPaths(
         order.size(), [&](std::size_t k) { return seen[std::size_t(order[k])].id; },
-        [&](std::size_t k) { return qHash(fileOf(k).path()); },
+        [&](std::size_t k) { return fileOf(k).source->pathHash(fileOf(k).row); },
         [&](std::size_t a, std::size_t b) {
-            // Folders end in "/" and names hold none: equal pieces, equal paths.
-            return fileOf(a).name == fileOf(b).name && fileOf(a).folder == fileOf(b).folder;
+            return fileOf(a).source->samePath(fileOf(a).row, fileOf(b).row);
         });
     std::size_t place = 0;
     for (int cls : classOrder) {
@@ -1612,9 +1612,8 @@ private:
                 m_opener.reach(pos);
                 m_files.clear();
                 for (qint64 k = pos; k < end; ++k) {
-                    m_files.push_back({source.folder(k), source.name(k), source.fileId(k),
-                                       source.folderId(k), source.sameAs(k), source.seenBefore(k),
-                                       k});
+                    m_files.push_back({&source, k, source.fileId(k), source.folderId(k),
+                                       source.sameAs(k), source.seenBefore(k)});
                 }
                 // The files of a run of small files are read whole and labelled.
                 const bool whole = m_run.m_readWhole && size <= wholeLength &&
@@ -1704,12 +1703,6 @@ QString passName(PassKind kind) {
         break;
     }
     return QString();
-}
-
-bool classifyRun(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
-                 std::vector<SeenFile>& seen, const ReadControl& control, RunProgress* status) {
-    PassFiles opener(control);
-    return classify(kind, files, classes, seen, control, status, opener);
 }
 
 QString PassSource::folder(qint64 k) const {

@@ -45,29 +45,6 @@ struct SeenFile {
     qint32 cacheslot = kNotAsked;
 };
 
-// A file of a size run as a pass reaches it: by its folder and its name.
-struct RunFile {
-    QString folder; // ends in "/"
-    QString name;
-    platform::FileIdentity id;       // the file the row stands for; zero: not known
-    platform::FileIdentity folderid; // the folder it is in; zero: not known
-    // What the previous pass saw of it, and when it read it whole, a label
-    // it shares with the files of its run whose bytes it equals (-1: not
-    // read whole).
-    qint64 sameAs = -1;
-    SeenFile before{};
-    qint64 row = -1; // its entry in the pass's source; -1: not from one
-    QString path() const { return folder + name; }
-};
-
-// The classes of one size run: for each file a class number, files of one
-// class being equal under the pass's test; -1 for a file that cannot be
-// reached or read, or that changed while it was read, which is equal to
-// nothing. seen gets the facts of each file read. Returns false when stopped.
-bool classifyRun(PassKind kind, const std::vector<RunFile>& files, std::vector<int>& classes,
-                 std::vector<SeenFile>& seen, const ReadControl& control,
-                 RunProgress* status = nullptr);
-
 // The entries a pass works through: the entry table of the driver.
 class PassSource {
 public:
@@ -90,6 +67,25 @@ public:
     // Overridden where the path can be hashed and compared without building it.
     virtual size_t pathHash(qint64 k) const;
     virtual bool samePath(qint64 a, qint64 b) const;
+};
+
+// A file of a size run as a pass reaches it: an entry of the pass's source.
+// Its folder and name are asked of the source only when the file is opened:
+// a file whose checksums were kept is never opened, and copying the texts of
+// every entry cost a pass over such files a tenth of its time.
+struct RunFile {
+    const PassSource* source = nullptr;
+    qint64 row = 0;                  // its entry in the source
+    platform::FileIdentity id;       // the file the row stands for; zero: not known
+    platform::FileIdentity folderid; // the folder it is in; zero: not known
+    // What the previous pass saw of it, and when it read it whole, a label
+    // it shares with the files of its run whose bytes it equals (-1: not
+    // read whole).
+    qint64 sameAs = -1;
+    SeenFile before{};
+    QString folder() const { return source->folder(row); } // ends in "/"
+    QString name() const { return source->name(row); }
+    QString path() const { return source->path(row); }
 };
 
 // A kept entry of the source, by its index.
