@@ -9,9 +9,11 @@
 #include "temptree.h"
 
 #include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
+#include <algorithm>
 #include <cstdio>
 #include <fcntl.h>
 #include <functional>
@@ -130,6 +132,8 @@ private slots:
     void planWithOneEndsAtOnce();
     void emptyAndUnknownPlansCompareNothing();
     void rebuiltRowsCarryCurrentValues();
+    void rebuiltRowsFollowTheKeptOrder_data();
+    void rebuiltRowsFollowTheKeptOrder();
     void stopLeavesTheResultUnused();
     void fileChangedWhileReadIsEqualToNothing_data();
     void fileChangedWhileReadIsEqualToNothing();
@@ -314,6 +318,53 @@ void ComparisonTest::rebuiltRowsCarryCurrentValues() {
     QVERIFY(table.samePath(0, 3));
     QCOMPARE(table.pathHash(0), table.pathHash(3));
     QVERIFY(!table.samePath(0, 2));
+}
+
+void ComparisonTest::rebuiltRowsFollowTheKeptOrder_data() {
+    QTest::addColumn<quint32>("seed");
+    QTest::addColumn<bool>("anyOrder"); // kept rows in any order, not only within size runs
+    for (quint32 seed = 1; seed <= 40; ++seed)
+        QTest::addRow("seed %u%s", seed, seed % 4 == 0 ? " any order" : "")
+            << seed << (seed % 4 == 0);
+}
+
+void ComparisonTest::rebuiltRowsFollowTheKeptOrder() {
+    QFETCH(quint32, seed);
+    QFETCH(bool, anyOrder);
+    QRandomGenerator random(seed);
+    const int count = 1 + int(random.bounded(300));
+    ResultList list;
+    for (int i = 0; i < count; ++i)
+        list.push_back(scannedRow(u"/d/r%1"_s.arg(i), 100 + i / 7));
+    // Runs of rows, each keeping some of its rows with the sets reordered,
+    // as a pass keeps them.
+    std::vector<KeptRow> kept;
+    for (int begin = 0; begin < count;) {
+        const int end = qMin(count, begin + 1 + int(random.bounded(12)));
+        std::vector<KeptRow> run;
+        for (int i = begin; i < end; ++i) {
+            if (random.bounded(3) == 0)
+                continue;
+            KeptRow row{i, random.bounded(2) == 0, {}};
+            if (random.bounded(2) == 0)
+                row.seen.size = 5000 + i;
+            run.push_back(row);
+        }
+        std::shuffle(run.begin(), run.end(), random);
+        kept.insert(kept.end(), run.begin(), run.end());
+        begin = end;
+    }
+    if (anyOrder)
+        std::shuffle(kept.begin(), kept.end(), random);
+
+    const ResultList rows = rebuildList(list, kept, true);
+    QCOMPARE(rows.size(), kept.size());
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+        const qint64 from = kept[k].index;
+        QCOMPARE(rows[k].filename, u"r%1"_s.arg(from));
+        QCOMPARE(rows[k].size, kept[k].seen.size >= 0 ? 5000 + from : -1);
+        QCOMPARE(rows[k].subgroupstart, kept[k].subgroupstart);
+    }
 }
 
 void ComparisonTest::stopLeavesTheResultUnused() {
