@@ -50,6 +50,9 @@ constexpr qint64 openHeadroom = 32;
 constexpr qint64 aheadFiles = 64;
 constexpr qint64 aheadBytes = 32 * 1024 * 1024;
 constexpr qint64 aheadFileBytes = 2 * 1024 * 1024;
+// Rows looked at ahead of the pass at most: rows looked at long before their
+// turn have left the processor's caches when it comes.
+constexpr qint64 aheadRows = 1024;
 // Folders held open by a pass at most (fewer under a low open-file limit).
 // A pass meets the folders in no order (its files go by size), so a tree of
 // more folders than are held opens a folder again for most of its files.
@@ -74,6 +77,7 @@ public:
     // Opens the file and records its facts; false when it cannot be opened,
     // or its folder or itself is not the one the row stands for.
     bool open(const RunFile& run, platform::InputFile& file, SeenFile& seen) {
+        m_reached = qMax(m_reached, run.row);
         if (takeAhead(run.row, file, seen))
             return true;
         return openNow(run, file, seen);
@@ -102,6 +106,7 @@ public:
         m_ahead.clear();
         m_aheadBytes = 0;
         m_next = begin;
+        m_reached = begin;
         m_end = end;
     }
 
@@ -111,6 +116,7 @@ public:
         while (!m_ahead.empty() && m_ahead.front().row < row)
             dropFront();
         m_next = qMax(m_next, row);
+        m_reached = row;
         fillAhead();
     }
 
@@ -216,8 +222,9 @@ private:
     void fillAhead() {
         if (!m_source)
             return;
-        while (m_next < m_end && qint64(m_ahead.size()) < m_aheadLimit &&
-               m_aheadBytes < aheadBytes && !m_control.stopRequested()) {
+        const qint64 end = qMin(m_end, m_reached + aheadRows);
+        while (m_next < end && qint64(m_ahead.size()) < m_aheadLimit && m_aheadBytes < aheadBytes &&
+               !m_control.stopRequested()) {
             const qint64 k = m_next++;
             if (!readSoon(k))
                 continue;
@@ -385,8 +392,9 @@ private:
     bool m_readWhole = false; // the fuzzy pass reads small files whole
     bool m_cacheHeld = false; // the cache held entries when the pass began
     qint64 m_aheadLimit = 0;
-    qint64 m_next = 0; // the next entry to consider
-    qint64 m_end = 0;  // and the end of the entries this opener works through
+    qint64 m_next = 0;    // the next entry to consider
+    qint64 m_reached = 0; // the row the pass is at
+    qint64 m_end = 0;     // and the end of the entries this opener works through
     std::deque<Ahead> m_ahead;
     qint64 m_aheadBytes = 0;
     // Files opened ahead are looked at once in probeEvery; one not in memory
@@ -1259,7 +1267,7 @@ std::vector<bool> repeatedPaths(std::size_t count, IdOf idOf, HashOf hashOf, Sam
 // sub-group starts, but in the order the matches are found, which can put a
 // file after the start of another class: the grouping would then show it
 // among files it does not equal. A path already kept from this run is not
-// added again.
+// added again. status, when given, is shown the last pair matched.
 void keepMatches(const std::vector<RunFile>& files, const std::vector<int>& classes,
                  const std::vector<SeenFile>& seen, qint64 first, std::vector<KeptRow>& kept,
                  RunProgress* status, const std::vector<qint64>* labels) {
@@ -1551,6 +1559,9 @@ public:
         auto work = [&](int number) {
             Worker worker(*this, number, budget / threads);
             for (std::size_t k; (k = next.fetch_add(1)) < stretches.size();) {
+                // Room for all, so that the rows are never moved as the list
+                // grows; what is not used is never touched.
+                keptOf[k].reserve(std::size_t(stretches[k].end - stretches[k].begin));
                 if (!worker.runStretch(stretches[k], keptOf[k])) {
                     stopped = true;
                     return;
@@ -1606,8 +1617,8 @@ private:
                 return false;
             // Runs that take a while always show themselves; the many small
             // ones only every few milliseconds.
-            m_run.showProgress(runFiles, size,
-                               runFiles > 1000 || double(size) * double(runFiles) >= 10e6);
+            const bool shown = m_run.showProgress(
+                runFiles, size, runFiles > 1000 || double(size) * double(runFiles) >= 10e6);
             if (runFiles >= 2 && m_run.m_kind != PassKind::None) {
                 m_opener.reach(pos);
                 m_files.clear();
@@ -1633,7 +1644,12 @@ private:
                     m_run.m_groupShower.store(-1);
                 if (!done)
                     return false;
-                keepMatches(m_files, m_classes, m_seen, pos, kept, status, labels);
+                // The pair compared last shows with the texts, as often as
+                // they are refreshed: building its paths for every run cost
+                // a pass over files whose checksums were kept a tenth of
+                // its time.
+                keepMatches(m_files, m_classes, m_seen, pos, kept, shown ? status : nullptr,
+                            labels);
             }
             m_run.m_rowsDone.fetch_add(runFiles, std::memory_order_relaxed);
             if (status) {
@@ -1654,20 +1670,20 @@ private:
     };
 
     // Texts are refreshed at most this often; the window shows them on its
-    // own timer anyway.
-    void showProgress(qint64 runFiles, qint64 size, bool force) {
+    // own timer anyway. True when they were.
+    bool showProgress(qint64 runFiles, qint64 size, bool force) {
         RunProgress* status = m_progress.status;
         if (!status)
-            return;
+            return false;
         const qint64 done = m_rowsDone.load(std::memory_order_relaxed);
         status->progressdone.store(done, std::memory_order_relaxed);
         constexpr quint32 textInterval = 20;
         const quint32 now = platform::tickCount();
         quint32 last = m_lastText.load(std::memory_order_relaxed);
         if (!force && now - last < textInterval)
-            return;
+            return false;
         if (!m_lastText.compare_exchange_strong(last, now, std::memory_order_relaxed) && !force)
-            return; // another thread refreshed them just now
+            return false; // another thread refreshed them just now
         status->curfolder.set(runText(status->filescompared.load() + runFiles,
                                       status->bytescompared.load() + size * runFiles));
         const qint64 lastRow = m_source.count() - 1;
@@ -1677,6 +1693,7 @@ private:
                                    .arg(m_progress.totalsteps)
                                    .arg(generalNumberText(share), passName(m_kind)));
         }
+        return true;
     }
 
     PassKind m_kind;
