@@ -102,11 +102,6 @@ std::tuple<qint64, quint64, quint64> searchOrder(const CacheKey& key) {
     return {key.size, key.device, key.inode};
 }
 
-// The order of the table's key: device, then inode.
-bool keyBefore(const CacheKey& a, const CacheKey& b) {
-    return std::pair(a.device, a.inode) < std::pair(b.device, b.inode);
-}
-
 void bindBucket(sqlite3_stmt* statement, const CacheKey& key) {
     sqlite3_bind_int64(statement, 1, sqlite3_int64(key.device));
     sqlite3_bind_int64(statement, 2, sqlite3_int64(bucketOf(key.inode)));
@@ -336,6 +331,18 @@ void ChecksumCache::store(const CacheKey& key, const CachedChecksums& sums) {
     m_fresh.push_back({key, sums});
     if (qint64(m_fresh.size()) < kFreshBatch)
         return;
+    queueFresh(lock);
+}
+
+void ChecksumCache::writeStored() {
+    if (!m_db)
+        return;
+    std::unique_lock lock(m_mutex);
+    if (!m_fresh.empty())
+        queueFresh(lock);
+}
+
+void ChecksumCache::queueFresh(std::unique_lock<std::mutex>& lock) {
     m_queue.push_back(std::move(m_fresh));
     m_fresh = {};
     if (!m_writer.joinable())
@@ -369,24 +376,30 @@ void ChecksumCache::writeEntries(std::vector<Fresh>& entries) {
     if (entries.empty())
         return;
     // In key order the entries of a row come together, and the rows land on
-    // neighbouring pages. A stable sort keeps the last of two entries for a
-    // file last.
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Fresh& a, const Fresh& b) { return keyBefore(a.key, b.key); });
+    // neighbouring pages. The entries stay where they are (sorting them moved
+    // a hundred bytes at a time); their places are sorted, and of two entries
+    // for one file the later one is written last.
+    std::vector<Place> places;
+    places.reserve(entries.size());
+    for (std::size_t k = 0; k < entries.size(); ++k)
+        places.push_back({entries[k].key.device, entries[k].key.inode, k});
+    std::sort(places.begin(), places.end(), [](const Place& a, const Place& b) {
+        return std::tie(a.device, a.inode, a.index) < std::tie(b.device, b.inode, b.index);
+    });
     joinBatch();
-    for (auto first = entries.begin(); first != entries.end();) {
-        const auto end = std::find_if(first, entries.end(), [&](const Fresh& fresh) {
-            return fresh.key.device != first->key.device ||
-                   bucketOf(fresh.key.inode) != bucketOf(first->key.inode);
+    for (auto first = places.cbegin(); first != places.cend();) {
+        const auto end = std::find_if(first, places.cend(), [&](const Place& place) {
+            return place.device != first->device || bucketOf(place.inode) != bucketOf(first->inode);
         });
-        writeBucket(first, end);
+        writeBucket(entries, first, end);
         first = end;
     }
 }
 
-void ChecksumCache::writeBucket(std::vector<Fresh>::const_iterator first,
-                                std::vector<Fresh>::const_iterator end) {
-    const CacheKey& key = first->key;
+void ChecksumCache::writeBucket(const std::vector<Fresh>& entries,
+                                std::vector<Place>::const_iterator first,
+                                std::vector<Place>::const_iterator end) {
+    const CacheKey& key = entries[first->index].key;
     QByteArray records;
     sqlite3_reset(m_find);
     bindBucket(m_find, key);
@@ -395,13 +408,14 @@ void ChecksumCache::writeBucket(std::vector<Fresh>::const_iterator first,
     sqlite3_reset(m_find);
     const qint64 before = records.size() / kRecordBytes;
     // A file's new entry takes the place of its old one.
-    for (auto fresh = first; fresh != end; ++fresh) {
+    for (auto place = first; place != end; ++place) {
+        const Fresh& fresh = entries[place->index];
         qsizetype at = 0;
-        while (at < records.size() && take<quint64>(records.constData() + at) != fresh->key.inode)
+        while (at < records.size() && take<quint64>(records.constData() + at) != fresh.key.inode)
             at += kRecordBytes;
         if (at == records.size())
             records.resize(at + kRecordBytes);
-        encodeRecord(fresh->key, fresh->sums, records.data() + at);
+        encodeRecord(fresh.key, fresh.sums, records.data() + at);
     }
     sqlite3_reset(m_store);
     bindBucket(m_store, key);

@@ -80,6 +80,10 @@ public:
     // passes go on; flush() writes what is left and removes the entries used
     // longest ago while the cache is over its limit.
     void store(const CacheKey& key, const CachedChecksums& sums);
+    // Hands what was stored so far to the writer thread, so that it is
+    // written while the caller goes on (a comparison's last steps use one
+    // core only).
+    void writeStored();
     void flush();
 
     // What find() gave for a file, for the later passes of the run so that
@@ -99,12 +103,18 @@ private:
         CachedChecksums sums;
     };
     void writeEntries(std::vector<Fresh>& entries);
-    void writeQueued(); // the writer thread
-    void commit();      // ends the batch and removes what is over the limit
+    struct Place { // of an entry in the order it is written in
+        quint64 device = 0;
+        quint64 inode = 0;
+        std::size_t index = 0;
+    };
+    void writeQueued();                                  // the writer thread
+    void queueFresh(std::unique_lock<std::mutex>& lock); // unlocks
+    void commit(); // ends the batch and removes what is over the limit
     // Writes the entries of one row (one device, neighbouring inodes) over
     // what it held.
-    void writeBucket(std::vector<Fresh>::const_iterator first,
-                     std::vector<Fresh>::const_iterator end);
+    void writeBucket(const std::vector<Fresh>& entries, std::vector<Place>::const_iterator first,
+                     std::vector<Place>::const_iterator end);
     bool countEntries();
 
     // m_mutex guards the entries waiting to be written, the writer's state

@@ -197,6 +197,8 @@ CompareJobResult runComparison(CompareJobInput input, RunProgress& status) {
         if (planleft.isEmpty())
             break;
     }
+    if (control.cache)
+        control.cache->writeStored();
     result.list = std::move(list);
     return result;
 }
