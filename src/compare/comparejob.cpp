@@ -116,6 +116,10 @@ ResultList rebuildList(ResultList list, const std::vector<KeptRow>& kept, bool l
         list[place] = keptRow(std::move(row), kept[place], lastPass);
     }
     list.erase(list.begin() + qsizetype(kept.size()), list.end());
+    // The room of the rows a pass dropped is given back unless they were few:
+    // the list lives on through the passes and the grouping after them.
+    if (list.capacity() - list.size() > list.size() / 8)
+        list.shrink_to_fit();
     return list;
 }
 
