@@ -26,6 +26,10 @@ QString ResultListSource::name(qint64 k) const {
     return m_list[std::size_t(k)].filename;
 }
 
+const QChar* ResultListSource::folderAddress(qint64 k) const {
+    return m_list[std::size_t(k)].path.constData();
+}
+
 platform::FileIdentity ResultListSource::fileId(qint64 k) const {
     return m_list[std::size_t(k)].id;
 }

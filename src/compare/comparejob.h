@@ -52,6 +52,7 @@ public:
     QString path(qint64 k) const override;
     QString folder(qint64 k) const override;
     QString name(qint64 k) const override;
+    const QChar* folderAddress(qint64 k) const override;
     platform::FileIdentity fileId(qint64 k) const override;
     platform::FileIdentity folderId(qint64 k) const override;
     qint64 sameAs(qint64 k) const override;

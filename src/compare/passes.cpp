@@ -128,7 +128,7 @@ private:
         const QByteArray name = platform::encodeFileName(run.name());
         if (name.isEmpty() || name.contains('/') || name.contains('\0'))
             return false;
-        if (!m_control.access().openIn(file, cached->folder.fd(), name, run.path()))
+        if (!m_control.access().openIn(file, cached->folder.fd(), name, run.accessPath(m_control)))
             return false;
         const platform::FileInfo& info = file.openedInfo();
         if (!info.isRegular() || (run.id != platform::FileIdentity() && info.id != run.id)) {
@@ -346,9 +346,17 @@ private:
     // comparing whole paths for every file cost more than the rest of the
     // lookup.
     const Cached* folderOf(const RunFile& run) {
+        const QChar* address = run.source->folderAddress(run.row);
+        if (address) {
+            if (const auto alias = m_byAddress.find(address); alias != m_byAddress.end())
+                return usable(*alias->second.folder, run);
+        }
         const QString folder = run.folder();
-        if (const auto alias = m_byAddress.find(folder.constData()); alias != m_byAddress.end())
-            return usable(*alias->second.folder, run);
+        if (!address) {
+            address = folder.constData();
+            if (const auto alias = m_byAddress.find(address); alias != m_byAddress.end())
+                return usable(*alias->second.folder, run);
+        }
         auto it = m_folders.find(folder);
         if (it == m_folders.end()) {
             if (m_folders.size() >= capacity()) {
@@ -366,7 +374,7 @@ private:
         // by much.
         if (m_byAddress.size() >= 4 * capacity())
             m_byAddress.clear();
-        m_byAddress.emplace(folder.constData(), Alias{folder, &it->second});
+        m_byAddress.emplace(address, Alias{folder, &it->second});
         return usable(it->second, run);
     }
 
@@ -564,7 +572,7 @@ bool classifyFuzzy(const std::vector<RunFile>& files, std::vector<int>& classes,
         if (control.cache)
             seen[i].cacheslot = SeenFile::kNothingKept; // asked above
         const qint64 length = seen[i].size;
-        const QString path = files[i].path();
+        const QString path = files[i].accessPath(control);
         bool sampled = false;
         // A file that is not the length of its run is not read whole.
         if (wholes && length == wholes->length()) {
@@ -679,8 +687,8 @@ bool classifyWhole(std::size_t i, platform::InputFile& file, QByteArrayView head
                    const std::vector<SeenFile>& seen, const ReadControl& control,
                    ClassNumbers<CrcKey>& numbers, qint64 readStart) {
     FuzzySampler sampler(control.cache ? seen[i].size : 0);
-    const FileCrc crc =
-        readFileCrc(file, files[i].path(), control, control.cache ? &sampler : nullptr, head);
+    const FileCrc crc = readFileCrc(file, files[i].accessPath(control), control,
+                                    control.cache ? &sampler : nullptr, head);
     if (crc.status == FileCrc::Stopped)
         return false;
     if (crc.status == FileCrc::Done && crc.bytes == seen[i].size) {
@@ -734,7 +742,7 @@ bool classifyCrc(const std::vector<RunFile>& files, std::vector<int>& classes,
             if (!opened[i].isOpen() || seen[i].size <= crcHeadLength)
                 continue;
             QByteArray head(crcHeadLength, Qt::Uninitialized);
-            if (control.access().readAt(opened[i], files[i].path(), 0, head.data(),
+            if (control.access().readAt(opened[i], files[i].accessPath(control), 0, head.data(),
                                         crcHeadLength) != crcHeadLength) {
                 opened[i].close(); // unreadable: equal to nothing
                 continue;
@@ -890,9 +898,9 @@ bool ByteSplitter::pauseIfGentle(qint64 bytes) {
 }
 
 bool ByteSplitter::readBlock(int i, qint64 offset, char* target, qint64 block) {
-    if (!openSlot(i) ||
-        m_control.access().readAt(*m_open[std::size_t(i)], m_files[std::size_t(i)].path(), offset,
-                                  target, block) != block)
+    if (!openSlot(i) || m_control.access().readAt(*m_open[std::size_t(i)],
+                                                  m_files[std::size_t(i)].accessPath(m_control),
+                                                  offset, target, block) != block)
         return false;
     m_control.countRead(block);
     return true;

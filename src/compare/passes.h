@@ -57,6 +57,9 @@ public:
     // Its folder (ending in "/") and name; by default cut from the path.
     virtual QString folder(qint64 k) const;
     virtual QString name(qint64 k) const;
+    // Where entries of one folder share its text: the text's address, which
+    // finds the folder without copying the text. Null: not shared.
+    virtual const QChar* folderAddress(qint64) const { return nullptr; }
     // The file and folder the entry stands for; zero when not known.
     virtual platform::FileIdentity fileId(qint64) const { return {}; }
     virtual platform::FileIdentity folderId(qint64) const { return {}; }
@@ -86,6 +89,12 @@ struct RunFile {
     QString folder() const { return source->folder(row); } // ends in "/"
     QString name() const { return source->name(row); }
     QString path() const { return source->path(row); }
+    // The path a file access is told of. Only one put in place of the file
+    // system (in tests) looks at it, and building it for every read cost a
+    // pass over small files a few per cent.
+    QString accessPath(const ReadControl& control) const {
+        return control.files ? path() : QString();
+    }
 };
 
 // A kept entry of the source, by its index.
