@@ -3,6 +3,7 @@
 #include "core/format.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
 #include <numeric>
 
@@ -66,28 +67,43 @@ void sortRowsByFolder(ResultList& list, std::size_t first, std::size_t last) {
 // The result list during the colouring walk: the rows already passed (out)
 // followed by the rows still to come (in[next..]). A separator is inserted
 // at the walk's position by appending it to out, so the walk stays linear.
+// Until the first separator is inserted the rows stay where they are: a list
+// grouped before (the second walk over a fresh list) is not copied at all.
 class WalkList {
 public:
-    explicit WalkList(ResultList&& rows) : m_in(std::move(rows)) {
-        m_out.reserve(m_in.size() + m_in.size() / 4 + 1);
-    }
+    explicit WalkList(ResultList&& rows) : m_in(std::move(rows)) {}
 
-    std::size_t count() const { return m_out.size() + (m_in.size() - m_next); }
+    std::size_t count() const {
+        return m_copying ? m_out.size() + (m_in.size() - m_next) : m_in.size();
+    }
     // Row i, counted from 1.
     ResultEntry& row(std::size_t i) {
+        if (!m_copying)
+            return m_in[i - 1];
         return i <= m_out.size() ? m_out[i - 1] : m_in[m_next + (i - m_out.size() - 1)];
     }
     // Rows before i are final: pass them.
     void passRowsBefore(std::size_t i) {
+        if (!m_copying) {
+            m_next = std::max(m_next, i - 1);
+            return;
+        }
         while (m_out.size() + 1 < i)
             m_out.push_back(std::move(m_in[m_next++]));
     }
     // Inserts a separator at i; passRowsBefore(i) must have run.
     void insertSeparatorAt(std::size_t i) {
+        if (!m_copying) {
+            m_copying = true;
+            m_out.reserve(m_in.size() + m_in.size() / 4 + 1);
+            std::move(m_in.begin(), m_in.begin() + qsizetype(m_next), std::back_inserter(m_out));
+        }
         Q_ASSERT(m_out.size() + 1 == i);
         m_out.push_back(ResultEntry::separator());
     }
     ResultList finish() {
+        if (!m_copying)
+            return std::move(m_in);
         while (m_next < m_in.size())
             m_out.push_back(std::move(m_in[m_next++]));
         m_in.clear();
@@ -98,6 +114,7 @@ private:
     ResultList m_in;
     ResultList m_out;
     std::size_t m_next = 0;
+    bool m_copying = false; // a separator was inserted: the rows go to m_out
 };
 
 void styleRow(ResultEntry& row, RowColour colour) {
