@@ -81,8 +81,7 @@ public:
     // longest ago while the cache is over its limit.
     void store(const CacheKey& key, const CachedChecksums& sums);
     // Hands what was stored so far to the writer thread, so that it is
-    // written while the caller goes on (a comparison's last steps use one
-    // core only).
+    // written while the caller goes on.
     void writeStored();
     void flush();
 

@@ -187,6 +187,11 @@ CompareJobResult runComparison(CompareJobInput input, RunProgress& status) {
             result.stopped = true;
             return result;
         }
+        // What the pass stored is written while the next steps go on: a
+        // pass gets its entries one by one in the order of sizes, and the
+        // steps after the last pass use one core only.
+        if (control.cache)
+            control.cache->writeStored();
         ResultList rebuilt = rebuildList(std::move(list), kept, planleft.isEmpty());
         labels.clear();
         cacheslots.clear();
@@ -205,8 +210,6 @@ CompareJobResult runComparison(CompareJobInput input, RunProgress& status) {
         if (planleft.isEmpty())
             break;
     }
-    if (control.cache)
-        control.cache->writeStored();
     result.list = std::move(list);
     return result;
 }
