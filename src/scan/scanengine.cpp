@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <cstring>
 #include <numeric>
+#include <optional>
 #include <thread>
 #include <tuple>
 
@@ -195,6 +196,10 @@ private:
             QString path = level.folder + platform::decodeFileName(name) + u'/';
             enter(path);
             platform::Folder subfolder(level.handle, name.constData());
+            if (!subfolder.isOpen() && outOfDescriptors(subfolder.error())) {
+                releaseDescriptors();
+                subfolder = platform::Folder(level.handle, name.constData());
+            }
             if (!subfolder.isOpen()) {
                 // Replaced by a link or a file since the listing: not a folder to walk.
                 if (subfolder.error() != ELOOP && subfolder.error() != ENOTDIR)
@@ -213,7 +218,12 @@ private:
         if (stopped())
             return;
         const QString& folder = level.folder;
-        platform::DirectoryListing listing(level.handle);
+        std::optional<platform::DirectoryListing> opened(std::in_place, level.handle);
+        if (!opened->isOpen() && outOfDescriptors(opened->error())) {
+            releaseDescriptors();
+            opened.emplace(level.handle);
+        }
+        platform::DirectoryListing& listing = *opened;
         if (!listing.isOpen()) {
             m_progress.filesunreadable.fetch_add(1, std::memory_order_relaxed);
             return;
@@ -274,6 +284,17 @@ private:
         batch.listed.push_back(std::move(listed));
         if (batch.toLookUp >= batchFiles || batch.listed.size() >= batchFolders)
             handOn();
+    }
+
+    // The batches hold a descriptor for each of their folders until their
+    // files are looked up, as many as the limit allows; another thread (the
+    // checksum cache opening beside the walk) may then take the last one.
+    // A folder that cannot be opened for want of descriptors is opened again
+    // once the batches are finished, instead of being passed over.
+    static bool outOfDescriptors(int error) { return error == EMFILE || error == ENFILE; }
+    void releaseDescriptors() {
+        handOn();
+        finishLooking();
     }
 
     // Looks up the facts of a listed file whose facts are needed.

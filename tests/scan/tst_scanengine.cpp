@@ -5,10 +5,12 @@
 #include "temptree.h"
 
 #include <QtTest>
+#include <atomic>
 #include <climits>
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <thread>
@@ -124,6 +126,7 @@ private slots:
     void nonUtf8NameSurvives();
     void sizesBeyondFourGigabytes();
     void unreadableFoldersArePassedOver();
+    void descriptorsTakenByAnotherThreadMissNoFolder();
     void stopEndsTheWalk();
 };
 
@@ -603,6 +606,49 @@ void ScanEngineTest::sizesBeyondFourGigabytes() {
     // Limits above 4 GB hold too.
     result = scan(state, {entry(tree.root(), u"*.*"_s, u"RHSA"_s, true, true, u"4000000"_s)});
     QCOMPARE(result.candcount, 1); // only the 5 GiB file
+}
+
+void ScanEngineTest::descriptorsTakenByAnotherThreadMissNoFolder() {
+    // The walk holds descriptors for its lookups up to the limit; another
+    // thread taking the last ones (the checksum cache opening beside it) must
+    // not make folders look unreadable.
+    if (::geteuid() != 0)
+        QSKIP("Lowering the open-file limit is tested as root only.");
+    testing::TempTree tree;
+    constexpr int folders = 200;
+    for (int f = 0; f < folders; ++f) {
+        for (int k = 0; k < 3; ++k)
+            tree.writeFile(u"f%1/x%2"_s.arg(f).arg(k), 100 + f % 7, 'x');
+    }
+    rlimit saved{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    int open = 0;
+    for (int fd = 0; fd < 4096; ++fd)
+        open += ::fcntl(fd, F_GETFD) != -1 ? 1 : 0;
+    rlimit low = saved;
+    low.rlim_cur = rlim_t(open + 24);
+    if (saved.rlim_cur < low.rlim_cur || ::setrlimit(RLIMIT_NOFILE, &low) != 0)
+        QSKIP("The open-file limit cannot be lowered.");
+    std::atomic<bool> done{false};
+    std::thread taker([&done] {
+        while (!done) {
+            const int a = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            const int b = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+            std::this_thread::yield();
+            for (const int fd : {a, b}) {
+                if (fd >= 0)
+                    ::close(fd);
+            }
+        }
+    });
+    AppState state;
+    const ScanResult result = scan(state, {entry(tree.root())});
+    done = true;
+    taker.join();
+    ::setrlimit(RLIMIT_NOFILE, &saved);
+    QCOMPARE(state.filesunreadable.load(), 0);
+    QCOMPARE(state.filesfound.load(), 3 * folders);
+    QCOMPARE(result.candcount, 3 * folders);
 }
 
 void ScanEngineTest::unreadableFoldersArePassedOver() {
