@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -128,8 +129,18 @@ private:
         const QByteArray name = platform::encodeFileName(run.name());
         if (name.isEmpty() || name.contains('/') || name.contains('\0'))
             return false;
-        if (!m_control.access().openIn(file, cached->folder.fd(), name, run.accessPath(m_control)))
-            return false;
+        if (!m_control.access().openIn(file, cached->folder.fd(), name,
+                                       run.accessPath(m_control))) {
+            // Out of descriptors (another thread took the last ones): what
+            // is held is let go and the file asked for again, rather than
+            // counted as a file equal to nothing.
+            if (!outOfDescriptors(file.error()) || !letGo())
+                return false;
+            cached = folderOf(run);
+            if (!cached || !m_control.access().openIn(file, cached->folder.fd(), name,
+                                                      run.accessPath(m_control)))
+                return false;
+        }
         const platform::FileInfo& info = file.openedInfo();
         if (!info.isRegular() || (run.id != platform::FileIdentity() && info.id != run.id)) {
             file.close();
@@ -365,6 +376,10 @@ private:
             }
             Cached cached;
             cached.folder = platform::Folder(folder);
+            if (!cached.folder.isOpen() && outOfDescriptors(cached.folder.error()) && letGo())
+                cached.folder = platform::Folder(folder);
+            if (!cached.folder.isOpen() && outOfDescriptors(cached.folder.error()))
+                return nullptr; // not kept: asked again for the next file
             if (cached.folder.isOpen())
                 cached.id = cached.folder.info().id;
             it = m_folders.emplace(folder, std::move(cached)).first;
@@ -376,6 +391,19 @@ private:
             m_byAddress.clear();
         m_byAddress.emplace(address, Alias{folder, &it->second});
         return usable(it->second, run);
+    }
+
+    static bool outOfDescriptors(int error) { return error == EMFILE || error == ENFILE; }
+
+    // Closes the files opened ahead and the folders held; false when none
+    // were held.
+    bool letGo() {
+        const bool held = !m_ahead.empty() || !m_folders.empty();
+        m_ahead.clear();
+        m_aheadBytes = 0;
+        m_folders.clear();
+        m_byAddress.clear();
+        return held;
     }
 
     // A folder that another one has replaced under its name is not entered.
