@@ -259,6 +259,26 @@ public:
     mutable qint64 mostOpen = 0;
 };
 
+// Fails the first open of chosen files for want of descriptors, as when
+// another thread took the last ones: for that call no new descriptor is allowed.
+class CrowdedAccess : public testing::FailingAccess {
+public:
+    bool openIn(platform::InputFile& file, int folderFd, const QByteArray& name,
+                const QString& path) const override {
+        if (!crowded.remove(path))
+            return FailingAccess::openIn(file, folderFd, name, path);
+        rlimit saved{};
+        ::getrlimit(RLIMIT_NOFILE, &saved);
+        rlimit none = saved;
+        none.rlim_cur = 0;
+        ::setrlimit(RLIMIT_NOFILE, &none);
+        const bool opened = FailingAccess::openIn(file, folderFd, name, path);
+        ::setrlimit(RLIMIT_NOFILE, &saved);
+        return opened;
+    }
+    mutable QSet<QString> crowded;
+};
+
 QStringList paths(const std::vector<PassItem>& items) {
     QStringList result;
     for (const PassItem& item : items)
@@ -283,6 +303,7 @@ private slots:
     void bigRunsStayWithinOpenFiles();
     void longRunsKeepToTheOpenFileBudget();
     void lowOpenFileLimitMissesNothing();
+    void fileRefusedForWantOfDescriptorsIsAskedAgain();
     void progressIsReported();
     void cleanupTestCase();
 
@@ -574,6 +595,27 @@ void PassesTest::lowOpenFileLimitMissesNothing() {
     ::setrlimit(RLIMIT_NOFILE, &saved);
     QVERIFY(done);
     QCOMPARE(kept.size(), 257u);
+}
+
+void PassesTest::fileRefusedForWantOfDescriptorsIsAskedAgain() {
+    // Another thread may take the last descriptors while a pass runs: a file
+    // refused for that is no file equal to nothing.
+    std::vector<TableEntry> table;
+    for (int f = 0; f < 6; ++f)
+        table.push_back(
+            {m_tree.writeFile(u"crowded/d%1/f%2"_s.arg(f % 3).arg(f), 7000, 'c'), 7000});
+    for (PassKind kind : {PassKind::Fuzzy, PassKind::Crc, PassKind::Bytewise}) {
+        CrowdedAccess access;
+        access.crowded = {table[1].path, table[4].path};
+        access.budget =
+            7; // no file is opened ahead of its turn, where a refusal is tried again anyway
+        ReadControl control{nullptr, nullptr, false, &access};
+        control.threads = 1; // the limit is lowered for the whole program
+        std::vector<PassItem> kept;
+        QVERIFY(runPass(kind, table, kept, control));
+        QVERIFY(access.crowded.isEmpty());
+        QCOMPARE(kept.size(), 6u);
+    }
 }
 
 void PassesTest::progressIsReported() {
