@@ -6,11 +6,11 @@
 #include "core/resultlist.h"
 #include "platform/filename.h"
 #include "platform/folder.h"
+#include "platform/limits.h"
 
 #include <QDateTime>
 #include <QHash>
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -129,16 +129,17 @@ private:
         const QByteArray name = platform::encodeFileName(run.name());
         if (name.isEmpty() || name.contains('/') || name.contains('\0'))
             return false;
-        if (!m_control.access().openIn(file, cached->folder.fd(), name,
-                                       run.accessPath(m_control))) {
+        const auto openIn = [&](const Cached& in) {
+            return m_control.access().openIn(file, in.folder.fd(), name, run.accessPath(m_control));
+        };
+        if (!openIn(*cached)) {
             // Out of descriptors (another thread took the last ones): what
             // is held is let go and the file asked for again, rather than
             // counted as a file equal to nothing.
-            if (!outOfDescriptors(file.error()) || !letGo())
+            if (!platform::outOfDescriptors(file.error()) || !letGo())
                 return false;
             cached = folderOf(run);
-            if (!cached || !m_control.access().openIn(file, cached->folder.fd(), name,
-                                                      run.accessPath(m_control)))
+            if (!cached || !openIn(*cached))
                 return false;
         }
         const platform::FileInfo& info = file.openedInfo();
@@ -357,17 +358,16 @@ private:
     // comparing whole paths for every file cost more than the rest of the
     // lookup.
     const Cached* folderOf(const RunFile& run) {
+        QString folder; // copied only when the list does not share its texts, or on a miss
         const QChar* address = run.source->folderAddress(run.row);
-        if (address) {
-            if (const auto alias = m_byAddress.find(address); alias != m_byAddress.end())
-                return usable(*alias->second.folder, run);
-        }
-        const QString folder = run.folder();
         if (!address) {
+            folder = run.folder();
             address = folder.constData();
-            if (const auto alias = m_byAddress.find(address); alias != m_byAddress.end())
-                return usable(*alias->second.folder, run);
         }
+        if (const auto alias = m_byAddress.find(address); alias != m_byAddress.end())
+            return usable(*alias->second.folder, run);
+        if (folder.isNull())
+            folder = run.folder();
         auto it = m_folders.find(folder);
         if (it == m_folders.end()) {
             if (m_folders.size() >= capacity()) {
@@ -376,9 +376,10 @@ private:
             }
             Cached cached;
             cached.folder = platform::Folder(folder);
-            if (!cached.folder.isOpen() && outOfDescriptors(cached.folder.error()) && letGo())
+            if (!cached.folder.isOpen() && platform::outOfDescriptors(cached.folder.error()) &&
+                letGo())
                 cached.folder = platform::Folder(folder);
-            if (!cached.folder.isOpen() && outOfDescriptors(cached.folder.error()))
+            if (!cached.folder.isOpen() && platform::outOfDescriptors(cached.folder.error()))
                 return nullptr; // not kept: asked again for the next file
             if (cached.folder.isOpen())
                 cached.id = cached.folder.info().id;
@@ -392,8 +393,6 @@ private:
         m_byAddress.emplace(address, Alias{folder, &it->second});
         return usable(it->second, run);
     }
-
-    static bool outOfDescriptors(int error) { return error == EMFILE || error == ENFILE; }
 
     // Closes the files opened ahead and the folders held; false when none
     // were held.

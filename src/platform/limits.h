@@ -24,4 +24,8 @@ void returnLargeBlocks();
 // descriptors already open (never below 0).
 qint64 openFilesLeft();
 
+// Whether an open failed for want of descriptors (the process's or the
+// system's), not because of the file: worth trying again once some are freed.
+bool outOfDescriptors(int error);
+
 } // namespace quillfen::platform

@@ -2,6 +2,7 @@
 
 #include "platform/filename.h"
 #include "platform/folder.h"
+#include "platform/limits.h"
 #include "platform/patternmatch.h"
 #include "platform/platform.h"
 #include "scan/scanoptions.h"
@@ -196,7 +197,7 @@ private:
             QString path = level.folder + platform::decodeFileName(name) + u'/';
             enter(path);
             platform::Folder subfolder(level.handle, name.constData());
-            if (!subfolder.isOpen() && outOfDescriptors(subfolder.error())) {
+            if (!subfolder.isOpen() && platform::outOfDescriptors(subfolder.error())) {
                 releaseDescriptors();
                 subfolder = platform::Folder(level.handle, name.constData());
             }
@@ -219,7 +220,7 @@ private:
             return;
         const QString& folder = level.folder;
         std::optional<platform::DirectoryListing> opened(std::in_place, level.handle);
-        if (!opened->isOpen() && outOfDescriptors(opened->error())) {
+        if (!opened->isOpen() && platform::outOfDescriptors(opened->error())) {
             releaseDescriptors();
             opened.emplace(level.handle);
         }
@@ -291,7 +292,6 @@ private:
     // checksum cache opening beside the walk) may then take the last one.
     // A folder that cannot be opened for want of descriptors is opened again
     // once the batches are finished, instead of being passed over.
-    static bool outOfDescriptors(int error) { return error == EMFILE || error == ENFILE; }
     void releaseDescriptors() {
         handOn();
         finishLooking();

@@ -1,5 +1,6 @@
 #include "platform/limits.h"
 
+#include <cerrno>
 #include <dirent.h>
 #include <malloc.h>
 #include <sys/resource.h>
@@ -47,6 +48,10 @@ qint64 openFilesLeft() {
     if (open < 0)
         open = 64; // a guess that errs on the safe side
     return qMax<qint64>(0, soft - open);
+}
+
+bool outOfDescriptors(int error) {
+    return error == EMFILE || error == ENFILE;
 }
 
 } // namespace quillfen::platform
