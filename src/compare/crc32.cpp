@@ -54,41 +54,24 @@ __attribute__((target("pclmul,sse4.1"))) inline __m128i foldLane(__m128i acc, __
 
 // Folding with carry-less multiplication: four 128-bit lanes are folded 64
 // bytes at a time, then into one lane, then reduced to 32 bits (Barrett).
-// The constants are powers of x modulo the polynomial, bit-reflected.
-// Needs length >= 64 and a multiple of 16.
-__attribute__((target("pclmul,sse4.1"))) quint32 crc32Clmul(quint32 crc, const unsigned char* buf,
-                                                            std::size_t len) {
+// The constants are powers of x modulo the polynomial, bit-reflected: the
+// pair for folding over D bits is x^(D+32) and x^(D-32), each shifted left
+// by one. x1 to x4 hold the first 64 bytes (the register XORed into x1);
+// buf and len are what follows, len a multiple of 16.
+__attribute__((target("pclmul,sse4.1"))) quint32 foldLanes(__m128i x1, __m128i x2, __m128i x3,
+                                                           __m128i x4, const unsigned char* buf,
+                                                           std::size_t len) {
     const __m128i k1k2 = _mm_set_epi64x(0x01c6e41596LL, 0x0154442bd4LL);
     const __m128i k3k4 = _mm_set_epi64x(0x00ccaa009eLL, 0x01751997d0LL);
     const __m128i k5 = _mm_set_epi64x(0, 0x0163cd6124LL);
     const __m128i poly = _mm_set_epi64x(0x01f7011641LL, 0x01db710641LL);
     const __m128i mask32 = _mm_setr_epi32(~0, 0, ~0, 0);
 
-    __m128i x1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x00));
-    __m128i x2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x10));
-    __m128i x3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x20));
-    __m128i x4 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x30));
-    x1 = _mm_xor_si128(x1, _mm_cvtsi32_si128(int(crc)));
-    buf += 64;
-    len -= 64;
-
     while (len >= 64) {
-        const __m128i x5 = _mm_clmulepi64_si128(x1, k1k2, 0x00);
-        const __m128i x6 = _mm_clmulepi64_si128(x2, k1k2, 0x00);
-        const __m128i x7 = _mm_clmulepi64_si128(x3, k1k2, 0x00);
-        const __m128i x8 = _mm_clmulepi64_si128(x4, k1k2, 0x00);
-        x1 = _mm_clmulepi64_si128(x1, k1k2, 0x11);
-        x2 = _mm_clmulepi64_si128(x2, k1k2, 0x11);
-        x3 = _mm_clmulepi64_si128(x3, k1k2, 0x11);
-        x4 = _mm_clmulepi64_si128(x4, k1k2, 0x11);
-        x1 = _mm_xor_si128(_mm_xor_si128(x1, x5),
-                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x00)));
-        x2 = _mm_xor_si128(_mm_xor_si128(x2, x6),
-                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x10)));
-        x3 = _mm_xor_si128(_mm_xor_si128(x3, x7),
-                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x20)));
-        x4 = _mm_xor_si128(_mm_xor_si128(x4, x8),
-                           _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x30)));
+        x1 = foldLane(x1, _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x00)), k1k2);
+        x2 = foldLane(x2, _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x10)), k1k2);
+        x3 = foldLane(x3, _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x20)), k1k2);
+        x4 = foldLane(x4, _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + 0x30)), k1k2);
         buf += 64;
         len -= 64;
     }
@@ -120,8 +103,71 @@ __attribute__((target("pclmul,sse4.1"))) quint32 crc32Clmul(quint32 crc, const u
     return quint32(_mm_extract_epi32(x1, 1));
 }
 
+// Needs length >= 64 and a multiple of 16.
+__attribute__((target("pclmul,sse4.1"))) quint32 crc32Clmul(quint32 crc, const unsigned char* buf,
+                                                            std::size_t len) {
+    const auto load = [&](int at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(buf + at));
+    };
+    const __m128i x1 = _mm_xor_si128(load(0x00), _mm_cvtsi32_si128(int(crc)));
+    return foldLanes(x1, load(0x10), load(0x20), load(0x30), buf + 64, len - 64);
+}
+
+__attribute__((target("avx512f"))) inline __m512i load512(const unsigned char* at) {
+    return _mm512_loadu_si512(at);
+}
+
+// Four 128-bit lanes of a 512-bit register folded at once.
+__attribute__((target("avx512f,vpclmulqdq,pclmul,sse4.1"))) inline __m512i
+foldLanes512(__m512i acc, __m512i next, __m512i k) {
+    const __m512i low = _mm512_clmulepi64_epi128(acc, k, 0x00);
+    const __m512i high = _mm512_clmulepi64_epi128(acc, k, 0x11);
+    return _mm512_ternarylogic_epi64(low, high, next, 0x96); // low ^ high ^ next
+}
+
+// The same folding with sixteen lanes in four 512-bit registers, 256 bytes
+// a step: four times the work per instruction where the processor
+// multiplies 512-bit registers. Needs length >= 256 and a multiple of 16.
+__attribute__((target("avx512f,vpclmulqdq,pclmul,sse4.1"))) quint32
+crc32Clmul512(quint32 crc, const unsigned char* buf, std::size_t len) {
+    const __m512i over256 =
+        _mm512_set_epi64(0x01322d1430LL, 0x011542778aLL, 0x01322d1430LL, 0x011542778aLL,
+                         0x01322d1430LL, 0x011542778aLL, 0x01322d1430LL, 0x011542778aLL);
+    const __m512i over64 =
+        _mm512_set_epi64(0x01c6e41596LL, 0x0154442bd4LL, 0x01c6e41596LL, 0x0154442bd4LL,
+                         0x01c6e41596LL, 0x0154442bd4LL, 0x01c6e41596LL, 0x0154442bd4LL);
+    __m512i x0 =
+        _mm512_xor_si512(load512(buf), _mm512_zextsi128_si512(_mm_cvtsi32_si128(int(crc))));
+    __m512i x1 = load512(buf + 64);
+    __m512i x2 = load512(buf + 128);
+    __m512i x3 = load512(buf + 192);
+    buf += 256;
+    len -= 256;
+    while (len >= 256) {
+        x0 = foldLanes512(x0, load512(buf), over256);
+        x1 = foldLanes512(x1, load512(buf + 64), over256);
+        x2 = foldLanes512(x2, load512(buf + 128), over256);
+        x3 = foldLanes512(x3, load512(buf + 192), over256);
+        buf += 256;
+        len -= 256;
+    }
+    // Four registers into one: the 64 bytes that the 128-bit folding holds.
+    x0 = foldLanes512(x0, x1, over64);
+    x0 = foldLanes512(x0, x2, over64);
+    x0 = foldLanes512(x0, x3, over64);
+    alignas(64) __m128i lanes[4];
+    _mm512_store_si512(lanes, x0);
+    return foldLanes(lanes[0], lanes[1], lanes[2], lanes[3], buf, len);
+}
+
 bool haveClmul() {
     static const bool have = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+    return have;
+}
+
+bool haveClmul512() {
+    static const bool have =
+        haveClmul() && __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("vpclmulqdq");
     return have;
 }
 
@@ -153,9 +199,10 @@ quint32 crc32Update(quint32 crc, const void* data, std::size_t length) {
 #ifdef QUILLFEN_CRC_CLMUL
     if (length >= 64 && haveClmul()) {
         const std::size_t folded = length & ~std::size_t(15);
-        crc = crc32Clmul(crc, static_cast<const unsigned char*>(data), folded);
-        return crc32UpdateTables(crc, static_cast<const unsigned char*>(data) + folded,
-                                 length - folded);
+        const auto* bytes = static_cast<const unsigned char*>(data);
+        crc = folded >= 256 && haveClmul512() ? crc32Clmul512(crc, bytes, folded)
+                                              : crc32Clmul(crc, bytes, folded);
+        return crc32UpdateTables(crc, bytes + folded, length - folded);
     }
 #endif
     return crc32UpdateTables(crc, data, length);
@@ -163,6 +210,8 @@ quint32 crc32Update(quint32 crc, const void* data, std::size_t length) {
 
 const char* crc32Method() {
 #ifdef QUILLFEN_CRC_CLMUL
+    if (haveClmul512())
+        return "carry-less multiplication, 512 bits";
     if (haveClmul())
         return "carry-less multiplication";
 #endif

@@ -2,6 +2,7 @@
 
 #include "compare/checksumcache.h"
 #include "compare/crc32.h"
+#include "compare/xxh3dispatch.h"
 #include "core/format.h"
 #include "core/resultlist.h"
 #include "platform/filename.h"
@@ -17,7 +18,6 @@
 #include <numeric>
 #include <thread>
 #include <unordered_map>
-#include <xxhash.h>
 
 namespace quillfen {
 

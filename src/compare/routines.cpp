@@ -1,10 +1,10 @@
 #include "compare/routines.h"
 
 #include "compare/crc32.h"
+#include "compare/xxh3dispatch.h"
 #include "platform/limits.h"
 
 #include <memory>
-#include <xxhash.h>
 
 namespace quillfen {
 

@@ -88,7 +88,8 @@ void RoutinesTest::crcMatchesTheTableDefinition() {
     // Every length around the folding widths, at every alignment.
     const QByteArray data = randomBytes(m_random, 4096 + 64);
     for (int offset = 0; offset < 16; ++offset) {
-        for (int length : {0, 1, 15, 16, 17, 63, 64, 65, 79, 80, 127, 128, 129, 255, 1000, 4096}) {
+        for (int length : {0,   1,   15,  16,  17,  63,  64,  65,  79,  80,   127,
+                           128, 129, 255, 256, 257, 271, 511, 512, 527, 1000, 4096}) {
             const QByteArray piece = data.mid(offset, length);
             const quint32 expected = referenceCrc(piece);
             QCOMPARE(crc32Update(0xFFFFFFFFu, piece.constData(), size_t(length)) ^ 0xFFFFFFFFu,
