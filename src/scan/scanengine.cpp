@@ -10,6 +10,7 @@
 
 #include <QSet>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <numeric>
@@ -74,10 +75,7 @@ class Walk {
 public:
     Walk(RunProgress& progress, const ScanInput& input, CandidateStore& store)
         : m_progress(progress), m_input(input), m_store(store) {}
-    ~Walk() {
-        for (std::thread& looker : m_lookers)
-            looker.join();
-    }
+    ~Walk() { joinLookers(); }
     Walk(const Walk&) = delete;
     Walk& operator=(const Walk&) = delete;
 
@@ -166,6 +164,7 @@ private:
     // Fewer lookups are not worth a second thread.
     static constexpr std::size_t parallelLookUps = 1024;
     static constexpr int mostLookUpThreads = 4;
+    static constexpr std::size_t lookUpShare = 256;
 
     // A folder of the branch being walked: its open descriptor and the
     // subfolders its listing found, walked in turn from the next one.
@@ -307,33 +306,42 @@ private:
 
     // The lookups are most of the walk (a system call for each file), so
     // the batch listed so far is looked up on other threads, on all cores,
-    // while the walk lists on. The batch handed on before it is recorded
-    // first, so files are recorded in the order they were listed, as if
-    // each had been recorded at once.
+    // while the walk lists on, and the batch looked up before it is
+    // recorded meanwhile. Batches are recorded in the order they were
+    // listed, so files are recorded as if each had been recorded at once.
     void handOn() {
-        finishLooking();
+        joinLookers();
+        Batch looked = std::move(m_looking);
+        m_looking = std::move(m_batch);
+        m_batch = Batch();
         if (stopped()) {
-            m_batch.clear();
+            m_looking.clear();
             return;
         }
-        std::swap(m_looking, m_batch);
         const std::size_t count = m_looking.files.size();
         const int threads =
             m_looking.toLookUp < parallelLookUps
                 ? 1
                 : qBound(1, int(std::thread::hardware_concurrency()), mostLookUpThreads);
+        // The threads take the files a few hundred at a time, so that none
+        // waits idle for another that drew slower folders.
+        m_nextLookUp = 0;
         for (int part = 0; part < threads; ++part) {
-            m_lookers.emplace_back([this, count, threads, part] {
-                const std::size_t begin = count * std::size_t(part) / std::size_t(threads);
-                const std::size_t end = count * std::size_t(part + 1) / std::size_t(threads);
-                for (std::size_t k = begin; k < end; ++k) {
-                    if ((k & 0xFF) == 0 && stopped())
+            m_lookers.emplace_back([this, count] {
+                for (;;) {
+                    const std::size_t begin = m_nextLookUp.fetch_add(lookUpShare);
+                    if (begin >= count || stopped())
                         return;
-                    ListedFile& file = m_looking.files[k];
-                    lookUp(m_looking, file, m_looking.listed[file.folder].handle);
+                    for (std::size_t k = begin; k < std::min(count, begin + lookUpShare); ++k) {
+                        ListedFile& file = m_looking.files[k];
+                        lookUp(m_looking, file, m_looking.listed[file.folder].handle);
+                    }
                 }
             });
         }
+        recordBatch(looked);
+        looked.clear();
+        m_batch = std::move(looked); // its room serves the next listing
     }
 
     // Records what is left at the end of a walk. Nothing is listed any more,
@@ -356,15 +364,23 @@ private:
 
     // Waits for the lookups of the batch handed on and records it.
     void finishLooking() {
+        joinLookers();
+        recordBatch(m_looking);
+        m_looking.clear();
+    }
+
+    void joinLookers() {
         for (std::thread& looker : m_lookers)
             looker.join();
         m_lookers.clear();
-        for (const ListedFolder& listed : m_looking.listed) {
+    }
+
+    void recordBatch(Batch& batch) {
+        for (const ListedFolder& listed : batch.listed) {
             if (stopped())
                 break;
-            recordFolder(m_looking, listed);
+            recordFolder(batch, listed);
         }
-        m_looking.clear();
     }
 
     // Records the files of one listed folder that pass the filters.
@@ -466,9 +482,10 @@ private:
     platform::FileIdentity m_folderId;
     QSet<quint64> m_recordedHere;
     const QStringList* m_skips = nullptr;
-    Batch m_batch;                      // being listed
-    Batch m_looking;                    // being looked up by m_lookers
-    std::vector<std::thread> m_lookers; // joined before m_looking is touched
+    Batch m_batch;                             // being listed
+    Batch m_looking;                           // being looked up by m_lookers
+    std::vector<std::thread> m_lookers;        // joined before m_looking is touched
+    std::atomic<std::size_t> m_nextLookUp = 0; // the next file of m_looking to look up
 };
 
 // The walking phase over the whole path table; false when stopped.

@@ -413,18 +413,19 @@ void ScanEngineTest::fileReachedTwiceIsRecordedOnce() {
 
 void ScanEngineTest::bigTreeGivesEveryFileItsOwnFacts() {
     // More folders and files than the walk looks up at once, so that their
-    // facts are looked up in several batches and on several threads.
+    // facts are looked up in several batches (three at least, so that one
+    // is recorded while the next is looked up) and on several threads.
     testing::TempTree tree;
     QSet<QString> expected;
     for (int f = 0; f < 2400; ++f) {
-        const QString name = u"d%1/f%2"_s.arg(f % 300).arg(f);
+        const QString name = u"d%1/f%2"_s.arg(f % 600).arg(f);
         tree.writeFile(name, 1 + f % 97, 'x');
         expected.insert(tree.path(name));
     }
     tree.writeFile(u"d7/lone"_s, 5000, 'x');
     // A second name in a folder listed in a later batch: the file counts once.
     QCOMPARE(
-        ::link(raw(tree.path(u"d3/f3"_s)).constData(), raw(tree.path(u"d299/again"_s)).constData()),
+        ::link(raw(tree.path(u"d3/f3"_s)).constData(), raw(tree.path(u"d599/again"_s)).constData()),
         0);
     AppState state;
     const ScanResult result = scan(state, {entry(tree.root())});
@@ -441,7 +442,7 @@ void ScanEngineTest::bigTreeGivesEveryFileItsOwnFacts() {
     }
     // Whichever name the walk met first stands for the linked file.
     const QString first = tree.path(u"d3/f3"_s);
-    if (found.remove(tree.path(u"d299/again"_s))) {
+    if (found.remove(tree.path(u"d599/again"_s))) {
         QVERIFY(!found.contains(first));
         found.insert(first);
     }
