@@ -323,6 +323,7 @@ private:
     struct Cached {
         platform::Folder folder;
         platform::FileIdentity id;
+        std::vector<const QChar*> addresses; // its aliases in m_byAddress
     };
 
     static SeenFile factsOf(const platform::FileInfo& info) {
@@ -370,10 +371,8 @@ private:
             folder = run.folder();
         auto it = m_folders.find(folder);
         if (it == m_folders.end()) {
-            if (m_folders.size() >= capacity()) {
-                m_folders.clear(); // a pass over more folders than are kept
-                m_byAddress.clear();
-            }
+            if (m_folders.size() >= capacity())
+                letOneFolderGo();
             Cached cached;
             cached.folder = platform::Folder(folder);
             if (!cached.folder.isOpen() && platform::outOfDescriptors(cached.folder.error()) &&
@@ -388,10 +387,31 @@ private:
         // Rows that spell one folder in texts of their own get an address
         // each; the addresses are let go before they outnumber the folders
         // by much.
-        if (m_byAddress.size() >= 4 * capacity())
+        if (m_byAddress.size() >= 4 * capacity()) {
             m_byAddress.clear();
+            for (auto& [text, held] : m_folders)
+                held.addresses.clear();
+        }
         m_byAddress.emplace(address, Alias{folder, &it->second});
+        it->second.addresses.push_back(address);
         return usable(it->second, run);
+    }
+
+    // A pass over more folders than it may hold lets one go to open the
+    // next. It meets folders in the order of its sizes, so none is likelier
+    // to be wanted soon than another: the one let go is whichever comes
+    // next in the table's order. (Letting all go at once opened each folder
+    // again and again once a tree had a few more folders than the limit.)
+    void letOneFolderGo() {
+        const std::size_t buckets = m_folders.bucket_count();
+        std::size_t bucket = m_nextToLetGo % buckets;
+        while (m_folders.bucket_size(bucket) == 0)
+            bucket = (bucket + 1) % buckets;
+        m_nextToLetGo = bucket + 1;
+        const auto gone = m_folders.find(m_folders.begin(bucket)->first);
+        for (const QChar* address : gone->second.addresses)
+            m_byAddress.erase(address);
+        m_folders.erase(gone);
     }
 
     // Closes the files opened ahead and the folders held; false when none
@@ -420,6 +440,7 @@ private:
         const Cached* folder = nullptr;
     };
     std::unordered_map<const QChar*, Alias> m_byAddress;
+    std::size_t m_nextToLetGo = 0; // the bucket of m_folders looked at first
     mutable qint64 m_filesLeft;
 
     const PassSource* m_source = nullptr; // null: nothing is opened ahead
