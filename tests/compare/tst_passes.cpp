@@ -623,8 +623,8 @@ void PassesTest::fileRefusedForWantOfDescriptorsIsAskedAgain() {
     for (PassKind kind : {PassKind::Fuzzy, PassKind::Crc, PassKind::Bytewise}) {
         CrowdedAccess access;
         access.crowded = {table[1].path, table[4].path};
-        access.budget =
-            7; // no file is opened ahead of its turn, where a refusal is tried again anyway
+        // No file is opened ahead of its turn, where a refusal is tried again anyway.
+        access.budget = 7;
         ReadControl control{nullptr, nullptr, false, &access};
         control.threads = 1; // the limit is lowered for the whole program
         std::vector<PassItem> kept;
